@@ -1,0 +1,56 @@
+// The process-wide state and settings: the program's only globals.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+#include "../store/file_io.h"
+#include "data_dir.h"
+
+// The text gathered from the lists, waiting for the window to hide.
+struct PendingPasteText {
+  char* buffer;     // zero-terminated, from malloc, or null
+  uint32_t length;  // bytes without the terminator; 0 = nothing to paste
+};
+
+struct AppStateRecord {
+  char DataDir[kPathSize];
+  HWND MainWindow;
+  HINSTANCE AppInstance;
+  FileHandle WorkFile;
+  int LastTabIndex;  // 2 when AAList.txt existed at start-up, else 1
+  int CaptureEnabled;
+  int SelfCopyPending;
+  int SkipFirstDraw;
+  int PromptOpen;
+  int ListShown;
+  int SessionEnded;  // Shutdown ran for the end of the Windows session
+  PendingPasteText PendingPaste;
+  HWND NextViewer;
+  HMENU TrayMenu;
+  NOTIFYICONDATAA TrayIconData;
+  UINT TaskbarCreatedMessage;
+  HWND PasteTarget;  // the window in front when the list hot key showed the list
+  HWND TabControl;
+  HWND HistoryList;
+  HWND FavoritesList;
+  HWND AAList;
+  WNDPROC HistoryPrevProc;
+  WNDPROC FavoritesPrevProc;
+  WNDPROC AAPrevProc;
+};
+
+struct SettingsRecord {
+  int FLAG, TAB, X, Y, WIDTH, HEIGHT;
+  int BOOTINIT, SELINDEX, ADDFLG, OVERLAP, ESCKEY, HOTKEY;
+  int ONHOTALT, ONHOTCTL, ONHOTSFT, ONHOTKEY;
+  int OFFHOTALT, OFFHOTCTL, OFFHOTSFT, OFFHOTKEY;
+  int MENUHOTALT, MENUHOTCTL, MENUHOTSFT, MENUHOTKEY;
+};
+
+extern AppStateRecord AppState;
+extern SettingsRecord Settings;
+
+// DataDir followed by the file name, in a kPathSize buffer.
+void MakeDataPath(const char* fileName, char* path);

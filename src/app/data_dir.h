@@ -1,0 +1,12 @@
+// The data directory and the single-instance mutex name derived from it.
+#pragma once
+#include <cstddef>
+
+constexpr size_t kPathSize = 260;  // every path is a 260-byte buffer (259 characters at most)
+
+// Appends a backslash unless the directory already ends in one.
+void AddTrailingBackslash(char* dataDir);
+// True when the directory plus the longest file name of the program fits in kPathSize.
+bool DataDirFits(const char* dataDir);
+// Copies the directory with every byte 0x5C replaced by 0x40 (nameSize bytes at most).
+void BuildMutexName(const char* dataDir, char* name, size_t nameSize);

@@ -1,0 +1,140 @@
+#include "main_window.h"
+
+#include <commctrl.h>
+
+#include "../clip/capture.h"
+#include "../clip/paste.h"
+#include "../res/resource.h"
+#include "../store/record_lists.h"
+#include "../store/work_file.h"
+#include "../ui/aa_list.h"
+#include "../ui/commands.h"
+#include "../ui/hotkeys.h"
+#include "../ui/list_procs.h"
+#include "../ui/list_window.h"
+#include "../ui/tray.h"
+#include "app_state.h"
+#include "settings.h"
+
+int PrepareStartup(HWND) {
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&controls);
+  PrepareWorkFile(DataHistoryPaths(), Settings.BOOTINIT);
+  int result = OpenWorkFile();
+  if (result != 0) return result;
+  char aaPath[kPathSize];
+  MakeDataPath("AAList.txt", aaPath);
+  AppState.LastTabIndex = PathExists(aaPath) ? 2 : 1;
+  AppState.ListShown = 0;
+  AppState.SelfCopyPending = 0;
+  AppState.PendingPaste = {nullptr, 0};
+  AppState.PromptOpen = 0;
+  AppState.CaptureEnabled = 1;
+  AppState.SkipFirstDraw = 1;
+  return 0;
+}
+
+void Shutdown(HWND mainWindow) {
+  SaveSettings();
+  UnregisterAllHotKeys(mainWindow);
+  CloseWorkFile();  // a second Shutdown (after a cancelled log-off) finds it closed already
+  RotateHistoryFiles(DataHistoryPaths());
+}
+
+static void BuildListWindow(HWND mainWindow, HINSTANCE instance) {
+  AppState.TabControl = CreateTabControl(mainWindow, instance);
+  AppState.HistoryList =
+      CreateListControl(mainWindow, instance, IDC_HISTORY_LIST, HistoryListProc, &AppState.HistoryPrevProc);
+  LoadRecordList(AppState.HistoryList, nullptr);
+  SelectFirstRow(AppState.HistoryList);
+  AppState.FavoritesList = CreateListControl(mainWindow, instance, IDC_FAVORITES_LIST,
+                                             FavoritesListProc, &AppState.FavoritesPrevProc);
+  LoadRecordList(AppState.FavoritesList, "Pelmor.SAV");
+  SelectFirstRow(AppState.FavoritesList);
+  if (AppState.LastTabIndex == 2) {
+    AppState.AAList = CreateListControl(mainWindow, instance, IDC_AA_LIST, AAListProc, &AppState.AAPrevProc);
+    LoadAAList(AppState.AAList);
+    SelectFirstRow(AppState.AAList);
+  }
+  SelectTab(mainWindow, Settings.TAB);
+}
+
+static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
+  if (PrepareStartup(window) != 0) {
+    CloseWorkFile();
+    DestroyWindow(window);
+    return 0;
+  }
+  AppState.MainWindow = window;
+  AppState.AppInstance = create->hInstance;
+  BuildListWindow(window, create->hInstance);
+  RegisterAllHotKeys(window);
+  AddTrayIcon(window);
+  AppState.NextViewer = SetClipboardViewer(window);
+  LoadTrayMenu();
+  return 0;
+}
+
+static void OnDestroy(HWND window) {
+  if (AppState.MainWindow) {  // a window that failed its start-up joined nothing
+    ChangeClipboardChain(window, AppState.NextViewer);
+    DeleteTrayIcon();
+    DestroyMenu(AppState.TrayMenu);
+  }
+  PostQuitMessage(0);
+}
+
+static LRESULT OnQueryEndSession(HWND window) {
+  Shutdown(window);
+  AppState.SessionEnded = 1;
+  return 1;
+}
+
+// Another program vetoed the end of the session after we had closed and rotated the
+// history: go on working with the work file open again and the hot keys back.
+static void OnEndSession(HWND window, WPARAM ending) {
+  if (ending || !AppState.SessionEnded) return;
+  AppState.SessionEnded = 0;
+  EnsureWorkFile();
+  RegisterAllHotKeys(window);
+}
+
+static void OnActivate(HWND window, WPARAM wParam) {
+  if (LOWORD(wParam) != WA_INACTIVE)
+    FocusCurrentList(window);
+  else
+    OnDeactivate(window);
+}
+
+// The shell's notification area was re-created (Explorer restarted): put the icon back.
+static void OnTaskbarCreated(HWND window) {
+  AddTrayIcon(window);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: return OnCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
+    case WM_DESTROY: OnDestroy(window); return 0;
+    case WM_SIZE: TrackWindowRect(window); LayoutChildren(window); return 0;
+    case WM_ACTIVATE: OnActivate(window, wParam); return 0;
+    case WM_CLOSE: OnCloseMainWindow(window); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+    case WM_ENDSESSION: OnEndSession(window, wParam); return 0;
+    case WM_NOTIFY: return OnMainNotify(window, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COMMAND: return HandleCommand(window, AppState.AppInstance, wParam);
+    case WM_TIMER: OnPasteTimer(window); return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: return 0;
+    case WM_MOVING: TrackWindowRect(window); return 0;
+    case WM_DRAWCLIPBOARD: OnDrawClipboard(window, wParam, lParam); return 0;
+    case WM_CHANGECBCHAIN: OnChangeClipboardChain(window, wParam, lParam); return 0;
+    case WM_HOTKEY: OnHotKey(window, wParam); return 0;
+    case WM_TRAYCALLBACK: OnTrayCallback(window, wParam, lParam); return 0;
+  }
+  if (message == AppState.TaskbarCreatedMessage && message != 0) {
+    OnTaskbarCreated(window);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}

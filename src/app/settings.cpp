@@ -1,0 +1,87 @@
+#include "settings.h"
+
+#include <cstddef>
+#include <cstdio>
+
+#include "app_state.h"
+
+namespace {
+
+struct SettingEntry {
+  const char* section;
+  const char* key;
+  int SettingsRecord::*field;
+  int defaultValue;
+};
+
+// Key order is the save order of the file.
+const SettingEntry kSettingTable[] = {
+    {"WINDOW", "FLAG", &SettingsRecord::FLAG, 0},
+    {"WINDOW", "TAB", &SettingsRecord::TAB, 0},
+    {"WINDOW", "X", &SettingsRecord::X, 0},
+    {"WINDOW", "Y", &SettingsRecord::Y, 0},
+    {"WINDOW", "WIDTH", &SettingsRecord::WIDTH, 300},
+    {"WINDOW", "HEIGHT", &SettingsRecord::HEIGHT, 300},
+    {"OPTION", "BOOTINIT", &SettingsRecord::BOOTINIT, 0},
+    {"OPTION", "SELINDEX", &SettingsRecord::SELINDEX, 1},
+    {"OPTION", "ADDFLG", &SettingsRecord::ADDFLG, 1},
+    {"OPTION", "OVERLAP", &SettingsRecord::OVERLAP, 0},
+    {"OPTION", "ESCKEY", &SettingsRecord::ESCKEY, 1},
+    {"OPTION", "HOTKEY", &SettingsRecord::HOTKEY, 1},
+    {"OPTION", "ONHOTALT", &SettingsRecord::ONHOTALT, 1},
+    {"OPTION", "ONHOTCTL", &SettingsRecord::ONHOTCTL, 0},
+    {"OPTION", "ONHOTSFT", &SettingsRecord::ONHOTSFT, 0},
+    {"OPTION", "ONHOTKEY", &SettingsRecord::ONHOTKEY, 49},
+    {"OPTION", "OFFHOTALT", &SettingsRecord::OFFHOTALT, 1},
+    {"OPTION", "OFFHOTCTL", &SettingsRecord::OFFHOTCTL, 0},
+    {"OPTION", "OFFHOTSFT", &SettingsRecord::OFFHOTSFT, 0},
+    {"OPTION", "OFFHOTKEY", &SettingsRecord::OFFHOTKEY, 50},
+    {"OPTION", "MENUHOTALT", &SettingsRecord::MENUHOTALT, 1},
+    {"OPTION", "MENUHOTCTL", &SettingsRecord::MENUHOTCTL, 0},
+    {"OPTION", "MENUHOTSFT", &SettingsRecord::MENUHOTSFT, 0},
+    {"OPTION", "MENUHOTKEY", &SettingsRecord::MENUHOTKEY, 48},
+    {nullptr, nullptr, nullptr, 0},
+};
+
+constexpr int kGeometryEntries = 6;  // FLAG, TAB, X, Y, WIDTH, HEIGHT
+
+void SettingsPath(char* path) { MakeDataPath("Pelmor.ini", path); }
+
+}  // namespace
+
+void LoadSettings() {
+  char path[kPathSize];
+  SettingsPath(path);
+  for (const SettingEntry* e = kSettingTable; e->section; ++e) {
+    int index = static_cast<int>(e - kSettingTable);
+    bool geometry = index >= 2 && index < kGeometryEntries;
+    // Without FLAG the stored geometry is not read at all.
+    if (geometry && Settings.FLAG == 0)
+      Settings.*e->field = e->defaultValue;
+    else
+      Settings.*e->field =
+          static_cast<int>(GetPrivateProfileIntA(e->section, e->key, e->defaultValue, path));
+  }
+}
+
+void SaveSettings() {
+  char path[kPathSize];
+  SettingsPath(path);
+  for (const SettingEntry* e = kSettingTable; e->section; ++e) {
+    char value[16];
+    snprintf(value, sizeof value, "%d", Settings.*e->field);
+    WritePrivateProfileStringA(e->section, e->key, value, path);  // failures are not reported
+  }
+}
+
+void ReadEditorPath(const char* defaultValue, char* path, size_t size) {
+  char ini[kPathSize];
+  SettingsPath(ini);
+  GetPrivateProfileStringA("TEXT", "PATH", defaultValue, path, static_cast<DWORD>(size), ini);
+}
+
+void WriteEditorPath(const char* path) {
+  char ini[kPathSize];
+  SettingsPath(ini);
+  WritePrivateProfileStringA("TEXT", "PATH", path, ini);
+}

@@ -1,0 +1,131 @@
+#include "paste.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "../app/app_state.h"
+#include "../res/resource.h"
+#include "../store/record_file.h"
+#include "../store/record_lists.h"
+#include "../ui/list_window.h"
+
+void ReleasePendingPaste() {
+  free(AppState.PendingPaste.buffer);
+  AppState.PendingPaste = {nullptr, 0};
+}
+
+void SetPendingPaste(const std::vector<std::string>& texts, const char* separator) {
+  ReleasePendingPaste();
+  if (texts.empty()) return;
+  size_t sepLength = strlen(separator);
+  size_t total = 0;
+  for (const std::string& t : texts) total += t.size();
+  total += sepLength * (texts.size() - 1);
+  if (total >= 0xFFFFFFFFu) return;
+  char* buffer = static_cast<char*>(calloc(total + 1, 1));
+  if (!buffer) return;  // nothing is pasted rather than part of the text
+  char* out = buffer;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (i > 0) out = static_cast<char*>(memcpy(out, separator, sepLength)) + sepLength;
+    out = static_cast<char*>(memcpy(out, texts[i].data(), texts[i].size())) + texts[i].size();
+  }
+  AppState.PendingPaste = {buffer, static_cast<uint32_t>(total)};
+}
+
+void GatherSelectedRecords(HWND list, FileHandle file) {
+  ReleasePendingPaste();
+  std::vector<int64_t> positions = SelectedPositions(list);
+  if (positions.empty() || file == kNoFile) return;
+  try {
+    std::vector<std::string> texts;
+    // Rows whose position no longer leads to a record are skipped.
+    if (ReadRecordsAt(file, positions, &texts)) SetPendingPaste(texts, "");
+  } catch (const std::bad_alloc&) {
+    ReleasePendingPaste();
+  }
+}
+
+void PasteFromFavorites(HWND favoritesList) {
+  FileHandle file = OpenFavoritesFile();
+  if (file == kNoFile) {
+    ReleasePendingPaste();
+    return;
+  }
+  GatherSelectedRecords(favoritesList, file);
+  CloseFileHandle(file);
+}
+
+int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length) {
+  AppState.SelfCopyPending = 1;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(length) + 1);
+  if (!block) {
+    AppState.SelfCopyPending = 0;
+    return -101;
+  }
+  char* locked = static_cast<char*>(GlobalLock(block));
+  if (!locked) {
+    GlobalFree(block);
+    AppState.SelfCopyPending = 0;
+    return -102;
+  }
+  memcpy(locked, bytes, length);
+  GlobalUnlock(block);
+  if (!OpenClipboard(owner)) {
+    GlobalFree(block);
+    AppState.SelfCopyPending = 0;
+    return -103;
+  }
+  EmptyClipboard();
+  SetClipboardData(CF_TEXT, block);  // the system owns the block from here on
+  CloseClipboard();
+  return 0;
+}
+
+BOOL CALLBACK FindPasteTarget(HWND window, LPARAM) {
+  char title[256] = {};
+  GetWindowTextA(window, title, sizeof title);
+  if (!IsWindowVisible(window) || title[0] == '\0') return TRUE;
+  SetForegroundWindow(window);
+  return FALSE;
+}
+
+void SynthesizePaste() {
+  keybd_event(VK_CONTROL, 0, 0, 0);
+  keybd_event('V', 0, 0, 0);
+  keybd_event('V', 0, KEYEVENTF_KEYUP, 0);
+  keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+}
+
+void OnCloseMainWindow(HWND mainWindow) {
+  ShowWindow(mainWindow, SW_HIDE);
+  AppState.ListShown = 0;
+}
+
+// The window the user was typing in: the one remembered when the list hot key showed the
+// list, when it is still there; otherwise the first visible titled window from the top.
+static void BringPasteTargetForward() {
+  HWND remembered = AppState.PasteTarget;
+  AppState.PasteTarget = nullptr;
+  if (remembered && IsWindow(remembered) && IsWindowVisible(remembered)) {
+    SetForegroundWindow(remembered);
+    return;
+  }
+  EnumWindows(FindPasteTarget, 0);
+}
+
+void OnDeactivate(HWND mainWindow) {
+  if (AppState.PromptOpen == 1) return;  // the delete confirmation keeps the list on screen
+  ShowWindow(mainWindow, SW_HIDE);
+  AppState.ListShown = 0;
+  if (AppState.PendingPaste.length == 0) return;
+  PutTextOnClipboard(mainWindow, AppState.PendingPaste.buffer, AppState.PendingPaste.length);
+  BringPasteTargetForward();
+  ReleasePendingPaste();
+  SetTimer(mainWindow, ID_PASTE_TIMER, 100, nullptr);
+}
+
+void OnPasteTimer(HWND mainWindow) {
+  KillTimer(mainWindow, ID_PASTE_TIMER);
+  SynthesizePaste();
+}

@@ -1,0 +1,32 @@
+// Byte-level file access for the record store: one Win32 and one POSIX implementation.
+#pragma once
+#include <cstdint>
+
+using FileHandle = intptr_t;
+constexpr FileHandle kNoFile = -1;
+
+// Read/write, no sharing with other processes, created empty when missing.
+FileHandle OpenRecordFile(const char* path);
+// Read/write, no sharing, always starts empty (an old file of that name is discarded).
+FileHandle CreateScratchFile(const char* path);
+// Read only, fails when the file is missing or another process holds it exclusively.
+FileHandle OpenFileForReading(const char* path);
+void CloseFileHandle(FileHandle file);
+
+bool SeekTo(FileHandle file, int64_t offset);
+// Returns the number of bytes read (short at end of file), or -1 on error.
+int64_t ReadBytes(FileHandle file, void* buffer, int64_t count);
+// Returns true only when every byte was written.
+bool WriteBytes(FileHandle file, const void* buffer, int64_t count);
+// Returns the size in bytes, or -1 when it cannot be read.
+int64_t FileSizeOf(FileHandle file);
+bool TruncateAt(FileHandle file, int64_t size);
+bool FlushToDisk(FileHandle file);
+
+// Copies source to target through a scratch name beside the target, flushed and
+// renamed into place, so the target is either the old file or the whole new one.
+bool CopyFileSafely(const char* source, const char* target, const char* scratch);
+// Atomically puts source in place of target (target may exist).
+bool RenameOver(const char* source, const char* target);
+bool RemoveFile(const char* path);
+bool PathExists(const char* path);

@@ -1,0 +1,26 @@
+// The parts of the file layer that are the same on every platform.
+#include "file_io.h"
+
+#include <vector>
+
+bool CopyFileSafely(const char* source, const char* target, const char* scratch) {
+  FileHandle in = OpenFileForReading(source);
+  if (in == kNoFile) return false;
+  int64_t size = FileSizeOf(in);
+  FileHandle out = size >= 0 ? CreateScratchFile(scratch) : kNoFile;
+  bool ok = out != kNoFile;
+  std::vector<char> block(1 << 20);
+  int64_t copied = 0;
+  while (ok && copied < size) {
+    int64_t got = ReadBytes(in, block.data(), static_cast<int64_t>(block.size()));
+    if (got <= 0) break;
+    ok = WriteBytes(out, block.data(), got);
+    copied += got;
+  }
+  ok = ok && copied == size && FlushToDisk(out);
+  CloseFileHandle(in);
+  if (out != kNoFile) CloseFileHandle(out);
+  ok = ok && RenameOver(scratch, target);
+  if (!ok) RemoveFile(scratch);
+  return ok;
+}

@@ -1,0 +1,116 @@
+// POSIX file layer, used by the native tests and tools.
+#include "file_io.h"
+#include "file_faults.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+FileFaults gFileFaults;
+
+static bool Injected(int* countdown) {
+  if (*countdown <= 0) return false;
+  return --*countdown == 0;
+}
+
+static FileHandle OpenLocked(const char* path, int flags) {
+  int fd = open(path, flags | O_RDWR | O_CLOEXEC, 0644);
+  if (fd < 0) return kNoFile;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return kNoFile;
+  }
+  return fd;
+}
+
+FileHandle OpenRecordFile(const char* path) {
+  if (Injected(&gFileFaults.failOpen)) return kNoFile;
+  return OpenLocked(path, O_CREAT);
+}
+
+FileHandle CreateScratchFile(const char* path) {
+  if (Injected(&gFileFaults.failOpen)) return kNoFile;
+  FileHandle f = OpenLocked(path, O_CREAT);
+  if (f != kNoFile && ftruncate(static_cast<int>(f), 0) != 0) {
+    close(static_cast<int>(f));
+    return kNoFile;
+  }
+  return f;
+}
+
+FileHandle OpenFileForReading(const char* path) {
+  if (Injected(&gFileFaults.failOpen)) return kNoFile;
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return kNoFile;
+  if (flock(fd, LOCK_SH | LOCK_NB) != 0) {
+    close(fd);
+    return kNoFile;
+  }
+  return fd;
+}
+
+void CloseFileHandle(FileHandle file) {
+  if (file != kNoFile) close(static_cast<int>(file));
+}
+
+bool SeekTo(FileHandle file, int64_t offset) {
+  return lseek(static_cast<int>(file), offset, SEEK_SET) == offset;
+}
+
+int64_t ReadBytes(FileHandle file, void* buffer, int64_t count) {
+  int64_t done = 0;
+  while (done < count) {
+    ssize_t got = read(static_cast<int>(file), static_cast<char*>(buffer) + done,
+                       static_cast<size_t>(count - done));
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+bool WriteBytes(FileHandle file, const void* buffer, int64_t count) {
+  if (gFileFaults.writeBudget >= 0) {
+    // Simulates a crash or a full disk: only part of the data reaches the file.
+    int64_t allowed = count < gFileFaults.writeBudget ? count : gFileFaults.writeBudget;
+    gFileFaults.writeBudget -= allowed;
+    if (allowed > 0 && write(static_cast<int>(file), buffer, static_cast<size_t>(allowed)) != allowed)
+      return false;
+    return allowed == count;
+  }
+  int64_t done = 0;
+  while (done < count) {
+    ssize_t put = write(static_cast<int>(file), static_cast<const char*>(buffer) + done,
+                        static_cast<size_t>(count - done));
+    if (put <= 0) return false;
+    done += put;
+  }
+  return true;
+}
+
+int64_t FileSizeOf(FileHandle file) {
+  struct stat st;
+  if (fstat(static_cast<int>(file), &st) != 0) return -1;
+  return st.st_size;
+}
+
+bool TruncateAt(FileHandle file, int64_t size) {
+  return ftruncate(static_cast<int>(file), size) == 0;
+}
+
+bool FlushToDisk(FileHandle file) { return fsync(static_cast<int>(file)) == 0; }
+
+bool RenameOver(const char* source, const char* target) {
+  if (Injected(&gFileFaults.failRename)) return false;
+  return rename(source, target) == 0;
+}
+
+bool RemoveFile(const char* path) { return unlink(path) == 0; }
+
+bool PathExists(const char* path) {
+  struct stat st;
+  return stat(path, &st) == 0;
+}

@@ -1,0 +1,37 @@
+#include "history_commands.h"
+
+#include <commctrl.h>
+
+#include "../app/app_state.h"
+#include "../ui/list_window.h"
+#include "record_lists.h"
+#include "work_file.h"
+
+// After the work file was replaced: show it, or, when it cannot be opened, an empty list
+// rather than rows that no longer match a file. The next capture or command tries again.
+static void ReloadHistoryAfterReopen() {
+  if (OpenWorkFile() != 0) {
+    CloseWorkFile();
+    SendMessageA(AppState.HistoryList, LVM_DELETEALLITEMS, 0, 0);
+    return;
+  }
+  LoadRecordList(AppState.HistoryList, nullptr);
+  SelectFirstRow(AppState.HistoryList);
+}
+
+void RestorePreviousHistory(HWND) {
+  if (MessageBoxA(nullptr, "前回終了直前の履歴ﾃﾞｰﾀへ復元しますか？", "確認", MB_OKCANCEL) != IDOK)
+    return;
+  CloseWorkFile();
+  HistoryPaths paths = DataHistoryPaths();
+  // Without a saved history the copy fails and the work file stays as it was.
+  CopyFileSafely(paths.saved.c_str(), paths.work.c_str(), paths.scratch.c_str());
+  ReloadHistoryAfterReopen();
+}
+
+void DeleteAllHistory(HWND) {
+  if (MessageBoxA(nullptr, "履歴一覧を全件削除しますか？", "確認", MB_OKCANCEL) != IDOK) return;
+  CloseWorkFile();
+  RemoveFile(DataHistoryPaths().work.c_str());
+  ReloadHistoryAfterReopen();
+}

@@ -1,0 +1,66 @@
+#include "history_files.h"
+
+#include <vector>
+
+#include "record_file.h"
+
+HistoryPaths MakeHistoryPaths(const std::string& dataDir) {
+  HistoryPaths p;
+  p.work = dataDir + "Pelmor.WK";
+  p.saved = dataDir + "Pelmor.DAT";
+  p.backup = dataDir + "Pelmor.DAT.BAK";
+  p.favorites = dataDir + "Pelmor.SAV";
+  p.scratch = dataDir + "Temp.DAT";
+  p.savedScratch = dataDir + "Pelmor.DAT.TMP";
+  p.backupScratch = dataDir + "Pelmor.BAK.TMP";
+  return p;
+}
+
+int OpenWorkFileAt(const std::string& workPath, FileHandle* file) {
+  *file = OpenRecordFile(workPath.c_str());
+  if (*file == kNoFile) return -101;
+  return SettleRecordFile(*file) == 0 ? 0 : -102;
+}
+
+// Compares two files block by block; a missing file equals nothing.
+static bool SameContents(const std::string& a, const std::string& b) {
+  FileHandle fa = OpenFileForReading(a.c_str());
+  FileHandle fb = OpenFileForReading(b.c_str());
+  bool same = fa != kNoFile && fb != kNoFile && FileSizeOf(fa) == FileSizeOf(fb);
+  std::vector<char> ba(1 << 16), bb(1 << 16);
+  while (same) {
+    int64_t ga = ReadBytes(fa, ba.data(), static_cast<int64_t>(ba.size()));
+    int64_t gb = ReadBytes(fb, bb.data(), static_cast<int64_t>(bb.size()));
+    if (ga != gb || ga < 0) same = false;
+    else if (ga == 0) break;
+    else same = std::equal(ba.begin(), ba.begin() + ga, bb.begin());
+  }
+  CloseFileHandle(fa);
+  CloseFileHandle(fb);
+  return same;
+}
+
+bool WorkFileWasNotRotated(const HistoryPaths& paths) {
+  FileHandle work = OpenFileForReading(paths.work.c_str());
+  if (work == kNoFile) return false;
+  RecordIndex index;
+  bool hasRecords = IndexRecordFile(work, &index) && !index.records.empty();
+  CloseFileHandle(work);
+  // After an orderly exit the saved history is a copy of the work file; an empty work
+  // file holds nothing worth keeping.
+  return hasRecords && !SameContents(paths.work, paths.saved);
+}
+
+void PrepareWorkFile(const HistoryPaths& paths, int bootInit) {
+  if (WorkFileWasNotRotated(paths)) RotateHistoryFiles(paths);
+  if (bootInit == 0)
+    CopyFileSafely(paths.saved.c_str(), paths.work.c_str(), paths.scratch.c_str());  // may fail: no saved history yet
+  else
+    RemoveFile(paths.work.c_str());
+}
+
+void RotateHistoryFiles(const HistoryPaths& paths) {
+  // Results are ignored: a failed copy leaves the older file in place.
+  CopyFileSafely(paths.saved.c_str(), paths.backup.c_str(), paths.backupScratch.c_str());
+  CopyFileSafely(paths.work.c_str(), paths.saved.c_str(), paths.savedScratch.c_str());
+}

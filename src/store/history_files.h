@@ -1,0 +1,34 @@
+// The history's files in the data directory and their life across runs.
+#pragma once
+#include <string>
+
+#include "file_io.h"
+
+struct HistoryPaths {
+  std::string work;           // Pelmor.WK: the running program's history
+  std::string saved;          // Pelmor.DAT: the history at the last orderly exit
+  std::string backup;         // Pelmor.DAT.BAK: the one before that
+  std::string favorites;      // Pelmor.SAV
+  std::string scratch;        // Temp.DAT: compaction's scratch file
+  std::string savedScratch;   // new Pelmor.DAT while it is being written
+  std::string backupScratch;  // new Pelmor.DAT.BAK while it is being written
+};
+
+// dataDir ends in the path separator.
+HistoryPaths MakeHistoryPaths(const std::string& dataDir);
+
+// Opens the work file exclusively and settles it (at least the 4-byte count, no torn
+// tail). 0 on success; -101 cannot open (*file is kNoFile); -102 cannot write (*file open).
+int OpenWorkFileAt(const std::string& workPath, FileHandle* file);
+
+// True when the work file holds records of a run that ended without rotating them
+// (killed or crashed): it differs from the saved history.
+bool WorkFileWasNotRotated(const HistoryPaths& paths);
+
+// Start-up: keeps an unrotated work file's captures by rotating it first, then (bootInit 0)
+// copies the saved history over the work file or (bootInit non-zero) deletes it.
+void PrepareWorkFile(const HistoryPaths& paths, int bootInit);
+
+// Exit: Pelmor.DAT -> Pelmor.DAT.BAK, then Pelmor.WK -> Pelmor.DAT; each copy is written
+// under a scratch name and renamed into place, so an interruption never leaves half a file.
+void RotateHistoryFiles(const HistoryPaths& paths);

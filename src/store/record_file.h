@@ -1,0 +1,69 @@
+// The record file: a 32-bit little-endian count, then records of a 32-bit length and
+// that many text bytes. Every function here trusts nothing it reads from the file.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "file_io.h"
+
+constexpr int64_t kFirstRecordPosition = 4;
+
+struct RecordSpan {
+  int64_t position;  // offset of the record's length field
+  int32_t length;
+};
+
+struct RecordText {
+  int64_t position;
+  std::string text;
+};
+
+// What a walk over a record file found.
+struct RecordIndex {
+  std::vector<RecordSpan> records;  // every complete record, in file order
+  int32_t storedCount = 0;          // the count field as stored (0 without a header)
+  bool hasHeader = false;           // the file holds at least the 4 count bytes
+  int64_t endOfRecords = kFirstRecordPosition;  // offset after the last complete record
+  int64_t fileSize = 0;
+};
+
+// Walks the complete records from offset 4, reading the file in large blocks.
+bool IndexRecordFile(FileHandle file, RecordIndex* index);
+// True when the position is the start of a complete record of the index.
+const RecordSpan* FindRecordAt(const RecordIndex& index, int64_t position);
+
+// Makes an opened file consistent: a missing header becomes a zero count, a partial
+// record at the end (a torn append) is cut off, and the count is set to the number of
+// complete records, so that no complete record stays hidden. 0, or -101 / -102.
+int SettleRecordFile(FileHandle file);
+
+// Reads every complete record in file order.
+bool ReadAllRecords(FileHandle file, std::vector<RecordText>* records);
+
+// Appends one record to a settled file and raises the count; returns the new record's
+// position, or -1.
+int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length);
+
+// Number of records whose text equals the given bytes.
+int CountRecordsEqualTo(FileHandle file, const char* text, int32_t length);
+// Positions of the records equal to the text, except the one at keepPosition.
+std::vector<int64_t> FindOtherRecordsEqualTo(FileHandle file, const char* text, int32_t length,
+                                             int64_t keepPosition);
+
+// Reads the texts of the records at the given positions, in the given order; a position
+// that is not the start of a complete record is skipped. False on a read error.
+bool ReadRecordsAt(FileHandle file, const std::vector<int64_t>& positions,
+                   std::vector<std::string>* texts);
+
+// Appends the texts as records at the end of a settled file, then writes the raised count.
+// 0, -101 (read) or -102 (write); *firstPosition gets the first new record's position.
+int AppendRecordsTo(FileHandle file, const std::vector<std::string>& texts,
+                    int64_t* firstPosition = nullptr);
+
+// Writes the records of the file, without those at dropPositions, into the scratch file,
+// flushes it and renames it over targetPath. The handle is always closed. On failure the
+// target is left as it was and the scratch file removed. 0, or -101 (read), -102 (scratch
+// write), -103 (replace).
+int RewriteRecordFile(FileHandle file, const char* targetPath, const char* scratchPath,
+                      const std::vector<int64_t>& dropPositions);

@@ -1,0 +1,104 @@
+#include "record_lists.h"
+
+#include <string>
+#include <vector>
+
+#include "../app/app_state.h"
+#include "../ui/list_window.h"
+#include "record_file.h"
+#include "work_file.h"
+
+FileHandle OpenFavoritesFile() {
+  FileHandle file = OpenRecordFile(DataHistoryPaths().favorites.c_str());
+  if (file != kNoFile && SettleRecordFile(file) != 0) {
+    CloseFileHandle(file);
+    return kNoFile;
+  }
+  return file;
+}
+
+void LoadRecordList(HWND list, const char* name) {
+  std::vector<RecordText> records;
+  if (name) {
+    char path[kPathSize];
+    MakeDataPath(name, path);
+    FileHandle file = OpenRecordFile(path);
+    if (file != kNoFile) {
+      if (SettleRecordFile(file) == 0) ReadAllRecords(file, &records);
+      CloseFileHandle(file);
+    }
+  } else if (EnsureWorkFile()) {
+    ReadAllRecords(AppState.WorkFile, &records);
+  }
+  // Rows read before a damaged record are kept; an unreadable file gives an empty list.
+  FillRecordRows(list, records);
+}
+
+int64_t AppendRecord(const char* text, int32_t length) {
+  if (!EnsureWorkFile()) return -1;
+  return AppendRecordTo(AppState.WorkFile, text, length);
+}
+
+int CompactRecordFile(FileHandle file, CompactTarget target, const std::vector<int64_t>& dropPositions) {
+  HistoryPaths paths = DataHistoryPaths();
+  const std::string& targetPath = target == kWorkFileTarget ? paths.work : paths.favorites;
+  if (target == kWorkFileTarget) AppState.WorkFile = kNoFile;  // the handle is taken over here
+  int result = RewriteRecordFile(file, targetPath.c_str(), paths.scratch.c_str(), dropPositions);
+  // Whether or not the rewrite succeeded, the work file is usable again afterwards.
+  if (target == kWorkFileTarget) EnsureWorkFile();
+  return result;
+}
+
+void PurgeDuplicates(HWND historyList, const char* text, int32_t length, int64_t newPosition) {
+  std::vector<int64_t> older = FindOtherRecordsEqualTo(AppState.WorkFile, text, length, newPosition);
+  if (older.empty()) return;
+  std::vector<int> selected = SelectedRows(historyList);
+  int remembered = selected.empty() ? 0 : selected.front();
+  CompactRecordFile(AppState.WorkFile, kWorkFileTarget, older);
+  LoadRecordList(historyList, nullptr);
+  SelectRow(historyList, remembered);
+}
+
+int DeleteSelectedRecords(HWND list, FileHandle file, CompactTarget target) {
+  AppState.PromptOpen = 1;
+  int answer = MessageBoxA(AppState.MainWindow, "選択行を削除しますか？", "確認", MB_OKCANCEL);
+  AppState.PromptOpen = 0;
+  std::vector<int64_t> positions = SelectedPositions(list);
+  if (answer != IDOK || positions.empty()) return -1;
+  // Only the chosen records go, whatever their length or first byte; positions that no
+  // longer lead to a record are ignored by the rewrite.
+  CompactRecordFile(file, target, positions);
+  return 0;
+}
+
+void DeleteFromHistory(HWND historyList) {
+  if (!EnsureWorkFile()) return;
+  if (DeleteSelectedRecords(historyList, AppState.WorkFile, kWorkFileTarget) == 0) {
+    LoadRecordList(historyList, nullptr);
+    SelectFirstRow(historyList);
+  }
+}
+
+void DeleteFromFavorites(HWND favoritesList) {
+  FileHandle file = OpenFavoritesFile();
+  if (file == kNoFile) return;
+  if (DeleteSelectedRecords(favoritesList, file, kFavoritesTarget) != 0) {
+    CloseFileHandle(file);
+    return;
+  }
+  LoadRecordList(favoritesList, "Pelmor.SAV");
+  SelectFirstRow(favoritesList);
+}
+
+void SaveToFavorites(HWND historyList) {
+  std::vector<int64_t> positions = SelectedPositions(historyList);
+  if (positions.empty() || !EnsureWorkFile()) return;
+  FileHandle favorites = OpenFavoritesFile();
+  if (favorites == kNoFile) return;
+  std::vector<std::string> texts;
+  ReadRecordsAt(AppState.WorkFile, positions, &texts);
+  if (!texts.empty()) AppendRecordsTo(favorites, texts);
+  CloseFileHandle(favorites);
+  LoadRecordList(AppState.FavoritesList, "Pelmor.SAV");
+  SelectFirstRow(AppState.FavoritesList);
+}

@@ -1,0 +1,148 @@
+#include "options.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include "../app/app_state.h"
+#include "../app/settings.h"
+#include "../res/resource.h"
+#include "../store/record_lists.h"
+#include "hotkeys.h"
+#include "list_window.h"
+
+namespace {
+
+bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+
+// The notification codes are negative constants; compare them as UINT.
+UINT NotifyCode(LPARAM lParam) { return reinterpret_cast<const NMHDR*>(lParam)->code; }
+
+void InitGeneralPage(HWND page) {
+  CheckDlgButton(page, IDC_KEEP_WINDOW, Settings.FLAG ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(page, IDC_BOOT_INIT, Settings.BOOTINIT ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(page, IDC_OVERLAP, Settings.OVERLAP ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(page, IDC_ESC_HIDES, Settings.ESCKEY ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(page, IDC_NEWEST_FIRST, Settings.ADDFLG ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(page, IDC_OLDEST_FIRST, Settings.ADDFLG ? BST_UNCHECKED : BST_CHECKED);
+  CheckDlgButton(page, IDC_SELECT_FIRST, Settings.SELINDEX == 0 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(page, IDC_SELECT_PREVIOUS, Settings.SELINDEX == 0 ? BST_UNCHECKED : BST_CHECKED);
+}
+
+void ApplyGeneralPage(HWND page) {
+  Settings.FLAG = IsChecked(page, IDC_KEEP_WINDOW);
+  Settings.BOOTINIT = IsChecked(page, IDC_BOOT_INIT);
+  Settings.OVERLAP = IsChecked(page, IDC_OVERLAP);
+  Settings.ESCKEY = IsChecked(page, IDC_ESC_HIDES);
+  Settings.ADDFLG = IsChecked(page, IDC_NEWEST_FIRST) ? 1 : 0;
+  Settings.SELINDEX = IsChecked(page, IDC_SELECT_FIRST) ? 0 : 1;
+  // A changed order shows at once.
+  LoadRecordList(AppState.HistoryList, nullptr);
+  LoadRecordList(AppState.FavoritesList, "Pelmor.SAV");
+  SelectFirstRow(AppState.HistoryList);
+  SelectFirstRow(AppState.FavoritesList);
+}
+
+INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    InitGeneralPage(page);
+    return TRUE;
+  }
+  if (message == WM_NOTIFY && NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY)) ApplyGeneralPage(page);
+  return FALSE;
+}
+
+const int kHotKeyControls[3] = {IDC_HOTKEY_LIST, IDC_HOTKEY_PAUSE, IDC_HOTKEY_MENU};
+
+void InitHotKeyPage(HWND page) {
+  const HotKeySetting keys[3] = {ListHotKey(), PauseHotKey(), MenuHotKey()};
+  for (int i = 0; i < 3; ++i) {
+    if (keys[i].key == 0) continue;  // an empty control
+    // While the page is open the hot keys must not act, or the user could not type them.
+    UnregisterHotKey(AppState.MainWindow, ID_HOTKEY_LIST + i);
+    SendDlgItemMessageA(page, kHotKeyControls[i], HKM_SETHOTKEY, PackHotKeyWord(keys[i]), 0);
+  }
+  CheckDlgButton(page, IDC_FULLSCREEN_GUARD, Settings.HOTKEY ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void ApplyHotKeyPage(HWND page) {
+  Settings.HOTKEY = IsChecked(page, IDC_FULLSCREEN_GUARD);
+  for (int i = 0; i < 3; ++i) {
+    LRESULT word = SendDlgItemMessageA(page, kHotKeyControls[i], HKM_GETHOTKEY, 0, 0);
+    StoreHotKey(ID_HOTKEY_LIST + i, UnpackHotKeyWord(static_cast<uint32_t>(word)));
+  }
+}
+
+INT_PTR CALLBACK HotKeyPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    InitHotKeyPage(page);
+    return TRUE;
+  }
+  if (message == WM_NOTIFY && NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY)) ApplyHotKeyPage(page);
+  return FALSE;
+}
+
+void BrowseEditor(HWND page) {
+  char file[kPathSize] = {};
+  GetDlgItemTextA(page, IDC_EDITOR_PATH, file, kPathSize);
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  ofn.hwndOwner = page;
+  ofn.lpstrFilter = "ｱﾌﾟﾘｹｰｼｮﾝ {*.exe}\0*.exe\0全てのﾌｧｲﾙ {*.*}\0*.*\0";
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = kPathSize;
+  ofn.lpstrTitle = "ﾃｷｽﾄｴﾃﾞｨﾀ選択";
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  GetOpenFileNameA(&ofn);
+  SetDlgItemTextA(page, IDC_EDITOR_PATH, file);
+}
+
+INT_PTR CALLBACK EditorPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    char path[kPathSize] = {};
+    ReadEditorPath("", path, sizeof path);
+    SetDlgItemTextA(page, IDC_EDITOR_PATH, path);
+    return TRUE;
+  }
+  if (message == WM_COMMAND && LOWORD(wParam) == IDC_BROWSE) BrowseEditor(page);
+  if (message == WM_NOTIFY && NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY)) {
+    char path[kPathSize] = {};
+    GetDlgItemTextA(page, IDC_EDITOR_PATH, path, kPathSize);
+    WriteEditorPath(path);  // at once: the editor path is not kept in memory
+  }
+  return FALSE;
+}
+
+HPROPSHEETPAGE CreatePage(PROPSHEETPAGEA* page, int templateId, const char* title, DLGPROC proc) {
+  page->pszTemplate = MAKEINTRESOURCEA(templateId);
+  page->pszTitle = title;
+  page->pfnDlgProc = proc;
+  return CreatePropertySheetPageA(page);
+}
+
+}  // namespace
+
+void ShowOptions(HWND mainWindow, HINSTANCE instance) {
+  PROPSHEETPAGEA page = {};
+  page.dwSize = PROPSHEETPAGEA_V1_SIZE;
+  page.dwFlags = PSP_USETITLE;
+  page.hInstance = instance;
+  HPROPSHEETPAGE pages[3] = {
+      CreatePage(&page, IDD_OPT_GENERAL, "全般", GeneralPageProc),
+      CreatePage(&page, IDD_OPT_HOTKEY, "ﾎｯﾄｷｰ", HotKeyPageProc),
+      CreatePage(&page, IDD_OPT_EDITOR, "ｴﾃﾞｨﾀ", EditorPageProc),
+  };
+  PROPSHEETHEADERA header = {};
+  header.dwSize = PROPSHEETHEADERA_V1_SIZE;
+  header.dwFlags = PSH_NOAPPLYNOW;
+  header.hwndParent = mainWindow;
+  header.hInstance = instance;
+  header.pszCaption = "環境設定";
+  header.nPages = 3;
+  header.nStartPage = 0;
+  header.phpage = pages;
+  PropertySheetA(&header);
+  // However the sheet was closed, from whichever page: exactly the combinations in the
+  // settings are registered afterwards, each once.
+  for (int id = ID_HOTKEY_LIST; id <= ID_HOTKEY_MENU; ++id) UnregisterHotKey(mainWindow, id);
+  RegisterAllHotKeys(mainWindow);
+}

@@ -1,0 +1,74 @@
+#include "tray.h"
+
+#include "../app/app_state.h"
+#include "../res/resource.h"
+
+// Every add or modify fills the whole record in its first layout.
+static void FillTrayIconData(HWND mainWindow, int iconId) {
+  NOTIFYICONDATAA& data = AppState.TrayIconData;
+  data = {};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = mainWindow;
+  data.uID = ID_TRAY_ICON;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = WM_TRAYCALLBACK;
+  data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId));
+  lstrcpynA(data.szTip, "ペルモア", 64);
+}
+
+void AddTrayIcon(HWND mainWindow) {
+  FillTrayIconData(mainWindow, AppState.CaptureEnabled ? IDI_CAPTURING : IDI_PAUSED);
+  Shell_NotifyIconA(NIM_ADD, &AppState.TrayIconData);
+}
+
+void UpdateTrayIcon(HWND mainWindow, int capturing) {
+  FillTrayIconData(mainWindow, capturing ? IDI_CAPTURING : IDI_PAUSED);
+  Shell_NotifyIconA(NIM_MODIFY, &AppState.TrayIconData);
+}
+
+void DeleteTrayIcon() { Shell_NotifyIconA(NIM_DELETE, &AppState.TrayIconData); }
+
+void LoadTrayMenu() {
+  AppState.TrayMenu = LoadMenuA(AppState.AppInstance, MAKEINTRESOURCEA(IDM_TRAY));
+  if (AppState.LastTabIndex < 2) {
+    // The separators stay where they are.
+    DeleteMenu(AppState.TrayMenu, IDM_AA_EDIT, MF_BYCOMMAND);
+    DeleteMenu(AppState.TrayMenu, IDM_AA_RELOAD, MF_BYCOMMAND);
+  }
+}
+
+void ShowTrayMenu(HWND mainWindow) {
+  HMENU popup = GetSubMenu(AppState.TrayMenu, 0);
+  POINT cursor;
+  GetCursorPos(&cursor);
+  // The owner must be in front, or the menu does not close when the user clicks elsewhere.
+  SetForegroundWindow(mainWindow);
+  TrackPopupMenu(popup, TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, mainWindow, nullptr);
+}
+
+void ShowListWindow(HWND mainWindow) {
+  ShowWindow(mainWindow, SW_SHOWNORMAL);
+  SetForegroundWindow(mainWindow);
+  AppState.ListShown = 1;
+}
+
+void TogglePause(HWND mainWindow) {
+  if (AppState.CaptureEnabled == 0) {
+    CheckMenuItem(AppState.TrayMenu, IDM_PAUSE, MF_BYCOMMAND | MF_UNCHECKED);
+    AppState.CaptureEnabled = 1;
+  } else {
+    CheckMenuItem(AppState.TrayMenu, IDM_PAUSE, MF_BYCOMMAND | MF_CHECKED);
+    AppState.CaptureEnabled = 0;
+  }
+  UpdateTrayIcon(mainWindow, AppState.CaptureEnabled);
+}
+
+void OnTrayCallback(HWND mainWindow, WPARAM iconId, LPARAM mouseMessage) {
+  if (iconId != ID_TRAY_ICON) return;
+  if (mouseMessage == WM_LBUTTONDOWN) {
+    AppState.PasteTarget = nullptr;  // the taskbar is in front now: search as usual
+    ShowListWindow(mainWindow);
+  } else if (mouseMessage == WM_RBUTTONDOWN) {
+    ShowTrayMenu(mainWindow);
+  }
+}

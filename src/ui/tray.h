@@ -1,0 +1,14 @@
+// The notification-area icon, its menu and the pause switch.
+#pragma once
+#include <windows.h>
+
+void AddTrayIcon(HWND mainWindow);
+void UpdateTrayIcon(HWND mainWindow, int capturing);
+void DeleteTrayIcon();
+void ShowTrayMenu(HWND mainWindow);
+void ShowListWindow(HWND mainWindow);
+void TogglePause(HWND mainWindow);
+// Loads menu 103 and removes the AA items when there is no AA list.
+void LoadTrayMenu();
+// WM_USER + 1 from the icon.
+void OnTrayCallback(HWND mainWindow, WPARAM iconId, LPARAM mouseMessage);
