@@ -105,6 +105,13 @@ bool FlushToDisk(FileHandle file) { return fsync(static_cast<int>(file)) == 0; }
 
 bool RenameOver(const char* source, const char* target) {
   if (Injected(&gFileFaults.failRename)) return false;
+  // Windows refuses to replace a file another process holds open; do the same here.
+  int held = open(target, O_RDONLY | O_CLOEXEC);
+  if (held >= 0) {
+    bool busy = flock(held, LOCK_EX | LOCK_NB) != 0;
+    close(held);
+    if (busy) return false;
+  }
   return rename(source, target) == 0;
 }
 

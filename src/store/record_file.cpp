@@ -20,7 +20,9 @@ struct BlockReader {
 
 void StartReader(BlockReader* r, FileHandle file, int64_t offset) {
   r->file = file;
-  r->block.resize(kBlockSize);
+  // Small files (the favorites, most histories) need no 1 MiB window.
+  int64_t size = FileSizeOf(file);
+  r->block.resize(static_cast<size_t>(std::clamp<int64_t>(size, 4096, kBlockSize)));
   r->blockStart = 0;
   r->blockLength = 0;
   r->cursor = offset;
@@ -29,7 +31,7 @@ void StartReader(BlockReader* r, FileHandle file, int64_t offset) {
 
 bool Refill(BlockReader* r) {
   if (!SeekTo(r->file, r->cursor)) return !(r->failed = true);
-  int64_t got = ReadBytes(r->file, r->block.data(), kBlockSize);
+  int64_t got = ReadBytes(r->file, r->block.data(), static_cast<int64_t>(r->block.size()));
   if (got < 0) return !(r->failed = true);
   r->blockStart = r->cursor;
   r->blockLength = got;

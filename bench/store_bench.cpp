@@ -1,0 +1,98 @@
+// Record store timings at 1,000, 10,000 and 100,000 records of typical clipboard texts.
+// Run: build/host/store_bench [directory]
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "store/record_file.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Texts of 20 to 400 bytes, like the lines, URLs and paragraphs people copy.
+std::string TypicalText(int i) {
+  std::string text = "copied text " + std::to_string(i) + " ";
+  text.append(static_cast<size_t>(20 + (i * 7919) % 380), static_cast<char>('a' + i % 26));
+  return text;
+}
+
+void Fill(const std::string& path, int records) {
+  FILE* f = fopen(path.c_str(), "wb");
+  int32_t count = records;
+  fwrite(&count, 4, 1, f);
+  for (int i = 0; i < records; ++i) {
+    std::string t = TypicalText(i);
+    int32_t n = static_cast<int32_t>(t.size());
+    fwrite(&n, 4, 1, f);
+    fwrite(t.data(), 1, t.size(), f);
+  }
+  fclose(f);
+}
+
+template <typename F>
+double Best(int rounds, F f) {
+  double best = 1e9;
+  for (int i = 0; i < rounds; ++i) {
+    auto start = Clock::now();
+    f();
+    best = std::min(best, MillisecondsSince(start));
+  }
+  return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string dir = argc > 1 ? argv[1] : "/tmp";
+  std::string work = dir + "/bench.WK", fav = dir + "/bench.SAV", scratch = dir + "/bench.TMP";
+  printf("| records | file MB | append ms | duplicate test ms | purge+compact ms | load ms | save 3 to favorites ms |\n");
+  printf("|---|---|---|---|---|---|---|\n");
+  for (int n : {1000, 10000, 100000}) {
+    Fill(work, n);
+    FileHandle f = OpenRecordFile(work.c_str());
+    SettleRecordFile(f);
+    double mb = static_cast<double>(FileSizeOf(f)) / 1e6;
+    int serial = 0;
+    double append = Best(50, [&] {
+      std::string t = "new text " + std::to_string(serial++);
+      AppendRecordTo(f, t.data(), static_cast<int32_t>(t.size()));
+    });
+    const std::string fresh = TypicalText(n + 12345) + "!";
+    double duplicate = Best(5, [&] { CountRecordsEqualTo(f, fresh.data(), static_cast<int32_t>(fresh.size())); });
+    std::vector<RecordText> records;
+    double load = Best(5, [&] { ReadAllRecords(f, &records); });
+    std::vector<int64_t> picks = {records[0].position, records[records.size() / 2].position,
+                                  records.back().position};
+    unlink(fav.c_str());
+    double save = Best(5, [&] {
+      FileHandle s = OpenRecordFile(fav.c_str());
+      SettleRecordFile(s);
+      std::vector<std::string> texts;
+      ReadRecordsAt(f, picks, &texts);
+      AppendRecordsTo(s, texts);
+      CloseFileHandle(s);
+    });
+    // Purge: one older copy of the text just captured, then the rewrite.
+    double purge = Best(3, [&] {
+      const std::string& dup = records[records.size() / 3].text;
+      int64_t pos = AppendRecordTo(f, dup.data(), static_cast<int32_t>(dup.size()));
+      std::vector<int64_t> older = FindOtherRecordsEqualTo(f, dup.data(), static_cast<int32_t>(dup.size()), pos);
+      RewriteRecordFile(f, work.c_str(), scratch.c_str(), older);
+      f = OpenRecordFile(work.c_str());
+      ReadAllRecords(f, &records);
+    });
+    CloseFileHandle(f);
+    printf("| %d | %.1f | %.4f | %.2f | %.1f | %.1f | %.2f |\n", n, mb, append, duplicate, purge, load, save);
+  }
+  unlink(work.c_str());
+  unlink(fav.c_str());
+  return 0;
+}

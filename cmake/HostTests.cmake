@@ -1,0 +1,35 @@
+# Native build of the portable core: unit tests under AddressSanitizer and UBSan, the fuzz
+# target and the benchmarks.
+enable_testing()
+find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
+
+set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+
+add_library(pelmor_core STATIC ${PORTABLE_SOURCES} src/store/file_io_posix.cpp)
+target_compile_options(pelmor_core PRIVATE ${WARNINGS} ${CHARSET} ${SANITIZE})
+target_include_directories(pelmor_core PUBLIC src)
+
+add_executable(host_tests
+  tests/host/test_files.cpp
+  tests/host/record_file_test.cpp
+  tests/host/record_damage_test.cpp
+  tests/host/history_files_test.cpp
+  tests/host/rules_test.cpp)
+target_compile_options(host_tests PRIVATE ${WARNINGS} ${CHARSET} ${SANITIZE})
+target_link_options(host_tests PRIVATE ${SANITIZE})
+target_link_libraries(host_tests PRIVATE pelmor_core GTest::gtest_main Threads::Threads)
+add_test(NAME host_tests COMMAND host_tests)
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  # The fuzz target gets its own instrumented copy of the core.
+  add_executable(record_file_fuzz tests/host/record_file_fuzz.cpp ${PORTABLE_SOURCES}
+                 src/store/file_io_posix.cpp)
+  target_include_directories(record_file_fuzz PRIVATE src)
+  target_compile_options(record_file_fuzz PRIVATE ${WARNINGS} -fsanitize=fuzzer,address,undefined)
+  target_link_options(record_file_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
+endif()
+
+add_executable(store_bench bench/store_bench.cpp ${PORTABLE_SOURCES} src/store/file_io_posix.cpp)
+target_include_directories(store_bench PRIVATE src)
+target_compile_options(store_bench PRIVATE ${WARNINGS} -O2)

@@ -1,0 +1,45 @@
+// Feeds arbitrary bytes as a record file to every operation that reads one.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "store/record_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const std::string dir = [] {
+    // tmpfs: the flushes of the rewrite cost nothing there.
+    char pattern[] = "/dev/shm/pelmor-fuzz-XXXXXX";
+    return std::string(mkdtemp(pattern)) + "/";
+  }();
+  const std::string path = dir + "f", scratch = dir + "Temp.DAT";
+  FILE* out = fopen(path.c_str(), "wb");
+  fwrite(data, 1, size, out);
+  fclose(out);
+
+  FileHandle f = OpenRecordFile(path.c_str());
+  if (f == kNoFile) return 0;
+  RecordIndex index;
+  IndexRecordFile(f, &index);
+  std::vector<RecordText> records;
+  ReadAllRecords(f, &records);
+  std::vector<std::string> texts;
+  ReadRecordsAt(f, {4, 8, static_cast<int64_t>(size) / 2, -1}, &texts);
+  CountRecordsEqualTo(f, "ab", 2);
+  SettleRecordFile(f);
+  int64_t position = AppendRecordTo(f, "ab", 2);
+  std::vector<int64_t> older = FindOtherRecordsEqualTo(f, "ab", 2, position);
+  RewriteRecordFile(f, path.c_str(), scratch.c_str(), older);
+
+  // After settling, appending and rewriting, the file must be a well-formed record file
+  // holding every record found before plus the new one.
+  f = OpenRecordFile(path.c_str());
+  RecordIndex after;
+  if (!IndexRecordFile(f, &after) || after.storedCount != static_cast<int32_t>(after.records.size()) ||
+      after.endOfRecords != after.fileSize || after.records.size() != index.records.size() + 1 - older.size())
+    __builtin_trap();
+  CloseFileHandle(f);
+  return 0;
+}
