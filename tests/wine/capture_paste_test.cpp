@@ -1,0 +1,301 @@
+// Capture of every copy, and paste-back of chosen rows into the window the user was in.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+// A clipboard viewer of the test's own, joined before Pelmor, counting what reaches it.
+struct TestViewer {
+  static inline int notifications = 0;
+  static inline HWND next = nullptr;
+  HWND window = nullptr;
+  TestViewer() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.lpszClassName = "PelmorTestViewer";
+    RegisterClassA(&wc);
+    window = CreateWindowA("PelmorTestViewer", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    next = SetClipboardViewer(window);
+    WaitUntil([] { return false; }, 200);  // let the joining notification pass
+    notifications = 0;
+  }
+  ~TestViewer() {
+    ChangeClipboardChain(window, next);
+    DestroyWindow(window);
+  }
+  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_DRAWCLIPBOARD) {
+      ++notifications;
+      if (next) SendMessageA(next, m, wp, lp);
+      return 0;
+    }
+    if (m == WM_CHANGECBCHAIN) {
+      if (reinterpret_cast<HWND>(wp) == next) next = reinterpret_cast<HWND>(lp);
+      else if (next) SendMessageA(next, m, wp, lp);
+      return 0;
+    }
+    return DefWindowProcA(w, m, wp, lp);
+  }
+};
+
+void CopyAndWait(const Pelmor& p, const std::string& text, size_t rows) {
+  CopyText(text);
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == rows; })) << text;
+}
+
+TEST(Capture, CopiesAppearAsTopRowsAndInTheWorkFileButNotWhatWasThereAtStart) {
+  CopyText("on the clipboard before the start");
+  Pelmor p(MakeDataDir("capture"));
+  ASSERT_TRUE(p.Start());
+  CopyAndWait(p, "日本語のテキスト", 1);
+  CopyAndWait(p, "", 2);
+  CopyBytes(std::string("cut\0here", 8));
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 3; }));
+  CopyBytes("not text", RegisterClipboardFormatA("PelmorTestFormat"));
+  CopyAndWait(p, "last", 4);
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"last", "cut", "", "日本語のテキスト"}));
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), Records({"日本語のテキスト", "", "cut", "last"}));
+}
+
+TEST(Capture, OldestFirstAppendsAtTheBottom) {
+  Pelmor p(MakeDataDir("oldest-first"));
+  WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nADDFLG=0\r\n");
+  WriteFileBytes(p.File("Pelmor.DAT"), Records({"A", "B", "C"}));
+  ASSERT_TRUE(p.Start());
+  CopyAndWait(p, "D", 4);
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"A", "B", "C", "D"}));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST(Capture, WithOverlapEachTextStaysOnceAsItsNewestCopy) {
+  Pelmor p(MakeDataDir("overlap"));
+  WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nOVERLAP=1\r\n");
+  ASSERT_TRUE(p.Start());
+  CopyAndWait(p, "same", 1);
+  CopyAndWait(p, "other", 2);
+  CopyText("same");
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"same", "other"}; }));
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), Records({"other", "same"}));
+}
+
+TEST(Capture, PasswordManagerCopiesAreNotRecordedButPassedOn) {
+  TestViewer viewer;
+  Pelmor p(MakeDataDir("private"));
+  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(WaitUntil([] { return TestViewer::notifications >= 1; }));
+  int seen = TestViewer::notifications;
+  CopyPrivateText("secret1", "ExcludeClipboardContentFromMonitorProcessing", "");
+  CopyPrivateText("secret2", "Clipboard Viewer Ignore", "");
+  CopyPrivateText("secret3", "CanIncludeInClipboardHistory", std::string(4, '\0'));
+  CopyPrivateText("allowed", "CanIncludeInClipboardHistory", std::string("\x01\0\0\0", 4));
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"allowed"}; }));
+  EXPECT_GE(TestViewer::notifications, seen + 4);
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), Records({"allowed"}));
+}
+
+TEST(Capture, ChainRepairWhenTheNextViewerLeaves) {
+  TestViewer viewer;
+  Pelmor p(MakeDataDir("chain"));
+  ASSERT_TRUE(p.Start());
+  // The viewer after Pelmor leaves; Pelmor must take over its successor.
+  ChangeClipboardChain(viewer.window, TestViewer::next);
+  int before = TestViewer::notifications;
+  CopyAndWait(p, "after the repair", 1);
+  WaitUntil([] { return false; }, 200);
+  EXPECT_EQ(TestViewer::notifications, before);
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+struct PasteFixture : ::testing::Test {
+  Pelmor p{MakeDataDir(::testing::UnitTest::GetInstance()->current_test_info()->name())};
+  Target target;
+  void StartWith(const std::string& ini, const std::vector<std::string>& history) {
+    WriteFileBytes(p.File("Pelmor.ini"), ini);
+    WriteFileBytes(p.File("Pelmor.DAT"), Records(history));
+    ASSERT_TRUE(target.Start("Editor"));
+    ASSERT_TRUE(p.Start());
+  }
+  void ShowListOverTarget() {
+    target.Focus();
+    ASSERT_TRUE(p.ShowList());
+  }
+};
+
+TEST_F(PasteFixture, EnterPastesTheChosenRowIntoTheTargetWithoutRecordingIt) {
+  StartWith("", {"alpha", "beta"});
+  ShowListOverTarget();
+  SaveScreenshot(p.main, "list-window");
+  p.Select(kHistory, {1});
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return target.Text() == "alpha"; }));
+  EXPECT_FALSE(p.Shown());
+  EXPECT_EQ(ClipboardText(), "alpha");
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"beta", "alpha"}));
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), Records({"alpha", "beta"}));
+}
+
+TEST_F(PasteFixture, SeveralRowsArePastedJoinedInListOrder) {
+  StartWith("", {"c", "b", "a"});
+  ShowListOverTarget();
+  p.Select(kHistory, {0, 1, 2});
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return target.Text() == "abc"; }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(PasteFixture, EnterWithNothingSelectedHidesAndPastesNothing) {
+  StartWith("", {"a"});
+  CopyText("unchanged");
+  ShowListOverTarget();
+  p.Select(kHistory, {});
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return !p.Shown(); }));
+  EXPECT_EQ(ClipboardText(), "unchanged");
+  EXPECT_EQ(target.Text(), "");
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(PasteFixture, EscHidesOnlyWithEscKey) {
+  StartWith("[OPTION]\r\nESCKEY=0\r\n", {"a"});
+  ShowListOverTarget();
+  PressKey(VK_ESCAPE);
+  PressKey(VK_DOWN);  // a key handled after Esc proves Esc was processed
+  WaitUntil([] { return false; }, 300);
+  EXPECT_TRUE(p.Shown());
+  EXPECT_EQ(p.Quit(), 0u);
+
+  WriteFileBytes(p.File("Pelmor.ini"), "");
+  ASSERT_TRUE(p.Start());
+  ShowListOverTarget();
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !p.Shown(); }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(PasteFixture, TabCyclesHistoryAndFavoritesAndIsSaved) {
+  StartWith("", {"a"});
+  ShowListOverTarget();
+  EXPECT_EQ(p.CurrentTab(), 0);
+  PressKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == 1 && IsWindowVisible(p.Child(kFavorites)); }));
+  EXPECT_FALSE(IsWindowVisible(p.Child(kHistory)));
+  EXPECT_EQ(p.Quit(), 0u);
+  char tab[8] = {};
+  GetPrivateProfileStringA("WINDOW", "TAB", "", tab, sizeof tab, p.File("Pelmor.ini").c_str());
+  EXPECT_STREQ(tab, "1");
+  ASSERT_TRUE(p.Start());
+  EXPECT_EQ(p.CurrentTab(), 1);
+  ShowListOverTarget();
+  PressKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == 0; }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(PasteFixture, DeleteAsksAndRemovesExactlyTheChosenRows) {
+  StartWith("", {"keep1", "", "gone", "keep2"});
+  ShowListOverTarget();
+  p.Select(kHistory, {1, 2});  // "gone" and the empty text
+  PressKey(VK_DELETE);
+  HWND box = WaitForDialog(p.process.dwProcessId, "確認");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), "選択行を削除しますか？");
+  EXPECT_TRUE(p.Shown());  // the list stays behind the question
+  ClickButton(box, IDCANCEL);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+  EXPECT_EQ(p.Rows(kHistory).size(), 4u);
+  p.Select(kHistory, {1, 2});
+  PressKey(VK_DELETE);
+  box = WaitForDialog(p.process.dwProcessId, "確認");
+  ASSERT_NE(box, nullptr);
+  ClickButton(box, IDOK);
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"keep2", "keep1"}; }));
+  EXPECT_EQ(p.Selected(kHistory), std::vector<int>{0});
+  p.Kill();
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), Records({"keep1", "keep2"}));
+}
+
+TEST_F(PasteFixture, SSavesToFavoritesAndFavoritesPasteReadsThem) {
+  StartWith("", {"x", "y", "z"});
+  ShowListOverTarget();
+  p.Select(kHistory, {0, 2});
+  PressKey('S');
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kFavorites) == Rows{"x", "z"}; }));
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.SAV")), Records({"z", "x"}));
+  PressKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == 1; }));
+  p.Select(kFavorites, {0, 1});
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return target.Text() == "xz"; }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(PasteFixture, SelectFirstRowOnFocusWithSelIndexZero) {
+  StartWith("[OPTION]\r\nSELINDEX=0\r\n", {"a", "b", "c"});
+  ShowListOverTarget();
+  p.Select(kHistory, {2});
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !p.Shown(); }));
+  ShowListOverTarget();
+  EXPECT_TRUE(WaitUntil([&] { return p.Selected(kHistory) == std::vector<int>{0}; }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(PasteFixture, SelectionIsKeptWithSelIndexOne) {
+  StartWith("", {"a", "b", "c"});
+  ShowListOverTarget();
+  p.Select(kHistory, {1, 2});
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !p.Shown(); }));
+  ShowListOverTarget();
+  EXPECT_EQ(p.Selected(kHistory), (std::vector<int>{1, 2}));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(PasteFixture, ClickingAnotherWindowHidesTheListAndPastesNothing) {
+  StartWith("", {"a"});
+  ShowListOverTarget();
+  target.Focus();
+  ASSERT_TRUE(WaitUntil([&] { return !p.Shown(); }));
+  EXPECT_EQ(target.Text(), "");
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(PasteFixture, PasteGoesToTheWindowOfTheHotKeyNotToAWindowKeptOnTop) {
+  StartWith("[OPTION]\r\nHOTKEY=0\r\n", {"for A"});
+  Target onTop;
+  ASSERT_TRUE(onTop.Start("Palette", true));
+  target.Focus();
+  PressKey('1', true);
+  ASSERT_TRUE(WaitUntil([&] { return p.Shown(); }));
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return target.Text() == "for A"; }));
+  EXPECT_EQ(onTop.Text(), "");
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(PasteFixture, WindowTrackingFollowsMovesAndSizes) {
+  StartWith("", {"a"});
+  ShowListOverTarget();
+  SetWindowPos(p.main, nullptr, 120, 80, 500, 400, SWP_NOZORDER);
+  RECT list;
+  GetWindowRect(p.Child(kHistory), &list);
+  RECT client;
+  GetClientRect(p.main, &client);
+  EXPECT_EQ(list.right - list.left, client.right - 20);
+  EXPECT_EQ(list.bottom - list.top, client.bottom - 40);
+  EXPECT_EQ(p.Quit(), 0u);
+  char x[16] = {}, w[16] = {};
+  GetPrivateProfileStringA("WINDOW", "X", "", x, sizeof x, p.File("Pelmor.ini").c_str());
+  GetPrivateProfileStringA("WINDOW", "WIDTH", "", w, sizeof w, p.File("Pelmor.ini").c_str());
+  EXPECT_STREQ(x, "120");
+  EXPECT_STREQ(w, "500");
+}
+
+}  // namespace

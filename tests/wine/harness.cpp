@@ -1,0 +1,344 @@
+#include "harness.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+bool WaitUntil(const std::function<bool()>& condition, int ms) {
+  DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    if (condition()) return true;
+    if (static_cast<LONG>(GetTickCount() - end) > 0) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+std::string ProgramDir() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  *strrchr(path, '\\') = '\0';
+  return path;
+}
+
+static void RemoveTree(const std::string& dir) {
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((dir + "*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(dir + name + "\\");
+      RemoveDirectoryA((dir + name).c_str());
+    } else {
+      DeleteFileA((dir + name).c_str());
+    }
+  } while (FindNextFileA(h, &found));
+  FindClose(h);
+}
+
+std::string MakeDataDir(const std::string& name) {
+  std::string root = ProgramDir() + "\\e2e-data\\";
+  CreateDirectoryA(root.c_str(), nullptr);
+  std::string dir = root + name + "\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  RemoveTree(dir);
+  return dir;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+bool FileThere(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+static std::string Int32(int32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
+
+std::string Records(const std::vector<std::string>& texts) {
+  std::string bytes = Int32(static_cast<int32_t>(texts.size()));
+  for (const std::string& t : texts) bytes += Int32(static_cast<int32_t>(t.size())) + t;
+  return bytes;
+}
+
+// Wine's own clipboard thread may hold the clipboard for a moment.
+static bool OpenClipboardPatiently() {
+  return WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000);
+}
+
+static void PutFormat(UINT format, const std::string& bytes, bool terminate) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size() + (terminate ? 1 : 0) + 1);
+  memcpy(GlobalLock(block), bytes.data(), bytes.size());
+  GlobalUnlock(block);
+  SetClipboardData(format, block);
+}
+
+void CopyBytes(const std::string& bytes, UINT format) {
+  if (!OpenClipboardPatiently()) return;
+  EmptyClipboard();
+  PutFormat(format, bytes, true);
+  CloseClipboard();
+}
+
+void CopyText(const std::string& text) { CopyBytes(text, CF_TEXT); }
+
+void CopyPrivateText(const std::string& text, const char* markFormat, const std::string& markData) {
+  if (!OpenClipboardPatiently()) return;
+  EmptyClipboard();
+  PutFormat(RegisterClipboardFormatA(markFormat), markData, false);
+  PutFormat(CF_TEXT, text, true);
+  CloseClipboard();
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboardPatiently()) return text;
+  if (HANDLE h = GetClipboardData(CF_TEXT)) {
+    if (const char* p = static_cast<const char*>(GlobalLock(h))) {
+      text = p;
+      GlobalUnlock(h);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void PressKey(BYTE key, bool alt, bool ctrl, bool shift) {
+  if (alt) keybd_event(VK_MENU, 0, 0, 0);
+  if (ctrl) keybd_event(VK_CONTROL, 0, 0, 0);
+  if (shift) keybd_event(VK_SHIFT, 0, 0, 0);
+  keybd_event(key, 0, 0, 0);
+  keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+  if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+  if (ctrl) keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+  if (alt) keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+}
+
+struct WindowSearch {
+  DWORD pid;
+  const char* className;
+  const char* title;
+  HWND found;
+};
+
+static BOOL CALLBACK MatchWindow(HWND w, LPARAM lp) {
+  auto* s = reinterpret_cast<WindowSearch*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  char cls[64] = {}, title[256] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  GetWindowTextA(w, title, sizeof title);
+  if ((s->pid == 0 || pid == s->pid) && (!s->className || strcmp(cls, s->className) == 0) &&
+      (!s->title || strcmp(title, s->title) == 0)) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindTopWindow(DWORD pid, const char* className, const char* title) {
+  WindowSearch s = {pid, className, title, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+std::string WindowText(HWND window) {
+  char text[4096] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+HWND WaitForDialog(DWORD pid, const char* caption, int ms) {
+  HWND found = nullptr;
+  WaitUntil([&] {
+    found = FindTopWindow(pid, "#32770", caption);
+    return found && IsWindowVisible(found);
+  }, ms);
+  return found;
+}
+
+void ClickButton(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+HWND WaitForPopupMenu(int ms) {
+  HWND menu = nullptr;
+  WaitUntil([&] {
+    menu = FindTopWindow(0, "#32768");
+    return menu && IsWindowVisible(menu);
+  }, ms);
+  return menu;
+}
+
+void SaveScreenshot(HWND window, const std::string& name) {
+  RECT r;
+  GetWindowRect(window, &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  DWORD stride = ((w * 3 + 3) & ~3), size = stride * h;
+  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader + size), 0, 0,
+                           sizeof file + sizeof info.bmiHeader};
+  std::string dir = ProgramDir() + "\\screenshots\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  std::ofstream out(dir + name + ".bmp", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+  out.write(static_cast<const char*>(bits), size);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+Pelmor::~Pelmor() { Kill(); }
+
+bool Pelmor::Start() {
+  std::string exe = ProgramDir() + "\\Pelmor.exe";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  std::string commandLine = "\"" + exe + "\"";
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      dir.c_str(), &si, &process))
+    return false;
+  bool ended = false;
+  WaitUntil([&] {
+    main = FindTopWindow(process.dwProcessId, "Pelmor");
+    ended = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+    // Idle once start-up is through: the lists are filled and the menu loaded.
+    return ended || (main && GetDlgItem(main, kFavorites) && WaitForInputIdle(process.hProcess, 0) == 0);
+  }, 10000);
+  return !ended && main != nullptr;
+}
+
+void Pelmor::Command(int id) const { PostMessageA(main, WM_COMMAND, id, 0); }
+
+void Pelmor::Tray(LPARAM mouse, WPARAM id) const { PostMessageA(main, WM_USER + 1, id, mouse); }
+
+bool Pelmor::ShowList() const {
+  Tray(WM_LBUTTONDOWN);
+  return WaitUntil([&] { return Shown() && GetForegroundWindow() == main; });
+}
+
+// Reads list rows across processes: the item record and its text buffer live in Pelmor.
+std::vector<std::string> Pelmor::Rows(int listId) const {
+  std::vector<std::string> rows;
+  HWND list = Child(listId);
+  int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  const size_t textSize = 8192;
+  char* remote = static_cast<char*>(VirtualAllocEx(process.hProcess, nullptr, sizeof(LVITEMA) + textSize,
+                                                   MEM_COMMIT, PAGE_READWRITE));
+  for (int row = 0; row < count; ++row) {
+    LVITEMA item = {};
+    item.pszText = remote + sizeof(LVITEMA);
+    item.cchTextMax = textSize;
+    WriteProcessMemory(process.hProcess, remote, &item, sizeof item, nullptr);
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+    std::string text(textSize, '\0');
+    ReadProcessMemory(process.hProcess, remote + sizeof(LVITEMA), text.data(), textSize, nullptr);
+    rows.push_back(text.c_str());
+  }
+  VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
+  return rows;
+}
+
+std::vector<int> Pelmor::Selected(int listId) const {
+  std::vector<int> rows;
+  HWND list = Child(listId);
+  int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row)
+    if (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) rows.push_back(row);
+  return rows;
+}
+
+void Pelmor::Select(int listId, const std::vector<int>& rows) const {
+  HWND list = Child(listId);
+  LVITEMA* remote = static_cast<LVITEMA*>(
+      VirtualAllocEx(process.hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE));
+  auto setState = [&](int row, UINT state) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = state;
+    WriteProcessMemory(process.hProcess, remote, &item, sizeof item, nullptr);
+    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+  };
+  setState(-1, 0);
+  for (int row : rows) setState(row, LVIS_SELECTED | (row == rows.back() ? LVIS_FOCUSED : 0));
+  VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
+}
+
+int Pelmor::CurrentTab() const { return static_cast<int>(SendMessageA(Child(5999), TCM_GETCURSEL, 0, 0)); }
+
+DWORD Pelmor::WaitExit(int ms) const {
+  if (!process.hProcess) return 0;
+  WaitUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, ms);
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(process.hProcess, &code);
+  return code;
+}
+
+DWORD Pelmor::Quit() {
+  Command(40003);
+  DWORD code = WaitExit();
+  Kill();
+  return code;
+}
+
+void Pelmor::Kill() {
+  if (!process.hProcess) return;
+  if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 9);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  process = {};
+}
+
+Target::~Target() { Close(); }
+
+bool Target::Start(const std::string& title, bool topmost) {
+  std::string exe = ProgramDir() + "\\target_window.exe";
+  std::string commandLine = "\"" + exe + "\" " + title + (topmost ? " topmost" : "");
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &process))
+    return false;
+  return WaitUntil([&] {
+    window = FindTopWindow(process.dwProcessId, "PelmorTestTarget");
+    return window && IsWindowVisible(window);
+  });
+}
+
+std::string Target::Text() const { return WindowText(GetDlgItem(window, 100)); }
+
+void Target::Focus() const {
+  SetForegroundWindow(window);
+  WaitUntil([&] { return GetForegroundWindow() == window; });
+}
+
+void Target::Close() {
+  if (!process.hProcess) return;
+  TerminateProcess(process.hProcess, 0);
+  WaitForSingleObject(process.hProcess, 5000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  process = {};
+}

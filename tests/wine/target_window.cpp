@@ -1,0 +1,40 @@
+// A plain titled window with one edit control, standing in for the user's program.
+// Usage: target_window.exe TITLE [topmost]
+#include <windows.h>
+
+#include <cstring>
+
+static HWND gEdit;
+
+static LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_SIZE) MoveWindow(gEdit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+  if (m == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE) SetFocus(gEdit);
+  if (m == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  char title[256] = "Target";
+  bool topmost = strstr(commandLine, " topmost") != nullptr;
+  lstrcpynA(title, commandLine, sizeof title);
+  if (char* space = strchr(title, ' ')) *space = '\0';
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = TargetProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = "PelmorTestTarget";
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  RegisterClassA(&wc);
+  HWND w = CreateWindowExA(topmost ? WS_EX_TOPMOST : 0, "PelmorTestTarget", title, WS_OVERLAPPEDWINDOW,
+                           topmost ? 600 : 100, 100, 400, 200, nullptr, nullptr, instance, nullptr);
+  gEdit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0,
+                          400, 200, w, reinterpret_cast<HMENU>(100), instance, nullptr);
+  ShowWindow(w, SW_SHOW);
+  SetForegroundWindow(w);
+  SetFocus(gEdit);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}

@@ -1,0 +1,161 @@
+// Tray callbacks, pause, hot keys with the full-screen guard, and the AA list.
+#include <gtest/gtest.h>
+
+#include "harness.h"
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+TEST(Tray, LeftClickShowsTheListAndOtherCallbacksDoNothing) {
+  Pelmor p(MakeDataDir("tray"));
+  ASSERT_TRUE(p.Start());
+  p.Tray(WM_LBUTTONUP);
+  p.Tray(WM_LBUTTONDOWN, 1234);
+  p.Tray(WM_LBUTTONDBLCLK);
+  p.Command(40006);
+  p.Command(40010);
+  WaitUntil([] { return false; }, 300);
+  EXPECT_FALSE(p.Shown());
+  ASSERT_TRUE(p.ShowList());
+  ASSERT_TRUE(p.ShowList());  // a click never hides it
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST(Tray, RightClickOpensTheMenuWhichEscapeCloses) {
+  Pelmor p(MakeDataDir("tray-menu"));
+  ASSERT_TRUE(p.Start());
+  p.Tray(WM_RBUTTONDOWN);
+  HWND menu = WaitForPopupMenu();
+  ASSERT_NE(menu, nullptr);
+  SaveScreenshot(menu, "tray-menu");
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST(Tray, PauseFromTheMenuAndResumeByHotKeyAgreeWithWhatIsRecorded) {
+  Pelmor p(MakeDataDir("pause"));
+  WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nHOTKEY=0\r\n");
+  ASSERT_TRUE(p.Start());
+  p.Command(40005);
+  CopyText("while paused");
+  PressKey('2', true);  // resume
+  WaitUntil([] { return false; }, 300);
+  CopyText("after resuming");
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"after resuming"}; }));
+  PressKey('2', true);  // pause again by hot key
+  CopyText("paused again");
+  p.Command(40005);  // resume from the menu
+  WaitUntil([] { return false; }, 300);
+  CopyText("recorded");
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 2; }));
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"recorded", "after resuming"}));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST(HotKeys, AltOneShowsAndHidesAndKeyCodeZeroLeavesItUnregistered) {
+  Pelmor p(MakeDataDir("hotkeys"));
+  WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nHOTKEY=0\r\nOFFHOTKEY=0\r\n");
+  Target t;
+  ASSERT_TRUE(t.Start("Work"));
+  ASSERT_TRUE(p.Start());
+  t.Focus();
+  PressKey('1', true);
+  ASSERT_TRUE(WaitUntil([&] { return p.Shown(); }));
+  PressKey('1', true);
+  ASSERT_TRUE(WaitUntil([&] { return !p.Shown(); }));
+  // Alt+2 is free: another program can take it.
+  EXPECT_TRUE(RegisterHotKey(nullptr, 1, MOD_ALT, '2'));
+  UnregisterHotKey(nullptr, 1);
+  EXPECT_FALSE(RegisterHotKey(nullptr, 2, MOD_ALT, '1'));
+  t.Focus();
+  PressKey('0', true);
+  HWND menu = WaitForPopupMenu();
+  ASSERT_NE(menu, nullptr);
+  PressKey(VK_ESCAPE);
+  EXPECT_EQ(p.Quit(), 0u);
+  // Unregistered at exit.
+  EXPECT_TRUE(RegisterHotKey(nullptr, 3, MOD_ALT, '1'));
+  UnregisterHotKey(nullptr, 3);
+}
+
+TEST(HotKeys, GuardSwallowsWithNothingVisibleAboveAndLetsThroughWithoutIt) {
+  Pelmor p(MakeDataDir("guard"));
+  Target t;
+  ASSERT_TRUE(t.Start("Work"));
+  ASSERT_TRUE(p.Start());
+  t.Focus();  // nothing visible lies above the foreground window: it counts as full screen
+  PressKey('1', true);
+  WaitUntil([] { return false; }, 500);
+  EXPECT_FALSE(p.Shown());
+  EXPECT_EQ(p.Quit(), 0u);
+  WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nHOTKEY=0\r\n");
+  ASSERT_TRUE(p.Start());
+  t.Focus();
+  PressKey('1', true);
+  EXPECT_TRUE(WaitUntil([&] { return p.Shown(); }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST(HotKeys, GuardLetsThroughForTheDesktopTitle) {
+  Pelmor p(MakeDataDir("guard-desktop"));
+  Target t;
+  ASSERT_TRUE(t.Start("Program Manager"));
+  ASSERT_TRUE(p.Start());
+  t.Focus();
+  PressKey('1', true);
+  EXPECT_TRUE(WaitUntil([&] { return p.Shown(); }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+struct AAFixture : ::testing::Test {
+  Pelmor p{MakeDataDir(::testing::UnitTest::GetInstance()->current_test_info()->name())};
+  Target target;
+};
+
+TEST_F(AAFixture, LinesBecomeRowsInFileOrderAndPasteJoinedByLineBreaks) {
+  std::string content = "abc\r\n\r\nx\nde\n" + std::string(3000, 'L') + "\n" + std::string("ze\0ro\n", 6) + "last";
+  WriteFileBytes(p.File("AAList.txt"), content);
+  ASSERT_TRUE(target.Start("Editor"));
+  ASSERT_TRUE(p.Start());
+  Rows rows = p.Rows(kAA);
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[0], "abc");
+  EXPECT_EQ(rows[1], "x");
+  EXPECT_EQ(rows[2], "de");
+  EXPECT_EQ(rows[3].size(), 2047u);
+  EXPECT_EQ(rows[4].size(), 953u);
+  EXPECT_EQ(rows[5], "ze");
+  EXPECT_EQ(rows[6], "last");
+  target.Focus();
+  ASSERT_TRUE(p.ShowList());
+  PressKey(VK_TAB);
+  PressKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == 2; }));
+  SaveScreenshot(p.main, "aa-tab");
+  p.Select(kAA, {0, 2});
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return target.Text() == "abc\r\nde"; }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(AAFixture, ReloadShowsTheEditedFileAndTabCyclesThroughThree) {
+  WriteFileBytes(p.File("AAList.txt"), "one\n");
+  ASSERT_TRUE(target.Start("Editor"));
+  ASSERT_TRUE(p.Start());
+  EXPECT_EQ(p.Rows(kAA), Rows{"one"});
+  WriteFileBytes(p.File("AAList.txt"), "two\nthree\n");
+  p.Command(40008);
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kAA) == Rows{"two", "three"}; }));
+  EXPECT_EQ(p.Selected(kAA), std::vector<int>{0});
+  target.Focus();
+  ASSERT_TRUE(p.ShowList());
+  for (int expected : {1, 2, 0}) {
+    PressKey(VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == expected; })) << expected;
+  }
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+}  // namespace
