@@ -28,6 +28,7 @@ struct AppStateRecord {
   int SessionEnded;  // Shutdown ran for the end of the Windows session
   PendingPasteText PendingPaste;
   HWND NextViewer;
+  DWORD LastClipboardSequence;  // the clipboard change the last notification was about
   HMENU TrayMenu;
   NOTIFYICONDATAA TrayIconData;
   UINT TaskbarCreatedMessage;

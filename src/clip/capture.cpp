@@ -86,14 +86,19 @@ int CaptureClipboard(HWND mainWindow) {
 }
 
 void OnDrawClipboard(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
+  // Some systems notify the chain more than once for one change; a change is recorded once.
+  DWORD sequence = GetClipboardSequenceNumber();
+  bool seen = sequence != 0 && sequence == AppState.LastClipboardSequence;
+  bool settled = true;
   if (AppState.SelfCopyPending) {
     AppState.SelfCopyPending = 0;  // our own paste-back
   } else if (AppState.CaptureEnabled == 1) {
     if (AppState.SkipFirstDraw == 1)
       AppState.SkipFirstDraw = 0;  // what was on the clipboard when we joined the chain
-    else
-      CaptureClipboard(mainWindow);
+    else if (!seen)
+      settled = CaptureClipboard(mainWindow) != -102;  // a busy clipboard is tried again next time
   }
+  if (settled) AppState.LastClipboardSequence = sequence;
   if (AppState.NextViewer) SendMessageA(AppState.NextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
 }
 

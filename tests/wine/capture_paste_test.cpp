@@ -134,6 +134,8 @@ TEST_F(PasteFixture, EnterPastesTheChosenRowIntoTheTargetWithoutRecordingIt) {
   p.Select(kHistory, {1});
   PressKey(VK_RETURN);
   ASSERT_TRUE(WaitUntil([&] { return target.Text() == "alpha"; }));
+  char t[256] = {}; GetWindowTextA(GetForegroundWindow(), t, 256);
+  HWND tray = FindTopWindow(0, nullptr, "Wine System Tray");
   EXPECT_FALSE(p.Shown());
   EXPECT_EQ(ClipboardText(), "alpha");
   EXPECT_EQ(p.Rows(kHistory), (Rows{"beta", "alpha"}));

@@ -330,6 +330,8 @@ bool Target::Start(const std::string& title, bool topmost) {
 std::string Target::Text() const { return WindowText(GetDlgItem(window, 100)); }
 
 void Target::Focus() const {
+  // Unmanaged windows under Wine are not raised by activation alone.
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(window);
   WaitUntil([&] { return GetForegroundWindow() == window; });
 }

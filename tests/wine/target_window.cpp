@@ -8,7 +8,11 @@ static HWND gEdit;
 
 static LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   if (m == WM_SIZE) MoveWindow(gEdit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
-  if (m == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE) SetFocus(gEdit);
+  // Like any editor: the keyboard focus belongs in the edit control.
+  if (m == WM_SETFOCUS) {
+    SetFocus(gEdit);
+    return 0;
+  }
   if (m == WM_DESTROY) PostQuitMessage(0);
   return DefWindowProcA(w, m, wp, lp);
 }
