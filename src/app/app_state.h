@@ -32,7 +32,9 @@ struct AppStateRecord {
   HMENU TrayMenu;
   NOTIFYICONDATAA TrayIconData;
   UINT TaskbarCreatedMessage;
-  HWND PasteTarget;  // the window in front when the list hot key showed the list
+  HWND PasteTarget;    // the window in front when the list hot key showed the list
+  HWND PasteWindow;    // the window brought forward for the pending Ctrl+V
+  int PasteRetries;    // times the foreground was taken back for it
   HWND TabControl;
   HWND HistoryList;
   HWND FavoritesList;

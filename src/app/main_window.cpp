@@ -131,6 +131,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CHANGECBCHAIN: OnChangeClipboardChain(window, wParam, lParam); return 0;
     case WM_HOTKEY: OnHotKey(window, wParam); return 0;
     case WM_TRAYCALLBACK: OnTrayCallback(window, wParam, lParam); return 0;
+    case WM_SYSCOMMAND:
+      // The Alt of the list hot key is released over the list window; a bare Alt must not
+      // put the window into menu mode, which would swallow the user's next key.
+      if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == 0) return 0;
+      break;
   }
   if (message == AppState.TaskbarCreatedMessage && message != 0) {
     OnTaskbarCreated(window);

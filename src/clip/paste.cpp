@@ -87,6 +87,7 @@ BOOL CALLBACK FindPasteTarget(HWND window, LPARAM) {
   GetWindowTextA(window, title, sizeof title);
   if (!IsWindowVisible(window) || title[0] == '\0') return TRUE;
   SetForegroundWindow(window);
+  AppState.PasteWindow = window;
   return FALSE;
 }
 
@@ -107,8 +108,11 @@ void OnCloseMainWindow(HWND mainWindow) {
 static void BringPasteTargetForward() {
   HWND remembered = AppState.PasteTarget;
   AppState.PasteTarget = nullptr;
+  AppState.PasteWindow = nullptr;
+  AppState.PasteRetries = 0;
   if (remembered && IsWindow(remembered) && IsWindowVisible(remembered)) {
     SetForegroundWindow(remembered);
+    AppState.PasteWindow = remembered;
     return;
   }
   EnumWindows(FindPasteTarget, 0);
@@ -126,6 +130,18 @@ void OnDeactivate(HWND mainWindow) {
 }
 
 void OnPasteTimer(HWND mainWindow) {
+  // Hiding the list lets the system activate some other window, possibly after the
+  // target was brought forward; the keystrokes must not go there. Take the foreground
+  // back for the target a few times before pasting.
+  HWND target = AppState.PasteWindow;
+  constexpr int kMaxRetries = 5;
+  if (target && IsWindow(target) && IsWindowVisible(target) && GetForegroundWindow() != target &&
+      AppState.PasteRetries < kMaxRetries) {
+    ++AppState.PasteRetries;
+    SetForegroundWindow(target);
+    return;  // the timer ticks again in 100 ms
+  }
   KillTimer(mainWindow, ID_PASTE_TIMER);
+  AppState.PasteWindow = nullptr;
   SynthesizePaste();
 }

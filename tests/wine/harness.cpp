@@ -180,6 +180,14 @@ HWND WaitForPopupMenu(int ms) {
   return menu;
 }
 
+void ClickWindow(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  SetCursorPos(r.right - 30, r.bottom - 30);  // clear of the list window at the screen's corner
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+}
+
 void SaveScreenshot(HWND window, const std::string& name) {
   RECT r;
   GetWindowRect(window, &r);
@@ -315,7 +323,7 @@ Target::~Target() { Close(); }
 
 bool Target::Start(const std::string& title, bool topmost) {
   std::string exe = ProgramDir() + "\\target_window.exe";
-  std::string commandLine = "\"" + exe + "\" " + title + (topmost ? " topmost" : "");
+  std::string commandLine = "\"" + exe + "\" " + (topmost ? "/topmost " : "") + title;
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,

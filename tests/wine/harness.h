@@ -36,6 +36,8 @@ void ClickButton(HWND dialog, int id);
 std::string MessageBoxText(HWND box);
 HWND WaitForPopupMenu(int ms = 5000);
 void SaveScreenshot(HWND window, const std::string& name);
+// A left click near the window's lower right corner, with the real mouse.
+void ClickWindow(HWND window);
 
 // One running Pelmor.
 struct Pelmor {

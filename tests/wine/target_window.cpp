@@ -18,10 +18,10 @@ static LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-  char title[256] = "Target";
-  bool topmost = strstr(commandLine, " topmost") != nullptr;
-  lstrcpynA(title, commandLine, sizeof title);
-  if (char* space = strchr(title, ' ')) *space = '\0';
+  // The command line is the title, after "/topmost " for a window kept on top.
+  bool topmost = strncmp(commandLine, "/topmost ", 9) == 0;
+  char title[256];
+  lstrcpynA(title, topmost ? commandLine + 9 : commandLine, sizeof title);
   WNDCLASSA wc = {};
   wc.lpfnWndProc = TargetProc;
   wc.hInstance = instance;
