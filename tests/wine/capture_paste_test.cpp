@@ -48,13 +48,17 @@ void CopyAndWait(const Pelmor& p, const std::string& text, size_t rows) {
 
 TEST(Capture, CopiesAppearAsTopRowsAndInTheWorkFileButNotWhatWasThereAtStart) {
   CopyText("on the clipboard before the start");
+  TestViewer viewer;
   Pelmor p(MakeDataDir("capture"));
   ASSERT_TRUE(p.Start());
   CopyAndWait(p, "日本語のテキスト", 1);
   CopyAndWait(p, "", 2);
   CopyBytes(std::string("cut\0here", 8));
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 3; }));
+  // Nothing to record; Pelmor still passes the change on along the chain.
+  int seen = TestViewer::notifications;
   CopyBytes("not text", RegisterClipboardFormatA("PelmorTestFormat"));
+  ASSERT_TRUE(WaitUntil([&] { return TestViewer::notifications > seen; }));
   CopyAndWait(p, "last", 4);
   EXPECT_EQ(p.Rows(kHistory), (Rows{"last", "cut", "", "日本語のテキスト"}));
   EXPECT_EQ(p.Quit(), 0u);
@@ -87,14 +91,17 @@ TEST(Capture, PasswordManagerCopiesAreNotRecordedButPassedOn) {
   TestViewer viewer;
   Pelmor p(MakeDataDir("private"));
   ASSERT_TRUE(p.Start());
-  int seen = TestViewer::notifications;
-  CopyPrivateText("secret1", "ExcludeClipboardContentFromMonitorProcessing", "");
-  CopyPrivateText("secret2", "Clipboard Viewer Ignore", "");
-  CopyPrivateText("secret3", "CanIncludeInClipboardHistory", std::string(4, '\0'));
-  CopyPrivateText("allowed", "CanIncludeInClipboardHistory", std::string("\x01\0\0\0", 4));
+  // Each change is passed on to the viewer after Pelmor, recorded or not.
+  auto copyPassedOn = [&](const std::string& text, const char* mark, const std::string& data) {
+    int seen = TestViewer::notifications;
+    CopyPrivateText(text, mark, data);
+    return WaitUntil([&] { return TestViewer::notifications > seen; });
+  };
+  EXPECT_TRUE(copyPassedOn("secret1", "ExcludeClipboardContentFromMonitorProcessing", ""));
+  EXPECT_TRUE(copyPassedOn("secret2", "Clipboard Viewer Ignore", ""));
+  EXPECT_TRUE(copyPassedOn("secret3", "CanIncludeInClipboardHistory", std::string(4, '\0')));
+  EXPECT_TRUE(copyPassedOn("allowed", "CanIncludeInClipboardHistory", std::string("\x01\0\0\0", 4)));
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"allowed"}; }));
-  // Every change is passed on to the viewer after Pelmor (several may arrive as one).
-  EXPECT_TRUE(WaitUntil([&] { return TestViewer::notifications > seen; }));
   EXPECT_EQ(p.Quit(), 0u);
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), Records({"allowed"}));
 }
@@ -276,10 +283,24 @@ TEST_F(PasteFixture, PasteGoesToTheWindowOfTheHotKeyNotToAWindowKeptOnTop) {
   ClickWindow(target.window);  // the user clicks into A and types there
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
   PressKey('1', true);
-  ASSERT_TRUE(WaitUntil([&] { return p.Shown(); }));
+  ASSERT_TRUE(WaitUntil([&] { return p.Shown() && GetForegroundWindow() == p.main; }));
   PressKey(VK_RETURN);
   ASSERT_TRUE(WaitUntil([&] { return target.Text() == "for A"; }));
   EXPECT_EQ(onTop.Text(), "");
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST_F(PasteFixture, WhenTheRememberedWindowIsGoneTheTopTitledWindowGetsThePaste) {
+  StartWith("[OPTION]\r\nHOTKEY=0\r\n", {"for C"});
+  Target onTop;
+  ASSERT_TRUE(onTop.Start("Palette", true));
+  ClickWindow(target.window);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
+  PressKey('1', true);
+  ASSERT_TRUE(WaitUntil([&] { return p.Shown() && GetForegroundWindow() == p.main; }));
+  target.Close();
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return onTop.Text() == "for C"; }));
   EXPECT_EQ(p.Quit(), 0u);
 }
 

@@ -327,8 +327,10 @@ bool Target::Start(const std::string& title, bool topmost) {
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &process))
+                      &process)) {
+    fprintf(stderr, "cannot start %s: error %lu\n", exe.c_str(), GetLastError());
     return false;
+  }
   return WaitUntil([&] {
     window = FindTopWindow(process.dwProcessId, "PelmorTestTarget");
     return window && IsWindowVisible(window);

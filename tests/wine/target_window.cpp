@@ -32,9 +32,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
                            topmost ? 600 : 100, 100, 400, 200, nullptr, nullptr, instance, nullptr);
   gEdit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0,
                           400, 200, w, reinterpret_cast<HMENU>(100), instance, nullptr);
-  ShowWindow(w, SW_SHOW);
-  SetForegroundWindow(w);
-  SetFocus(gEdit);
+  if (topmost) {
+    // A palette or picture-in-picture window: on top of everything, never taking the focus.
+    ShowWindow(w, SW_SHOWNOACTIVATE);
+  } else {
+    ShowWindow(w, SW_SHOW);
+    SetForegroundWindow(w);
+    SetFocus(gEdit);
+  }
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
