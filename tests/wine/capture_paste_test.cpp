@@ -245,6 +245,32 @@ TEST_F(PasteFixture, SSavesToFavoritesAndFavoritesPasteReadsThem) {
   EXPECT_EQ(p.Quit(), 0u);
 }
 
+TEST_F(PasteFixture, RowPopupIsGreyedWithoutSelectionAndSavesToFavorites) {
+  StartWith("", {"p", "q"});
+  ShowListOverTarget();
+  p.Select(kHistory, {});
+  PostMessageA(p.Child(kHistory), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 8));
+  HWND menu = WaitForPopupMenu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(p.PopupMenuItems(), (Rows{"40006\t1\t選択行を保存", "40010\t1\t選択行を削除"}));
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+  // The list itself then sees the button go up, as after a real click.
+  PostMessageA(p.Child(kHistory), WM_RBUTTONUP, 0, MAKELPARAM(20, 8));
+  p.Select(kHistory, {0});  // the row under the click, as when the user right-clicks a row
+  PostMessageA(p.Child(kHistory), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 8));
+  menu = WaitForPopupMenu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(p.PopupMenuItems(), (Rows{"40006\t0\t選択行を保存", "40010\t0\t選択行を削除"}));
+  PressKey(VK_DOWN);
+  PressKey(VK_RETURN);  // "選択行を保存"
+  PostMessageA(p.Child(kHistory), WM_RBUTTONUP, 0, MAKELPARAM(20, 8));
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kFavorites) == Rows{"q"}; }));
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"q", "p"}));
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.SAV")), Records({"q"}));
+}
+
 TEST_F(PasteFixture, SelectFirstRowOnFocusWithSelIndexZero) {
   StartWith("[OPTION]\r\nSELINDEX=0\r\n", {"a", "b", "c"});
   ShowListOverTarget();

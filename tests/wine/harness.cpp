@@ -291,6 +291,27 @@ void Pelmor::Select(int listId, const std::vector<int>& rows) const {
   VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
 }
 
+std::vector<std::string> Pelmor::PopupMenuItems() const {
+  std::vector<std::string> items;
+  std::string file = File("menu-items.txt");
+  DeleteFileA(file.c_str());
+  HMODULE probe = LoadLibraryA((ProgramDir() + "\\menu_probe.dll").c_str());
+  auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "ProbeMenu")));
+  HHOOK hook = proc ? SetWindowsHookExA(WH_GETMESSAGE, proc, probe, process.dwThreadId) : nullptr;
+  if (hook) {
+    // Any message Pelmor's menu loop takes runs the probe.
+    WaitUntil([&] {
+      PostThreadMessageA(process.dwThreadId, WM_NULL, 0, 0);
+      return FileThere(file);
+    });
+    UnhookWindowsHookEx(hook);
+  }
+  FreeLibrary(probe);
+  std::istringstream lines(ReadFileBytes(file));
+  for (std::string line; std::getline(lines, line);) items.push_back(line);
+  return items;
+}
+
 int Pelmor::CurrentTab() const { return static_cast<int>(SendMessageA(Child(5999), TCM_GETCURSEL, 0, 0)); }
 
 DWORD Pelmor::WaitExit(int ms) const {

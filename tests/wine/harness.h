@@ -59,6 +59,8 @@ struct Pelmor {
   // Selects exactly these rows (the last one focused), as clicks with Ctrl would.
   void Select(int listId, const std::vector<int>& rows) const;
   int CurrentTab() const;
+  // The items of Pelmor's open popup menu: one "id<TAB>state<TAB>text" string each.
+  std::vector<std::string> PopupMenuItems() const;
   DWORD WaitExit(int ms = 10000) const;   // exit code, or STILL_ACTIVE
   DWORD Quit();                           // command 40003; the exit code
   void Kill();

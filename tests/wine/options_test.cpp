@@ -150,6 +150,17 @@ TEST(Options, AboutClosesWithOkAndEscapeAndMissingHelpIsReported) {
   EXPECT_EQ(p.Quit(), 0u);
 }
 
+TEST(Options, HelpOpensTheHelpWindow) {
+  Pelmor p(MakeDataDir("help"));
+  CopyFileA((ProgramDir() + "\\Pelmor.chm").c_str(), p.File("Pelmor.chm").c_str(), FALSE);
+  ASSERT_TRUE(p.Start());
+  p.Command(40011);
+  HWND help = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (help = FindTopWindow(p.process.dwProcessId, nullptr, "Pelmor ヘルプ")) != nullptr; }, 15000));
+  EXPECT_EQ(WaitForDialog(p.process.dwProcessId, "ｴﾗｰ", 200), nullptr);
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
 TEST(Options, StartupShortcutIsCreatedAndOverwritten) {
   Pelmor p(MakeDataDir("startup"));
   ASSERT_TRUE(p.Start());

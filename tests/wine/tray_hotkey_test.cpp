@@ -22,15 +22,46 @@ TEST(Tray, LeftClickShowsTheListAndOtherCallbacksDoNothing) {
   EXPECT_EQ(p.Quit(), 0u);
 }
 
-TEST(Tray, RightClickOpensTheMenuWhichEscapeCloses) {
+const std::vector<std::string> kFullTrayMenu = {
+    "40005\t0\t一時停止",       "0\t2048\t",           "40004\t0\t全履歴削除",
+    "40007\t0\t前回履歴復元",   "40009\t0\tAAリスト編集", "40008\t0\tAAリスト再読込",
+    "0\t2048\t",                "40002\t0\t環境設定",   "40012\t0\t常駐ソフトとする",
+    "0\t2048\t",                "40011\t0\tヘルプ",     "40001\t0\tバージョン",
+    "0\t2048\t",                "40003\t0\tおわり！"};
+
+std::vector<std::string> OpenTrayMenu(const Pelmor& p) {
+  p.Tray(WM_RBUTTONDOWN);
+  HWND menu = WaitForPopupMenu();
+  EXPECT_NE(menu, nullptr);
+  std::vector<std::string> items = p.PopupMenuItems();
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+  return items;
+}
+
+TEST(Tray, RightClickOpensTheMenuWithFourteenPositionsWhenThereIsAnAAList) {
   Pelmor p(MakeDataDir("tray-menu"));
+  WriteFileBytes(p.File("AAList.txt"), "aa\n");
   ASSERT_TRUE(p.Start());
   p.Tray(WM_RBUTTONDOWN);
   HWND menu = WaitForPopupMenu();
   ASSERT_NE(menu, nullptr);
   SaveScreenshot(menu, "tray-menu");
+  EXPECT_EQ(p.PopupMenuItems(), kFullTrayMenu);
   PressKey(VK_ESCAPE);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST(Tray, WithoutAnAAListTheMenuHasTwelvePositionsAndPauseIsChecked) {
+  Pelmor p(MakeDataDir("tray-menu-short"));
+  ASSERT_TRUE(p.Start());
+  std::vector<std::string> expected = kFullTrayMenu;
+  expected.erase(expected.begin() + 4, expected.begin() + 6);
+  EXPECT_EQ(OpenTrayMenu(p), expected);
+  p.Command(40005);
+  expected[0] = "40005\t8\t一時停止";
+  EXPECT_EQ(OpenTrayMenu(p), expected);
   EXPECT_EQ(p.Quit(), 0u);
 }
 
