@@ -135,18 +135,19 @@ struct PasteFixture : ::testing::Test {
 };
 
 TEST_F(PasteFixture, EnterPastesTheChosenRowIntoTheTargetWithoutRecordingIt) {
-  StartWith("", {"alpha", "beta"});
+  StartWith("", {"alpha", "会議は午後3時からです", "https://example.jp/資料/", "beta"});
   ShowListOverTarget();
+  p.Select(kHistory, {3});
   SaveScreenshot(p.main, "list-window");
-  p.Select(kHistory, {1});
   PressKey(VK_RETURN);
   ASSERT_TRUE(WaitUntil([&] { return target.Text() == "alpha"; }));
   char t[256] = {}; GetWindowTextA(GetForegroundWindow(), t, 256);
   EXPECT_FALSE(p.Shown());
   EXPECT_EQ(ClipboardText(), "alpha");
-  EXPECT_EQ(p.Rows(kHistory), (Rows{"beta", "alpha"}));
+  EXPECT_EQ(p.Rows(kHistory).size(), 4u);
   EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), Records({"alpha", "beta"}));
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")),
+            Records({"alpha", "会議は午後3時からです", "https://example.jp/資料/", "beta"}));
 }
 
 TEST_F(PasteFixture, SeveralRowsArePastedJoinedInListOrder) {

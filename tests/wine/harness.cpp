@@ -189,6 +189,11 @@ void ClickWindow(HWND window) {
 }
 
 void SaveScreenshot(HWND window, const std::string& name) {
+  // Have the window and its children painted before the screen is read.
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  DWORD_PTR ignored;
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &ignored);
   RECT r;
   GetWindowRect(window, &r);
   int w = r.right - r.left, h = r.bottom - r.top;
