@@ -31,9 +31,12 @@ static void ReleaseInstanceMutex(HANDLE mutex) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   AppState.WorkFile = kNoFile;
   DWORD got = GetCurrentDirectoryA(kPathSize, AppState.DataDir);
-  if (got == 0 || got >= kPathSize) AppState.DataDir[0] = '\0';
-  AddTrailingBackslash(AppState.DataDir);
-  if (!DataDirFits(AppState.DataDir)) {
+  bool usable = got > 0 && got < kPathSize;
+  if (usable) {
+    AddTrailingBackslash(AppState.DataDir);
+    usable = DataDirFits(AppState.DataDir);
+  }
+  if (!usable) {
     // Paths formed in this folder would be cut off and name the wrong files.
     MessageBoxA(nullptr, "データフォルダのパスが長すぎるため起動できません。\n"
                          "もっと短いパスのフォルダから起動してください。",

@@ -310,7 +310,7 @@ TEST_F(PasteFixture, PasteGoesToTheWindowOfTheHotKeyNotToAWindowKeptOnTop) {
   ClickWindow(target.window);  // the user clicks into A and types there
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
   PressKey('1', true);
-  ASSERT_TRUE(WaitUntil([&] { return p.Shown() && GetForegroundWindow() == p.main; }));
+  ASSERT_TRUE(WaitUntil([&] { return p.Shown() && GetForegroundWindow() == p.main; }) && p.Settled());
   PressKey(VK_RETURN);
   ASSERT_TRUE(WaitUntil([&] { return target.Text() == "for A"; }));
   EXPECT_EQ(onTop.Text(), "");
@@ -324,7 +324,7 @@ TEST_F(PasteFixture, WhenTheRememberedWindowIsGoneTheTopTitledWindowGetsThePaste
   ClickWindow(target.window);
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
   PressKey('1', true);
-  ASSERT_TRUE(WaitUntil([&] { return p.Shown() && GetForegroundWindow() == p.main; }));
+  ASSERT_TRUE(WaitUntil([&] { return p.Shown() && GetForegroundWindow() == p.main; }) && p.Settled());
   target.Close();
   PressKey(VK_RETURN);
   ASSERT_TRUE(WaitUntil([&] { return onTop.Text() == "for C"; }));

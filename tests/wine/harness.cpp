@@ -183,9 +183,18 @@ HWND WaitForPopupMenu(int ms) {
 void ClickWindow(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
-  SetCursorPos(r.right - 30, r.bottom - 30);  // clear of the list window at the screen's corner
-  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  // Near the lower right corner: clear of the list window at the screen's corner.
+  LONG x = (r.right - 30) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  LONG y = (r.bottom - 30) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  INPUT input[3] = {};
+  DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  for (int i = 0; i < 3; ++i) {
+    input[i].type = INPUT_MOUSE;
+    input[i].mi.dx = x;
+    input[i].mi.dy = y;
+    input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
+  }
+  SendInput(3, input, sizeof(INPUT));
 }
 
 void SaveScreenshot(HWND window, const std::string& name) {
@@ -246,7 +255,19 @@ void Pelmor::Tray(LPARAM mouse, WPARAM id) const { PostMessageA(main, WM_USER + 
 
 bool Pelmor::ShowList() const {
   Tray(WM_LBUTTONDOWN);
-  return WaitUntil([&] { return Shown() && GetForegroundWindow() == main; });
+  return WaitUntil([&] { return Shown() && GetForegroundWindow() == main; }) && Settled();
+}
+
+bool Pelmor::Settled() const {
+  // Active with the keyboard focus in a list, and every message before this one handled.
+  bool focused = WaitUntil([&] {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(process.dwThreadId, &info) && info.hwndActive == main && info.hwndFocus &&
+           GetParent(info.hwndFocus) == main;
+  });
+  DWORD_PTR ignored;
+  return focused && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored) != 0;
 }
 
 // Reads list rows across processes: the item record and its text buffer live in Pelmor.

@@ -53,7 +53,8 @@ struct Pelmor {
   void Command(int id) const;             // a tray menu command, posted
   void Tray(LPARAM mouse, WPARAM id = 5995) const;
   bool Shown() const { return IsWindowVisible(main) != FALSE; }
-  bool ShowList() const;                  // tray left click, waits until shown
+  bool ShowList() const;                  // tray left click, waits until shown and settled
+  bool Settled() const;                   // the list window active, focused and idle
   std::vector<std::string> Rows(int listId) const;
   std::vector<int> Selected(int listId) const;
   // Selects exactly these rows (the last one focused), as clicks with Ctrl would.
