@@ -229,16 +229,26 @@ void SaveScreenshot(HWND window, const std::string& name) {
   ReleaseDC(nullptr, screen);
 }
 
+// Wine now and then fails to start a process with an internal error; a second try works.
+static bool StartProcess(const std::string& exe, std::string commandLine, const char* directory,
+                         PROCESS_INFORMATION* process) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &si,
+                       process))
+      return true;
+    if (GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
+  fprintf(stderr, "cannot start %s: error %lu\n", exe.c_str(), GetLastError());
+  return false;
+}
+
 Pelmor::~Pelmor() { Kill(); }
 
 bool Pelmor::Start() {
   std::string exe = ProgramDir() + "\\Pelmor.exe";
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  std::string commandLine = "\"" + exe + "\"";
-  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      dir.c_str(), &si, &process))
-    return false;
+  if (!StartProcess(exe, "\"" + exe + "\"", dir.c_str(), &process)) return false;
   bool ended = false;
   WaitUntil([&] {
     main = FindTopWindow(process.dwProcessId, "Pelmor");
@@ -341,7 +351,7 @@ std::vector<std::string> Pelmor::PopupMenuItems() const {
 int Pelmor::CurrentTab() const { return static_cast<int>(SendMessageA(Child(5999), TCM_GETCURSEL, 0, 0)); }
 
 DWORD Pelmor::WaitExit(int ms) const {
-  if (!process.hProcess) return 0;
+  if (!process.hProcess) return static_cast<DWORD>(-1);  // never started: no exit code to give
   WaitUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, ms);
   DWORD code = STILL_ACTIVE;
   GetExitCodeProcess(process.hProcess, &code);
@@ -371,13 +381,7 @@ Target::~Target() { Close(); }
 bool Target::Start(const std::string& title, bool topmost) {
   std::string exe = ProgramDir() + "\\target_window.exe";
   std::string commandLine = "\"" + exe + "\" " + (topmost ? "/topmost " : "") + title;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &process)) {
-    fprintf(stderr, "cannot start %s: error %lu\n", exe.c_str(), GetLastError());
-    return false;
-  }
+  if (!StartProcess(exe, commandLine, nullptr, &process)) return false;
   return WaitUntil([&] {
     window = FindTopWindow(process.dwProcessId, "PelmorTestTarget");
     return window && IsWindowVisible(window);
