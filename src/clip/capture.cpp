@@ -80,7 +80,8 @@ int CaptureClipboard(HWND mainWindow) {
   HWND history = AppState.HistoryList;
   InsertRow(history, static_cast<int>(SendMessageA(history, LVM_GETITEMCOUNT, 0, 0)), text,
             static_cast<int>(length), static_cast<int>(position));
-  if (Settings.OVERLAP == 1) PurgeDuplicates(history, text, static_cast<int32_t>(length), position);
+  if (Settings.OVERLAP == 1 && HasDuplicateRecord(text, static_cast<int32_t>(length)) == 1)
+    PurgeDuplicates(history, text, static_cast<int32_t>(length), position);
   free(text);
   return 0;
 }

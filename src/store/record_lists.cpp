@@ -49,6 +49,11 @@ int CompactRecordFile(FileHandle file, CompactTarget target, const std::vector<i
   return result;
 }
 
+int HasDuplicateRecord(const char* text, int32_t length) {
+  if (!EnsureWorkFile()) return 0;
+  return CountRecordsEqualTo(AppState.WorkFile, text, length) > 1 ? 1 : 0;
+}
+
 void PurgeDuplicates(HWND historyList, const char* text, int32_t length, int64_t newPosition) {
   std::vector<int64_t> older = FindOtherRecordsEqualTo(AppState.WorkFile, text, length, newPosition);
   if (older.empty()) return;

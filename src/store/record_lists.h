@@ -13,6 +13,8 @@ enum CompactTarget { kWorkFileTarget, kFavoritesTarget };
 void LoadRecordList(HWND list, const char* name);
 // Appends a captured text to the work file; the new record's position, or negative.
 int64_t AppendRecord(const char* text, int32_t length);
+// 1 when the work file holds the text more than once (the new record included), else 0.
+int HasDuplicateRecord(const char* text, int32_t length);
 // With OVERLAP: removes every older record holding the same text as the new one.
 void PurgeDuplicates(HWND historyList, const char* text, int32_t length, int64_t newPosition);
 // Asks, then removes the records of the selected rows. 0 when the file was rewritten,

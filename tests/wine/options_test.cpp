@@ -121,6 +121,26 @@ TEST(Options, EditorPathIsStoredAtOnceAndUsedToStartTheEditor) {
   ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(p.File("editor-args.txt")).find("AAList.txt") != std::string::npos; }));
   EXPECT_NE(ReadFileBytes(p.File("editor-args.txt")).find(p.dir + "AAList.txt"), std::string::npos);
 
+  // A path with spaces is passed as it stands, unquoted.
+  std::string spaced = p.dir + "my tools\\";
+  CreateDirectoryA(spaced.c_str(), nullptr);
+  CopyFileA(editor.c_str(), (spaced + "fake editor.exe").c_str(), FALSE);
+  DeleteFileA(p.File("editor-args.txt").c_str());
+  WritePrivateProfileStringA("TEXT", "PATH", (spaced + "fake editor.exe").c_str(), p.File("Pelmor.ini").c_str());
+  p.Command(40009);
+  ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(p.File("editor-args.txt")).find("AAList.txt") != std::string::npos; }));
+
+  // An empty path means Notepad.
+  WritePrivateProfileStringA("TEXT", "PATH", "", p.File("Pelmor.ini").c_str());
+  p.Command(40009);
+  HWND notepad = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (notepad = FindTopWindow(0, "Notepad")) != nullptr; }, 15000));
+  DWORD notepadPid = 0;
+  GetWindowThreadProcessId(notepad, &notepadPid);
+  HANDLE notepadProcess = OpenProcess(PROCESS_TERMINATE, FALSE, notepadPid);
+  TerminateProcess(notepadProcess, 0);
+  CloseHandle(notepadProcess);
+
   WritePrivateProfileStringA("TEXT", "PATH", "Z:\\no such\\editor.exe", p.File("Pelmor.ini").c_str());
   p.Command(40009);
   HWND box = WaitForDialog(p.process.dwProcessId, "ｴﾃﾞｨﾀ起動ｴﾗｰ");
