@@ -42,15 +42,6 @@ void ApplyGeneralPage(HWND page) {
   SelectFirstRow(AppState.FavoritesList);
 }
 
-INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    InitGeneralPage(page);
-    return TRUE;
-  }
-  if (message == WM_NOTIFY && NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY)) ApplyGeneralPage(page);
-  return FALSE;
-}
-
 const int kHotKeyControls[3] = {IDC_HOTKEY_LIST, IDC_HOTKEY_PAUSE, IDC_HOTKEY_MENU};
 
 void InitHotKeyPage(HWND page) {
@@ -72,12 +63,14 @@ void ApplyHotKeyPage(HWND page) {
   }
 }
 
-INT_PTR CALLBACK HotKeyPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
+// A page that loads the settings when it opens and stores them on OK; Cancel stores nothing.
+template <void (*Load)(HWND), void (*Store)(HWND)>
+INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    InitHotKeyPage(page);
-    return TRUE;
+    Load(page);
+    return TRUE;  // the system sets the first focus
   }
-  if (message == WM_NOTIFY && NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY)) ApplyHotKeyPage(page);
+  if (message == WM_NOTIFY && NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY)) Store(page);
   return FALSE;
 }
 
@@ -127,8 +120,8 @@ void ShowOptions(HWND mainWindow, HINSTANCE instance) {
   page.dwFlags = PSP_USETITLE;
   page.hInstance = instance;
   HPROPSHEETPAGE pages[3] = {
-      CreatePage(&page, IDD_OPT_GENERAL, "全般", GeneralPageProc),
-      CreatePage(&page, IDD_OPT_HOTKEY, "ﾎｯﾄｷｰ", HotKeyPageProc),
+      CreatePage(&page, IDD_OPT_GENERAL, "全般", SettingsPageProc<InitGeneralPage, ApplyGeneralPage>),
+      CreatePage(&page, IDD_OPT_HOTKEY, "ﾎｯﾄｷｰ", SettingsPageProc<InitHotKeyPage, ApplyHotKeyPage>),
       CreatePage(&page, IDD_OPT_EDITOR, "ｴﾃﾞｨﾀ", EditorPageProc),
   };
   PROPSHEETHEADERA header = {};
