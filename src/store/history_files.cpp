@@ -40,19 +40,22 @@ static bool SameContents(const std::string& a, const std::string& b) {
   return same;
 }
 
-bool WorkFileWasNotRotated(const HistoryPaths& paths) {
+bool WorkFileNeedsRotation(const HistoryPaths& paths, int bootInit) {
   FileHandle work = OpenFileForReading(paths.work.c_str());
   if (work == kNoFile) return false;
   RecordIndex index;
   bool hasRecords = IndexRecordFile(work, &index) && !index.records.empty();
   CloseFileHandle(work);
-  // After an orderly exit the saved history is a copy of the work file; an empty work
-  // file holds nothing worth keeping.
-  return hasRecords && !SameContents(paths.work, paths.saved);
+  // An empty work file holds nothing worth keeping. After an orderly exit the saved
+  // history is a copy of the work file; without a saved history the work file is used
+  // as it is, unless it is to be deleted.
+  if (!hasRecords) return false;
+  if (!PathExists(paths.saved.c_str())) return bootInit != 0;
+  return !SameContents(paths.work, paths.saved);
 }
 
 void PrepareWorkFile(const HistoryPaths& paths, int bootInit) {
-  if (WorkFileWasNotRotated(paths)) RotateHistoryFiles(paths);
+  if (WorkFileNeedsRotation(paths, bootInit)) RotateHistoryFiles(paths);
   if (bootInit == 0)
     CopyFileSafely(paths.saved.c_str(), paths.work.c_str(), paths.scratch.c_str());  // may fail: no saved history yet
   else

@@ -21,9 +21,10 @@ HistoryPaths MakeHistoryPaths(const std::string& dataDir);
 // tail). 0 on success; -101 cannot open (*file is kNoFile); -102 cannot write (*file open).
 int OpenWorkFileAt(const std::string& workPath, FileHandle* file);
 
-// True when the work file holds records of a run that ended without rotating them
-// (killed or crashed): it differs from the saved history.
-bool WorkFileWasNotRotated(const HistoryPaths& paths);
+// True when the work file holds records of a run that ended without rotating them (killed
+// or crashed) which the start-up would otherwise lose: it differs from the saved history,
+// or, with no saved history yet, bootInit would delete it.
+bool WorkFileNeedsRotation(const HistoryPaths& paths, int bootInit);
 
 // Start-up: keeps an unrotated work file's captures by rotating it first, then (bootInit 0)
 // copies the saved history over the work file or (bootInit non-zero) deletes it.

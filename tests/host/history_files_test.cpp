@@ -42,7 +42,8 @@ TEST(HistoryFiles, NormalStartAfterAnOrderlyExitCopiesTheSavedHistory) {
   WriteAll(h.paths.work, RecordBytes({"a"}));
   WriteAll(h.paths.saved, RecordBytes({"a"}));
   WriteAll(h.paths.backup, RecordBytes({"old"}));
-  EXPECT_FALSE(WorkFileWasNotRotated(h.paths));
+  EXPECT_FALSE(WorkFileNeedsRotation(h.paths, 0));
+  EXPECT_FALSE(WorkFileNeedsRotation(h.paths, 1));
   PrepareWorkFile(h.paths, 0);
   EXPECT_EQ(ReadAll(h.paths.work), RecordBytes({"a"}));
   EXPECT_EQ(ReadAll(h.paths.backup), RecordBytes({"old"}));
@@ -53,7 +54,7 @@ TEST(HistoryFiles, CapturesOfAKilledRunAreKept) {
   WriteAll(h.paths.saved, RecordBytes({"a"}));
   WriteAll(h.paths.backup, RecordBytes({"old"}));
   WriteAll(h.paths.work, RecordBytes({"a", "captured", "before the crash"}));
-  ASSERT_TRUE(WorkFileWasNotRotated(h.paths));
+  ASSERT_TRUE(WorkFileNeedsRotation(h.paths, 0));
   PrepareWorkFile(h.paths, 0);
   EXPECT_EQ(ReadAll(h.paths.work), RecordBytes({"a", "captured", "before the crash"}));
   EXPECT_EQ(ReadAll(h.paths.saved), RecordBytes({"a", "captured", "before the crash"}));
@@ -72,11 +73,24 @@ TEST(HistoryFiles, WithBootInitTheKilledRunStaysRestorable) {
 TEST(HistoryFiles, EmptyOrMissingWorkFileIsNotRotated) {
   History h;
   WriteAll(h.paths.saved, RecordBytes({"a"}));
-  EXPECT_FALSE(WorkFileWasNotRotated(h.paths));
+  EXPECT_FALSE(WorkFileNeedsRotation(h.paths, 0));
   WriteAll(h.paths.work, "\x01\x02");
-  EXPECT_FALSE(WorkFileWasNotRotated(h.paths));
+  EXPECT_FALSE(WorkFileNeedsRotation(h.paths, 0));
   PrepareWorkFile(h.paths, 0);
   EXPECT_EQ(ReadAll(h.paths.work), RecordBytes({"a"}));
+  EXPECT_FALSE(Exists(h.paths.backup));
+}
+
+TEST(HistoryFiles, WithoutSavedHistoryAKilledRunsWorkFileIsUsedAsItIs) {
+  History h;
+  WriteAll(h.paths.work, RecordBytes({"first run"}));
+  PrepareWorkFile(h.paths, 0);
+  EXPECT_EQ(ReadAll(h.paths.work), RecordBytes({"first run"}));
+  EXPECT_FALSE(Exists(h.paths.saved));
+  // Start-up would delete it: it becomes the saved history first.
+  PrepareWorkFile(h.paths, 1);
+  EXPECT_FALSE(Exists(h.paths.work));
+  EXPECT_EQ(ReadAll(h.paths.saved), RecordBytes({"first run"}));
   EXPECT_FALSE(Exists(h.paths.backup));
 }
 
