@@ -306,7 +306,7 @@ TEST_F(PasteFixture, ClickingAnotherWindowHidesTheListAndPastesNothing) {
 TEST_F(PasteFixture, PasteGoesToTheWindowOfTheHotKeyNotToAWindowKeptOnTop) {
   StartWith("[OPTION]\r\nHOTKEY=0\r\n", {"for A"});
   Target onTop;
-  ASSERT_TRUE(onTop.Start("Palette", true));
+  ASSERT_TRUE(onTop.Start("Palette", Target::kTopmost));
   ClickWindow(target.window);  // the user clicks into A and types there
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
   PressKey('1', true);
@@ -320,7 +320,7 @@ TEST_F(PasteFixture, PasteGoesToTheWindowOfTheHotKeyNotToAWindowKeptOnTop) {
 TEST_F(PasteFixture, WhenTheRememberedWindowIsGoneTheTopTitledWindowGetsThePaste) {
   StartWith("[OPTION]\r\nHOTKEY=0\r\n", {"for C"});
   Target onTop;
-  ASSERT_TRUE(onTop.Start("Palette", true));
+  ASSERT_TRUE(onTop.Start("Palette", Target::kTopmost));
   ClickWindow(target.window);
   ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
   PressKey('1', true);

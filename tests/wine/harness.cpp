@@ -378,9 +378,10 @@ void Pelmor::Kill() {
 
 Target::~Target() { Close(); }
 
-bool Target::Start(const std::string& title, bool topmost) {
+bool Target::Start(const std::string& title, Kind kind) {
   std::string exe = ProgramDir() + "\\target_window.exe";
-  std::string commandLine = "\"" + exe + "\" " + (topmost ? "/topmost " : "") + title;
+  const char* flag = kind == kTopmost ? "/topmost " : kind == kFullScreen ? "/fullscreen " : "";
+  std::string commandLine = "\"" + exe + "\" " + flag + title;
   if (!StartProcess(exe, commandLine, nullptr, &process)) return false;
   return WaitUntil([&] {
     window = FindTopWindow(process.dwProcessId, "PelmorTestTarget");

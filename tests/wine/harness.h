@@ -72,7 +72,8 @@ struct Target {
   ~Target();
   PROCESS_INFORMATION process = {};
   HWND window = nullptr;
-  bool Start(const std::string& title, bool topmost = false);
+  enum Kind { kNormal, kTopmost, kFullScreen };
+  bool Start(const std::string& title, Kind kind = kNormal);
   std::string Text() const;
   void Focus() const;
   void Close();

@@ -1,5 +1,5 @@
 // A plain titled window with one edit control, standing in for the user's program.
-// Usage: target_window.exe TITLE [topmost]
+// Usage: target_window.exe [/topmost | /fullscreen ] TITLE
 #include <windows.h>
 
 #include <cstring>
@@ -18,18 +18,23 @@ static LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-  // The command line is the title, after "/topmost " for a window kept on top.
+  // The command line is the title, after "/topmost " for a window kept on top or
+  // "/fullscreen " for a borderless window over the whole screen, as games use.
   bool topmost = strncmp(commandLine, "/topmost ", 9) == 0;
+  bool fullscreen = strncmp(commandLine, "/fullscreen ", 12) == 0;
   char title[256];
-  lstrcpynA(title, topmost ? commandLine + 9 : commandLine, sizeof title);
+  lstrcpynA(title, commandLine + (topmost ? 9 : fullscreen ? 12 : 0), sizeof title);
   WNDCLASSA wc = {};
   wc.lpfnWndProc = TargetProc;
   wc.hInstance = instance;
   wc.lpszClassName = "PelmorTestTarget";
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   RegisterClassA(&wc);
-  HWND w = CreateWindowExA(topmost ? WS_EX_TOPMOST : 0, "PelmorTestTarget", title, WS_OVERLAPPEDWINDOW,
-                           topmost ? 600 : 100, 100, 400, 200, nullptr, nullptr, instance, nullptr);
+  HWND w = fullscreen
+               ? CreateWindowExA(0, "PelmorTestTarget", title, WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                 GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr)
+               : CreateWindowExA(topmost ? WS_EX_TOPMOST : 0, "PelmorTestTarget", title, WS_OVERLAPPEDWINDOW,
+                                 topmost ? 600 : 100, 100, 400, 200, nullptr, nullptr, instance, nullptr);
   gEdit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0,
                           400, 200, w, reinterpret_cast<HMENU>(100), instance, nullptr);
   if (topmost) {

@@ -129,6 +129,39 @@ TEST(HotKeys, GuardSwallowsWithNothingVisibleAboveAndLetsThroughWithoutIt) {
   EXPECT_EQ(p.Quit(), 0u);
 }
 
+TEST(HotKeys, GuardSwallowsAWindowCoveringTheScreenEvenWithAWindowAbove) {
+  Pelmor p(MakeDataDir("guard-fullscreen"));
+  Target game;
+  ASSERT_TRUE(game.Start("Game", Target::kFullScreen));
+  Target palette;
+  ASSERT_TRUE(palette.Start("Palette", Target::kTopmost));  // visible, above the game
+  ASSERT_TRUE(p.Start());
+  game.Focus();
+  PressKey('1', true);
+  EXPECT_FALSE(WaitUntil([&] { return p.Shown(); }, 500));
+  // The same window arrangement with a window that does not cover the screen: it acts.
+  Target editor;
+  ASSERT_TRUE(editor.Start("Editor"));
+  palette.Focus();
+  editor.Focus();
+  PressKey('1', true);
+  EXPECT_TRUE(WaitUntil([&] { return p.Shown(); }));
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
+TEST(HotKeys, GuardLetsThroughAnEmptyTitleAndTheTaskManager) {
+  for (const char* title : {"", "Windows タスク マネージャ"}) {
+    Pelmor p(MakeDataDir("guard-excluded"));
+    Target t;
+    ASSERT_TRUE(t.Start(title));
+    ASSERT_TRUE(p.Start());
+    t.Focus();  // nothing visible above: the guard would swallow any other window
+    PressKey('1', true);
+    EXPECT_TRUE(WaitUntil([&] { return p.Shown(); })) << "title [" << title << "]";
+    EXPECT_EQ(p.Quit(), 0u);
+  }
+}
+
 TEST(HotKeys, GuardLetsThroughForTheDesktopTitle) {
   Pelmor p(MakeDataDir("guard-desktop"));
   Target t;
