@@ -276,8 +276,14 @@ bool Pelmor::Settled() const {
     return GetGUIThreadInfo(process.dwThreadId, &info) && info.hwndActive == main && info.hwndFocus &&
            GetParent(info.hwndFocus) == main;
   });
+  Idle();
+  return focused;
+}
+
+void Pelmor::Idle() const {
+  // A sent message is handled only when Pelmor asks for messages again.
   DWORD_PTR ignored;
-  return focused && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored) != 0;
+  SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
 }
 
 // Reads list rows across processes: the item record and its text buffer live in Pelmor.

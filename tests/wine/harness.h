@@ -55,6 +55,7 @@ struct Pelmor {
   bool Shown() const { return IsWindowVisible(main) != FALSE; }
   bool ShowList() const;                  // tray left click, waits until shown and settled
   bool Settled() const;                   // the list window active, focused and idle
+  void Idle() const;                      // returns once Pelmor has handled what it was doing
   std::vector<std::string> Rows(int listId) const;
   std::vector<int> Selected(int listId) const;
   // Selects exactly these rows (the last one focused), as clicks with Ctrl would.

@@ -52,6 +52,7 @@ TEST(Options, HotKeyPageShowsTheSettingsAndOkRegistersTheNewCombination) {
   SendDlgItemMessageA(page, 1011, HKM_SETHOTKEY, 0x500, 0);        // modifiers only
   PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }));
+  p.Idle();
   EXPECT_FALSE(HotKeyFree(MOD_CONTROL, 'Q'));
   EXPECT_TRUE(HotKeyFree(MOD_ALT, '1'));
   EXPECT_TRUE(HotKeyFree(MOD_ALT, '2'));
@@ -77,6 +78,7 @@ TEST(Options, CancelFromAnyPageLeavesExactlyTheSettingsHotKeys) {
     if (last == 2) SaveScreenshot(sheet, "options-editor");
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }));
+  p.Idle();
     EXPECT_FALSE(HotKeyFree(MOD_ALT, '1')) << "cancel on page " << last;
     EXPECT_FALSE(HotKeyFree(MOD_ALT, '2')) << "cancel on page " << last;
     EXPECT_FALSE(HotKeyFree(MOD_ALT, '0')) << "cancel on page " << last;
@@ -97,6 +99,7 @@ TEST(Options, OldestFirstReversesBothListsAtOnce) {
   SendMessageA(GetDlgItem(page, 1005), BM_CLICK, 0, 0);
   PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }));
+  p.Idle();
   EXPECT_EQ(p.Rows(kHistory), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(p.Rows(kFavorites), (std::vector<std::string>{"f1", "f2"}));
   EXPECT_EQ(p.Selected(kHistory), std::vector<int>{0});
@@ -115,6 +118,7 @@ TEST(Options, EditorPathIsStoredAtOnceAndUsedToStartTheEditor) {
   SetDlgItemTextA(Page(sheet), 1014, editor.c_str());
   PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }));
+  p.Idle();
   EXPECT_EQ(IniValue(p, "TEXT", "PATH"), editor);
   p.Command(40009);
   ASSERT_TRUE(WaitUntil([&] { return FileThere(p.File("editor-args.txt")); }));
