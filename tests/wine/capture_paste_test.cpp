@@ -7,40 +7,6 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-// A clipboard viewer of the test's own, joined before Pelmor, counting what reaches it.
-struct TestViewer {
-  static inline int notifications = 0;
-  static inline HWND next = nullptr;
-  HWND window = nullptr;
-  TestViewer() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = "PelmorTestViewer";
-    RegisterClassA(&wc);
-    window = CreateWindowA("PelmorTestViewer", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    next = SetClipboardViewer(window);
-    WaitUntil([] { return false; }, 200);  // let the joining notification pass
-    notifications = 0;
-  }
-  ~TestViewer() {
-    ChangeClipboardChain(window, next);
-    DestroyWindow(window);
-  }
-  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_DRAWCLIPBOARD) {
-      ++notifications;
-      if (next) SendMessageA(next, m, wp, lp);
-      return 0;
-    }
-    if (m == WM_CHANGECBCHAIN) {
-      if (reinterpret_cast<HWND>(wp) == next) next = reinterpret_cast<HWND>(lp);
-      else if (next) SendMessageA(next, m, wp, lp);
-      return 0;
-    }
-    return DefWindowProcA(w, m, wp, lp);
-  }
-};
-
 void CopyAndWait(const Pelmor& p, const std::string& text, size_t rows) {
   CopyText(text);
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == rows; })) << text;
@@ -48,7 +14,7 @@ void CopyAndWait(const Pelmor& p, const std::string& text, size_t rows) {
 
 TEST(Capture, CopiesAppearAsTopRowsAndInTheWorkFileButNotWhatWasThereAtStart) {
   CopyText("on the clipboard before the start");
-  TestViewer viewer;
+  ChainViewer viewer;
   Pelmor p(MakeDataDir("capture"));
   ASSERT_TRUE(p.Start());
   CopyAndWait(p, "日本語のテキスト", 1);
@@ -56,9 +22,9 @@ TEST(Capture, CopiesAppearAsTopRowsAndInTheWorkFileButNotWhatWasThereAtStart) {
   CopyBytes(std::string("cut\0here", 8));
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 3; }));
   // Nothing to record; Pelmor still passes the change on along the chain.
-  int seen = TestViewer::notifications;
+  int seen = ChainViewer::notifications;
   CopyBytes("not text", RegisterClipboardFormatA("PelmorTestFormat"));
-  ASSERT_TRUE(WaitUntil([&] { return TestViewer::notifications > seen; }));
+  ASSERT_TRUE(WaitUntil([&] { return ChainViewer::notifications > seen; }));
   CopyAndWait(p, "last", 4);
   EXPECT_EQ(p.Rows(kHistory), (Rows{"last", "cut", "", "日本語のテキスト"}));
   EXPECT_EQ(p.Quit(), 0u);
@@ -88,14 +54,14 @@ TEST(Capture, WithOverlapEachTextStaysOnceAsItsNewestCopy) {
 }
 
 TEST(Capture, PasswordManagerCopiesAreNotRecordedButPassedOn) {
-  TestViewer viewer;
+  ChainViewer viewer;
   Pelmor p(MakeDataDir("private"));
   ASSERT_TRUE(p.Start());
   // Each change is passed on to the viewer after Pelmor, recorded or not.
   auto copyPassedOn = [&](const std::string& text, const char* mark, const std::string& data) {
-    int seen = TestViewer::notifications;
+    int seen = ChainViewer::notifications;
     CopyPrivateText(text, mark, data);
-    return WaitUntil([&] { return TestViewer::notifications > seen; });
+    return WaitUntil([&] { return ChainViewer::notifications > seen; });
   };
   EXPECT_TRUE(copyPassedOn("secret1", "ExcludeClipboardContentFromMonitorProcessing", ""));
   EXPECT_TRUE(copyPassedOn("secret2", "Clipboard Viewer Ignore", ""));
@@ -107,15 +73,14 @@ TEST(Capture, PasswordManagerCopiesAreNotRecordedButPassedOn) {
 }
 
 TEST(Capture, ChainRepairWhenTheNextViewerLeaves) {
-  TestViewer viewer;
+  ChainViewer viewer;
   Pelmor p(MakeDataDir("chain"));
   ASSERT_TRUE(p.Start());
   // The viewer after Pelmor leaves; Pelmor must take over its successor.
-  ChangeClipboardChain(viewer.window, TestViewer::next);
-  int before = TestViewer::notifications;
-  CopyAndWait(p, "after the repair", 1);
-  WaitUntil([] { return false; }, 200);
-  EXPECT_EQ(TestViewer::notifications, before);
+  ChangeClipboardChain(viewer.window, ChainViewer::next);
+  int before = ChainViewer::notifications;
+  CopyAndWait(p, "after the repair", 1);  // Pelmor has handled the change and passed it on
+  EXPECT_EQ(ChainViewer::notifications, before);
   EXPECT_EQ(p.Quit(), 0u);
 }
 
@@ -173,11 +138,16 @@ TEST_F(PasteFixture, EnterWithNothingSelectedHidesAndPastesNothing) {
 }
 
 TEST_F(PasteFixture, EscHidesOnlyWithEscKey) {
-  StartWith("[OPTION]\r\nESCKEY=0\r\n", {"a"});
+  StartWith("[OPTION]\r\nESCKEY=0\r\n", {"a", "b"});
   ShowListOverTarget();
   PressKey(VK_ESCAPE);
-  PressKey(VK_DOWN);  // a key handled after Esc proves Esc was processed
-  WaitUntil([] { return false; }, 300);
+  // Keys queued behind Esc are drained with it, so keep pressing Down until one moves the
+  // selection (to the last row, where it stays): by then Esc has been handled.
+  ASSERT_TRUE(WaitUntil([&] {
+    if (p.Selected(kHistory) == std::vector<int>{1}) return true;
+    PressKey(VK_DOWN);
+    return false;
+  }));
   EXPECT_TRUE(p.Shown());
   EXPECT_EQ(p.Quit(), 0u);
 
@@ -238,6 +208,7 @@ TEST_F(PasteFixture, SSavesToFavoritesAndFavoritesPasteReadsThem) {
   PressKey('S');
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kFavorites) == Rows{"x", "z"}; }));
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.SAV")), Records({"z", "x"}));
+  p.Idle();
   PressKey(VK_TAB);
   ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == 1; }));
   p.Select(kFavorites, {0, 1});

@@ -244,6 +244,43 @@ static bool StartProcess(const std::string& exe, std::string commandLine, const 
   return false;
 }
 
+static LRESULT CALLBACK ChainViewerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_DRAWCLIPBOARD) {
+    ++ChainViewer::notifications;
+    if (ChainViewer::next) SendMessageA(ChainViewer::next, m, wp, lp);
+    return 0;
+  }
+  if (m == WM_CHANGECBCHAIN) {
+    if (reinterpret_cast<HWND>(wp) == ChainViewer::next)
+      ChainViewer::next = reinterpret_cast<HWND>(lp);
+    else if (ChainViewer::next)
+      SendMessageA(ChainViewer::next, m, wp, lp);
+    return 0;
+  }
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+ChainViewer::ChainViewer() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = ChainViewerProc;
+  wc.lpszClassName = "PelmorTestViewer";
+  RegisterClassA(&wc);
+  window = CreateWindowA("PelmorTestViewer", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  next = SetClipboardViewer(window);  // the joining notification arrives before this returns
+  notifications = 0;
+}
+
+ChainViewer::~ChainViewer() {
+  ChangeClipboardChain(window, next);
+  DestroyWindow(window);
+}
+
+bool ChainViewer::CopyThrough(const std::string& text) {
+  int seen = notifications;
+  CopyText(text);
+  return WaitUntil([&] { return notifications > seen; });
+}
+
 Pelmor::~Pelmor() { Kill(); }
 
 bool Pelmor::Start() {
@@ -260,6 +297,21 @@ bool Pelmor::Start() {
 }
 
 void Pelmor::Command(int id) const { PostMessageA(main, WM_COMMAND, id, 0); }
+
+void Pelmor::CommandNow(int id) const {
+  DWORD_PTR ignored;
+  SendMessageTimeoutA(main, WM_COMMAND, id, 0, SMTO_BLOCK, 5000, &ignored);
+}
+
+void Pelmor::Flush() const {
+  // Posted messages of one thread are handled in order: once a marker posted now has been
+  // handled, so has everything posted before it (hot keys included).
+  static int marker = 1000;
+  int token = ++marker;
+  HWND list = Child(kHistory);
+  PostMessageA(list, LVM_SETSELECTIONMARK, 0, token);
+  WaitUntil([&] { return SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0) == token; });
+}
 
 void Pelmor::Tray(LPARAM mouse, WPARAM id) const { PostMessageA(main, WM_USER + 1, id, mouse); }
 

@@ -39,6 +39,18 @@ void SaveScreenshot(HWND window, const std::string& name);
 // A left click near the window's lower right corner, with the real mouse.
 void ClickWindow(HWND window);
 
+// A clipboard viewer of the test's own, joined before Pelmor starts, so that Pelmor passes
+// every change on to it; counting them shows when Pelmor has handled a change.
+struct ChainViewer {
+  ChainViewer();
+  ~ChainViewer();
+  static inline int notifications = 0;
+  static inline HWND next = nullptr;
+  HWND window = nullptr;
+  // Copies the text and returns once the change has come through Pelmor.
+  bool CopyThrough(const std::string& text);
+};
+
 // One running Pelmor.
 struct Pelmor {
   explicit Pelmor(std::string dataDir) : dir(std::move(dataDir)) {}
@@ -51,6 +63,8 @@ struct Pelmor {
   std::string File(const std::string& name) const { return dir + name; }
   HWND Child(int id) const { return GetDlgItem(main, id); }
   void Command(int id) const;             // a tray menu command, posted
+  void CommandNow(int id) const;          // the same, sent: handled when this returns
+  void Flush() const;                     // returns once Pelmor has handled what was posted to it
   void Tray(LPARAM mouse, WPARAM id = 5995) const;
   bool Shown() const { return IsWindowVisible(main) != FALSE; }
   bool ShowList() const;                  // tray left click, waits until shown and settled

@@ -15,7 +15,7 @@ TEST(Tray, LeftClickShowsTheListAndOtherCallbacksDoNothing) {
   p.Tray(WM_LBUTTONDBLCLK);
   p.Command(40006);
   p.Command(40010);
-  WaitUntil([] { return false; }, 300);
+  p.Flush();
   EXPECT_FALSE(p.Shown());
   ASSERT_TRUE(p.ShowList());
   ASSERT_TRUE(p.ShowList());  // a click never hides it
@@ -66,21 +66,21 @@ TEST(Tray, WithoutAnAAListTheMenuHasTwelvePositionsAndPauseIsChecked) {
 }
 
 TEST(Tray, PauseFromTheMenuAndResumeByHotKeyAgreeWithWhatIsRecorded) {
+  ChainViewer viewer;
   Pelmor p(MakeDataDir("pause"));
   WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nHOTKEY=0\r\n");
   ASSERT_TRUE(p.Start());
-  p.Command(40005);
-  CopyText("while paused");
+  p.CommandNow(40005);
+  ASSERT_TRUE(viewer.CopyThrough("while paused"));
   PressKey('2', true);  // resume
-  WaitUntil([] { return false; }, 300);
-  CopyText("after resuming");
-  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"after resuming"}; }));
+  p.Flush();
+  ASSERT_TRUE(viewer.CopyThrough("after resuming"));
+  EXPECT_EQ(p.Rows(kHistory), Rows{"after resuming"});
   PressKey('2', true);  // pause again by hot key
-  CopyText("paused again");
-  p.Command(40005);  // resume from the menu
-  WaitUntil([] { return false; }, 300);
-  CopyText("recorded");
-  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 2; }));
+  p.Flush();
+  ASSERT_TRUE(viewer.CopyThrough("paused again"));
+  p.CommandNow(40005);  // resume from the menu
+  ASSERT_TRUE(viewer.CopyThrough("recorded"));
   EXPECT_EQ(p.Rows(kHistory), (Rows{"recorded", "after resuming"}));
   EXPECT_EQ(p.Quit(), 0u);
 }
@@ -118,7 +118,7 @@ TEST(HotKeys, GuardSwallowsWithNothingVisibleAboveAndLetsThroughWithoutIt) {
   ASSERT_TRUE(p.Start());
   t.Focus();  // nothing visible lies above the foreground window: it counts as full screen
   PressKey('1', true);
-  WaitUntil([] { return false; }, 500);
+  p.Flush();
   EXPECT_FALSE(p.Shown());
   EXPECT_EQ(p.Quit(), 0u);
   WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nHOTKEY=0\r\n");
@@ -138,7 +138,8 @@ TEST(HotKeys, GuardSwallowsAWindowCoveringTheScreenEvenWithAWindowAbove) {
   ASSERT_TRUE(p.Start());
   game.Focus();
   PressKey('1', true);
-  EXPECT_FALSE(WaitUntil([&] { return p.Shown(); }, 500));
+  p.Flush();
+  EXPECT_FALSE(p.Shown());
   // The same window arrangement with a window that does not cover the screen: it acts.
   Target editor;
   ASSERT_TRUE(editor.Start("Editor"));
@@ -195,6 +196,8 @@ TEST_F(AAFixture, LinesBecomeRowsInFileOrderAndPasteJoinedByLineBreaks) {
   target.Focus();
   ASSERT_TRUE(p.ShowList());
   PressKey(VK_TAB);
+  ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == 1; }));
+  p.Idle();  // a key pressed while the last one is handled would be drained with it
   PressKey(VK_TAB);
   ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == 2; }));
   SaveScreenshot(p.main, "aa-tab");
@@ -218,6 +221,7 @@ TEST_F(AAFixture, ReloadShowsTheEditedFileAndTabCyclesThroughThree) {
   for (int expected : {1, 2, 0}) {
     PressKey(VK_TAB);
     ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == expected; })) << expected;
+    p.Idle();
   }
   EXPECT_EQ(p.Quit(), 0u);
 }
