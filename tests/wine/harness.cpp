@@ -283,9 +283,13 @@ bool ChainViewer::CopyThrough(const std::string& text) {
 
 Pelmor::~Pelmor() { Kill(); }
 
-bool Pelmor::Start() {
+bool Pelmor::Launch() {
   std::string exe = ProgramDir() + "\\Pelmor.exe";
-  if (!StartProcess(exe, "\"" + exe + "\"", dir.c_str(), &process)) return false;
+  return StartProcess(exe, "\"" + exe + "\"", dir.c_str(), &process);
+}
+
+bool Pelmor::Start() {
+  if (!Launch()) return false;
   bool ended = false;
   WaitUntil([&] {
     main = FindTopWindow(process.dwProcessId, "Pelmor");
@@ -303,14 +307,17 @@ void Pelmor::CommandNow(int id) const {
   SendMessageTimeoutA(main, WM_COMMAND, id, 0, SMTO_BLOCK, 5000, &ignored);
 }
 
-void Pelmor::Flush() const {
+bool Pelmor::Flush() const {
   // Posted messages of one thread are handled in order: once a marker posted now has been
-  // handled, so has everything posted before it (hot keys included).
-  static int marker = 1000;
-  int token = ++marker;
+  // handled, so has everything posted before it (hot keys included). The marker is the
+  // width of the history list's hidden third column, put back to 0 afterwards.
   HWND list = Child(kHistory);
-  PostMessageA(list, LVM_SETSELECTIONMARK, 0, token);
-  WaitUntil([&] { return SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0) == token; });
+  bool handled = true;
+  for (int width : {1, 0}) {
+    PostMessageA(list, LVM_SETCOLUMNWIDTH, 2, width);
+    handled = WaitUntil([&] { return SendMessageA(list, LVM_GETCOLUMNWIDTH, 2, 0) == width; }) && handled;
+  }
+  return handled;
 }
 
 void Pelmor::Tray(LPARAM mouse, WPARAM id) const { PostMessageA(main, WM_USER + 1, id, mouse); }

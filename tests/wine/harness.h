@@ -59,12 +59,13 @@ struct Pelmor {
   PROCESS_INFORMATION process = {};
   HWND main = nullptr;
 
-  bool Start();  // true once its main window and lists exist
+  bool Launch();  // starts the process only
+  bool Start();   // true once its main window and lists exist and it is idle
   std::string File(const std::string& name) const { return dir + name; }
   HWND Child(int id) const { return GetDlgItem(main, id); }
   void Command(int id) const;             // a tray menu command, posted
   void CommandNow(int id) const;          // the same, sent: handled when this returns
-  void Flush() const;                     // returns once Pelmor has handled what was posted to it
+  bool Flush() const;                     // returns once Pelmor has handled what was posted to it
   void Tray(LPARAM mouse, WPARAM id = 5995) const;
   bool Shown() const { return IsWindowVisible(main) != FALSE; }
   bool ShowList() const;                  // tray left click, waits until shown and settled

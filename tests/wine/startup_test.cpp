@@ -79,7 +79,7 @@ TEST(Startup, SecondCopyOnTheSameDirectoryEndsAtOnceButOtherDirectoriesRun) {
   Pelmor first(MakeDataDir("instance-a"));
   ASSERT_TRUE(first.Start());
   Pelmor second(first.dir);
-  second.Start();
+  ASSERT_TRUE(second.Launch());
   EXPECT_EQ(second.WaitExit(), 0u);
   EXPECT_EQ(FindTopWindow(second.process.dwProcessId, "Pelmor"), nullptr);
   Pelmor other(MakeDataDir("instance-b"));
@@ -99,7 +99,7 @@ TEST(Startup, WorkFileHeldByAnotherProgramEndsSilentlyAndTouchesNothing) {
   HANDLE held = CreateFileA(p.File("Pelmor.WK").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                             OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  p.Start();
+  ASSERT_TRUE(p.Launch());
   EXPECT_EQ(p.WaitExit(), 0u);
   EXPECT_EQ(WaitForDialog(p.process.dwProcessId, nullptr, 300), nullptr);
   CloseHandle(held);
@@ -159,7 +159,7 @@ TEST(Startup, DataDirectoryTooLongIsRefusedWithAMessage) {
     CreateDirectoryA(dir.c_str(), nullptr);
   }
   Pelmor p(dir);
-  p.Start();
+  ASSERT_TRUE(p.Launch());
   HWND box = WaitForDialog(p.process.dwProcessId, "ｴﾗｰ");
   ASSERT_NE(box, nullptr);
   ClickButton(box, IDOK);

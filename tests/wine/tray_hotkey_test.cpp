@@ -15,7 +15,7 @@ TEST(Tray, LeftClickShowsTheListAndOtherCallbacksDoNothing) {
   p.Tray(WM_LBUTTONDBLCLK);
   p.Command(40006);
   p.Command(40010);
-  p.Flush();
+  ASSERT_TRUE(p.Flush());
   EXPECT_FALSE(p.Shown());
   ASSERT_TRUE(p.ShowList());
   ASSERT_TRUE(p.ShowList());  // a click never hides it
@@ -73,11 +73,11 @@ TEST(Tray, PauseFromTheMenuAndResumeByHotKeyAgreeWithWhatIsRecorded) {
   p.CommandNow(40005);
   ASSERT_TRUE(viewer.CopyThrough("while paused"));
   PressKey('2', true);  // resume
-  p.Flush();
+  ASSERT_TRUE(p.Flush());
   ASSERT_TRUE(viewer.CopyThrough("after resuming"));
   EXPECT_EQ(p.Rows(kHistory), Rows{"after resuming"});
   PressKey('2', true);  // pause again by hot key
-  p.Flush();
+  ASSERT_TRUE(p.Flush());
   ASSERT_TRUE(viewer.CopyThrough("paused again"));
   p.CommandNow(40005);  // resume from the menu
   ASSERT_TRUE(viewer.CopyThrough("recorded"));
@@ -118,7 +118,7 @@ TEST(HotKeys, GuardSwallowsWithNothingVisibleAboveAndLetsThroughWithoutIt) {
   ASSERT_TRUE(p.Start());
   t.Focus();  // nothing visible lies above the foreground window: it counts as full screen
   PressKey('1', true);
-  p.Flush();
+  ASSERT_TRUE(p.Flush());
   EXPECT_FALSE(p.Shown());
   EXPECT_EQ(p.Quit(), 0u);
   WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nHOTKEY=0\r\n");
@@ -138,7 +138,7 @@ TEST(HotKeys, GuardSwallowsAWindowCoveringTheScreenEvenWithAWindowAbove) {
   ASSERT_TRUE(p.Start());
   game.Focus();
   PressKey('1', true);
-  p.Flush();
+  ASSERT_TRUE(p.Flush());
   EXPECT_FALSE(p.Shown());
   // The same window arrangement with a window that does not cover the screen: it acts.
   Target editor;
