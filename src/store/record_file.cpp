@@ -162,11 +162,29 @@ static bool ReadCountRepairing(FileHandle file, int32_t* count) {
   return true;
 }
 
+// Appends already encoded records at the end of a settled file, then raises the count.
+static int AppendEncoded(FileHandle file, const std::string& bytes, int32_t added, int64_t* firstPosition) {
+  // The file was settled when it was opened and is held exclusively, so its end is the
+  // end of its last record: appending costs the same whatever the history's size.
+  int32_t count;
+  if (!ReadCountRepairing(file, &count)) return -101;
+  int64_t position = FileSizeOf(file);
+  if (position < kFirstRecordPosition) return -101;
+  if (!SeekTo(file, position) || !WriteBytes(file, bytes.data(), static_cast<int64_t>(bytes.size())))
+    return -102;
+  // The records are complete on disk before the count names them: a crash in between
+  // leaves a count that is short, which the next opening settles.
+  if (!WriteCount(file, count + added)) return -102;
+  if (firstPosition) *firstPosition = position;
+  return 0;
+}
+
 int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length) {
-  std::vector<std::string> one(1, std::string(text, static_cast<size_t>(length < 0 ? 0 : length)));
   if (length < 0) return -1;
+  std::string bytes;
+  AppendRecordBytes(&bytes, text, length);
   int64_t position = -1;
-  return AppendRecordsTo(file, one, &position) == 0 ? position : -1;
+  return AppendEncoded(file, bytes, 1, &position) == 0 ? position : -1;
 }
 
 std::vector<int64_t> FindOtherRecordsEqualTo(FileHandle file, const char* text, int32_t length,
@@ -211,21 +229,9 @@ bool ReadRecordsAt(FileHandle file, const std::vector<int64_t>& positions,
 }
 
 int AppendRecordsTo(FileHandle file, const std::vector<std::string>& texts, int64_t* firstPosition) {
-  // The file was settled when it was opened and is held exclusively, so its end is the
-  // end of its last record: appending costs the same whatever the history's size.
-  int32_t count;
-  if (!ReadCountRepairing(file, &count)) return -101;
-  int64_t position = FileSizeOf(file);
-  if (position < kFirstRecordPosition) return -101;
   std::string bytes;
   for (const std::string& t : texts) AppendRecordBytes(&bytes, t.data(), static_cast<int32_t>(t.size()));
-  if (!SeekTo(file, position) || !WriteBytes(file, bytes.data(), static_cast<int64_t>(bytes.size())))
-    return -102;
-  // The records are complete on disk before the count names them: a crash in between
-  // leaves a count that is short, which the next opening settles.
-  if (!WriteCount(file, count + static_cast<int32_t>(texts.size()))) return -102;
-  if (firstPosition) *firstPosition = position;
-  return 0;
+  return AppendEncoded(file, bytes, static_cast<int32_t>(texts.size()), firstPosition);
 }
 
 int RewriteRecordFile(FileHandle file, const char* targetPath, const char* scratchPath,

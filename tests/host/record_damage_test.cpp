@@ -58,31 +58,31 @@ TEST(RecordDamage, AppendAfterATornTailIsNotHidden) {
   EXPECT_EQ(SettleAndRead(dir.File("f")), (std::vector<std::string>{"abc", "new"}));
 }
 
-TEST(RecordDamage, AppendInterruptedBetweenRecordAndCountKeepsTheRecord) {
-  TempDir dir;
-  FaultGuard faults;
-  WriteAll(dir.File("f"), RecordBytes({"abc"}));
-  FileHandle f = OpenRecordFile(dir.File("f").c_str());
-  ASSERT_EQ(SettleRecordFile(f), 0);
-  gFileFaults.writeBudget = 4 + 5;  // the record reaches the disk, the count does not
-  EXPECT_EQ(AppendRecordTo(f, "hello", 5), -1);
-  CloseFileHandle(f);
-  gFileFaults = FileFaults();
-  EXPECT_EQ(ReadAll(dir.File("f")), RecordBytes(1, {"abc", "hello"}));
-  EXPECT_EQ(SettleAndRead(dir.File("f")), (std::vector<std::string>{"abc", "hello"}));
-}
-
-TEST(RecordDamage, AppendInterruptedInsideTheTextLosesOnlyThatText) {
-  TempDir dir;
-  FaultGuard faults;
-  WriteAll(dir.File("f"), RecordBytes({"abc"}));
-  FileHandle f = OpenRecordFile(dir.File("f").c_str());
-  gFileFaults.writeBudget = 6;
-  EXPECT_EQ(AppendRecordTo(f, "hello", 5), -1);
-  CloseFileHandle(f);
-  gFileFaults = FileFaults();
-  EXPECT_EQ(SettleAndRead(dir.File("f")), (std::vector<std::string>{"abc"}));
-  EXPECT_EQ(ReadAll(dir.File("f")), RecordBytes({"abc"}));
+TEST(RecordDamage, InterruptedAppendKeepsEveryCompleteRecord) {
+  struct Case {
+    const char* name;
+    int64_t budget;  // bytes that reach the disk before the machine stops
+    std::string onDisk;
+    std::vector<std::string> kept;
+  };
+  const Case cases[] = {
+      {"between record and count", 4 + 5, RecordBytes(1, {"abc", "hello"}), {"abc", "hello"}},
+      {"inside the text", 6, RecordBytes({"abc"}) + Int32Bytes(5) + "he", {"abc"}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    FaultGuard faults;
+    WriteAll(dir.File("f"), RecordBytes({"abc"}));
+    FileHandle f = OpenRecordFile(dir.File("f").c_str());
+    ASSERT_EQ(SettleRecordFile(f), 0);
+    gFileFaults.writeBudget = c.budget;
+    EXPECT_EQ(AppendRecordTo(f, "hello", 5), -1) << c.name;
+    CloseFileHandle(f);
+    gFileFaults = FileFaults();
+    EXPECT_EQ(ReadAll(dir.File("f")), c.onDisk) << c.name;
+    EXPECT_EQ(SettleAndRead(dir.File("f")), c.kept) << c.name;
+    EXPECT_EQ(ReadAll(dir.File("f")), RecordBytes(c.kept)) << c.name;
+  }
 }
 
 TEST(RecordDamage, PositionsThatLeadToNoRecordAreSkipped) {

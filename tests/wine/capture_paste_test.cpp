@@ -97,6 +97,15 @@ struct PasteFixture : ::testing::Test {
     target.Focus();
     ASSERT_TRUE(p.ShowList());
   }
+  // The user types in the target, with a palette kept on top of everything, and shows
+  // the list with Alt+1.
+  void ShowListByHotKeyUnder(Target& palette) {
+    ASSERT_TRUE(palette.Start("Palette", Target::kTopmost));
+    ClickWindow(target.window);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
+    PressKey('1', true);
+    ASSERT_TRUE(WaitUntil([&] { return p.Shown() && GetForegroundWindow() == p.main; }) && p.Settled());
+  }
 };
 
 TEST_F(PasteFixture, EnterPastesTheChosenRowIntoTheTargetWithoutRecordingIt) {
@@ -192,9 +201,7 @@ TEST_F(PasteFixture, DeleteAsksAndRemovesExactlyTheChosenRows) {
   EXPECT_EQ(p.Rows(kHistory).size(), 4u);
   p.Select(kHistory, {1, 2});
   PressKey(VK_DELETE);
-  box = WaitForDialog(p.process.dwProcessId, "確認");
-  ASSERT_NE(box, nullptr);
-  ClickButton(box, IDOK);
+  ASSERT_NE(p.Answer("確認", IDOK), kNoDialog);
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"keep2", "keep1"}; }));
   EXPECT_EQ(p.Selected(kHistory), std::vector<int>{0});
   p.Kill();
@@ -277,11 +284,7 @@ TEST_F(PasteFixture, ClickingAnotherWindowHidesTheListAndPastesNothing) {
 TEST_F(PasteFixture, PasteGoesToTheWindowOfTheHotKeyNotToAWindowKeptOnTop) {
   StartWith("[OPTION]\r\nHOTKEY=0\r\n", {"for A"});
   Target onTop;
-  ASSERT_TRUE(onTop.Start("Palette", Target::kTopmost));
-  ClickWindow(target.window);  // the user clicks into A and types there
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
-  PressKey('1', true);
-  ASSERT_TRUE(WaitUntil([&] { return p.Shown() && GetForegroundWindow() == p.main; }) && p.Settled());
+  ASSERT_NO_FATAL_FAILURE(ShowListByHotKeyUnder(onTop));
   PressKey(VK_RETURN);
   ASSERT_TRUE(WaitUntil([&] { return target.Text() == "for A"; }));
   EXPECT_EQ(onTop.Text(), "");
@@ -291,11 +294,7 @@ TEST_F(PasteFixture, PasteGoesToTheWindowOfTheHotKeyNotToAWindowKeptOnTop) {
 TEST_F(PasteFixture, WhenTheRememberedWindowIsGoneTheTopTitledWindowGetsThePaste) {
   StartWith("[OPTION]\r\nHOTKEY=0\r\n", {"for C"});
   Target onTop;
-  ASSERT_TRUE(onTop.Start("Palette", Target::kTopmost));
-  ClickWindow(target.window);
-  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
-  PressKey('1', true);
-  ASSERT_TRUE(WaitUntil([&] { return p.Shown() && GetForegroundWindow() == p.main; }) && p.Settled());
+  ASSERT_NO_FATAL_FAILURE(ShowListByHotKeyUnder(onTop));
   target.Close();
   PressKey(VK_RETURN);
   ASSERT_TRUE(WaitUntil([&] { return onTop.Text() == "for C"; }));

@@ -339,6 +339,15 @@ bool Pelmor::Settled() const {
   return focused;
 }
 
+std::string Pelmor::Answer(const char* caption, int button, int ms) const {
+  HWND box = WaitForDialog(process.dwProcessId, caption, ms);
+  if (!box) return kNoDialog;
+  std::string text = MessageBoxText(box);
+  ClickButton(box, button);
+  WaitUntil([&] { return !IsWindow(box); });
+  return text;
+}
+
 void Pelmor::Idle() const {
   // A sent message is handled only when Pelmor asks for messages again.
   DWORD_PTR ignored;

@@ -51,6 +51,9 @@ struct ChainViewer {
   bool CopyThrough(const std::string& text);
 };
 
+// What Pelmor::Answer gives when no such dialog came up.
+inline const std::string kNoDialog = "(no dialog)";
+
 // One running Pelmor.
 struct Pelmor {
   explicit Pelmor(std::string dataDir) : dir(std::move(dataDir)) {}
@@ -71,6 +74,9 @@ struct Pelmor {
   bool ShowList() const;                  // tray left click, waits until shown and settled
   bool Settled() const;                   // the list window active, focused and idle
   void Idle() const;                      // returns once Pelmor has handled what it was doing
+  // Waits for Pelmor's message box with this caption, presses the button and waits until the
+  // box is gone; its text, or kNoDialog.
+  std::string Answer(const char* caption, int button, int ms = 5000) const;
   std::vector<std::string> Rows(int listId) const;
   std::vector<int> Selected(int listId) const;
   // Selects exactly these rows (the last one focused), as clicks with Ctrl would.

@@ -22,16 +22,11 @@ void StartWithHistory(Pelmor& p) {
   ASSERT_EQ(p.Rows(kHistory), (std::vector<std::string>{"three", "two", "one"}));
 }
 
-HWND Confirm(const Pelmor& p) { return WaitForDialog(p.process.dwProcessId, "確認"); }
-
 TEST(HistoryCommands, DeleteAllAsksThenEmptiesTheHistoryAndKeepsTheSavedOnes) {
   Pelmor p(MakeDataDir("delete-all"));
   StartWithHistory(p);
   p.Command(40004);
-  HWND box = Confirm(p);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box), "履歴一覧を全件削除しますか？");
-  ClickButton(box, IDOK);
+  EXPECT_EQ(p.Answer("確認", IDOK), "履歴一覧を全件削除しますか？");
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).empty(); }));
   EXPECT_EQ(p.Quit(), 0u);
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), Records({}));
@@ -44,10 +39,7 @@ TEST(HistoryCommands, RestoreBringsBackTheLastExitsHistory) {
   CopyText("captured now");
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 4; }));
   p.Command(40007);
-  HWND box = Confirm(p);
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box), "前回終了直前の履歴ﾃﾞｰﾀへ復元しますか？");
-  ClickButton(box, IDOK);
+  EXPECT_EQ(p.Answer("確認", IDOK), "前回終了直前の履歴ﾃﾞｰﾀへ復元しますか？");
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 3; }));
   EXPECT_EQ(p.Selected(kHistory), std::vector<int>{0});
   EXPECT_EQ(p.Quit(), 0u);
@@ -61,10 +53,7 @@ TEST(HistoryCommands, CancelInEitherConfirmationChangesNothing) {
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 4; }));
   for (int command : {40004, 40007}) {
     p.Command(command);
-    HWND box = Confirm(p);
-    ASSERT_NE(box, nullptr);
-    ClickButton(box, IDCANCEL);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    ASSERT_NE(p.Answer("確認", IDCANCEL), kNoDialog);
   }
   EXPECT_EQ(p.Rows(kHistory).size(), 4u);
   CopyText("still capturing");
@@ -85,10 +74,7 @@ TEST(HistoryCommands, RestoreWithoutSavedHistoryKeepsTheRows) {
   CopyText("only here");
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 1; }));
   p.Command(40007);
-  HWND box = Confirm(p);
-  ASSERT_NE(box, nullptr);
-  ClickButton(box, IDOK);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+  ASSERT_NE(p.Answer("確認", IDOK), kNoDialog);
   EXPECT_EQ(p.Rows(kHistory), std::vector<std::string>{"only here"});
   EXPECT_EQ(p.Quit(), 0u);
 }

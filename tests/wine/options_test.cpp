@@ -147,10 +147,7 @@ TEST(Options, EditorPathIsStoredAtOnceAndUsedToStartTheEditor) {
 
   WritePrivateProfileStringA("TEXT", "PATH", "Z:\\no such\\editor.exe", p.File("Pelmor.ini").c_str());
   p.Command(40009);
-  HWND box = WaitForDialog(p.process.dwProcessId, "ｴﾃﾞｨﾀ起動ｴﾗｰ");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box), "ｴﾃﾞｨﾀが起動できません。");
-  ClickButton(box, IDOK);
+  EXPECT_EQ(p.Answer("ｴﾃﾞｨﾀ起動ｴﾗｰ", IDOK), "ｴﾃﾞｨﾀが起動できません。");
   EXPECT_EQ(p.Quit(), 0u);
 }
 
@@ -167,10 +164,7 @@ TEST(Options, AboutClosesWithOkAndEscapeAndMissingHelpIsReported) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
   }
   p.Command(40011);
-  HWND box = WaitForDialog(p.process.dwProcessId, "ｴﾗｰ");
-  ASSERT_NE(box, nullptr);
-  EXPECT_EQ(MessageBoxText(box), "ﾍﾙﾌﾟﾌｧｲﾙが存在しません。");
-  ClickButton(box, IDOK);
+  EXPECT_EQ(p.Answer("ｴﾗｰ", IDOK), "ﾍﾙﾌﾟﾌｧｲﾙが存在しません。");
   EXPECT_EQ(p.Quit(), 0u);
 }
 
@@ -190,11 +184,7 @@ TEST(Options, StartupShortcutIsCreatedAndOverwritten) {
   ASSERT_TRUE(p.Start());
   for (int i = 0; i < 2; ++i) {
     p.Command(40012);
-    HWND box = WaitForDialog(p.process.dwProcessId, "登録完了通知", 15000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(MessageBoxText(box), "Pelmor(ペルモア)をスタートアップへ登録しました。");
-    ClickButton(box, IDOK);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_EQ(p.Answer("登録完了通知", IDOK, 15000), "Pelmor(ペルモア)をスタートアップへ登録しました。");
   }
   char folder[MAX_PATH] = {};
   SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE);

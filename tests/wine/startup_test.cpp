@@ -160,9 +160,7 @@ TEST(Startup, DataDirectoryTooLongIsRefusedWithAMessage) {
   }
   Pelmor p(dir);
   ASSERT_TRUE(p.Launch());
-  HWND box = WaitForDialog(p.process.dwProcessId, "ｴﾗｰ");
-  ASSERT_NE(box, nullptr);
-  ClickButton(box, IDOK);
+  ASSERT_NE(p.Answer("ｴﾗｰ", IDOK), kNoDialog);
   EXPECT_EQ(p.WaitExit(), 0u);
   EXPECT_FALSE(FileThere(p.File("Pelmor.WK")));
   EXPECT_FALSE(FileThere(p.File("Pelmor.ini")));
