@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "../store/file_io.h"
 #include "data_dir.h"
@@ -27,6 +28,12 @@ struct AppStateRecord {
   int ListShown;
   int SessionEnded;  // Shutdown ran for the end of the Windows session
   PendingPasteText PendingPaste;
+  PendingPasteText UnplacedPaste;  // chosen text still waiting for a busy clipboard
+  int PasteTicks;                  // paste timer ticks spent waiting for it
+  // While the history's delete confirmation is open: the positions of the records it is
+  // about, kept in step with the work file, which a capture may compact meanwhile.
+  std::vector<int64_t>* HistoryDeletePositions;
+  int HistoryRotated;  // this run has already moved the saved history into the backup
   HWND NextViewer;
   DWORD LastClipboardSequence;  // the clipboard change the last notification was about
   HMENU TrayMenu;

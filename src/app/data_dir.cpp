@@ -2,23 +2,44 @@
 
 #include <cstring>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 // The longest name the program forms in the data directory (the rotation scratch files
 // are no longer than this).
 static const char kLongestFileName[] = "Pelmor.DAT.BAK";
 
+bool IsLeadByte(unsigned char byte) {
+#ifdef _WIN32
+  return IsDBCSLeadByte(byte) != FALSE;  // the system code page, 932 on Japanese systems
+#else
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);  // code page 932
+#endif
+}
+
+// A trail byte may be 0x5C (表 is 0x95 0x5C): only a backslash that is a character of its
+// own ends the path in one.
+bool EndsInBackslash(const char* path) {
+  bool endsInBackslash = false;
+  for (const char* p = path; *p; ++p) {
+    endsInBackslash = *p == '\\';
+    if (IsLeadByte(static_cast<unsigned char>(*p)) && p[1]) ++p;
+  }
+  return endsInBackslash;
+}
+
 void AddTrailingBackslash(char* dataDir) {
   size_t n = strlen(dataDir);
-  if (n == 0 || dataDir[n - 1] != '\\') {
-    if (n + 1 < kPathSize) {
-      dataDir[n] = '\\';
-      dataDir[n + 1] = '\0';
-    }
+  if (!EndsInBackslash(dataDir) && n + 1 < kPathSize) {
+    dataDir[n] = '\\';
+    dataDir[n + 1] = '\0';
   }
 }
 
 bool DataDirFits(const char* dataDir) {
   size_t n = strlen(dataDir);
-  return n > 0 && dataDir[n - 1] == '\\' && n + strlen(kLongestFileName) < kPathSize;
+  return n > 0 && EndsInBackslash(dataDir) && n + strlen(kLongestFileName) < kPathSize;
 }
 
 void BuildMutexName(const char* dataDir, char* name, size_t nameSize) {

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 #include "../clip/capture.h"
 #include "../clip/paste.h"
 #include "../res/resource.h"
@@ -38,7 +40,10 @@ void Shutdown(HWND mainWindow) {
   SaveSettings();
   UnregisterAllHotKeys(mainWindow);
   CloseWorkFile();  // a second Shutdown (after a cancelled log-off) finds it closed already
-  RotateHistoryFiles(DataHistoryPaths());
+  // The previous exit's history goes into the backup once a run: after a cancelled end of
+  // the session, a later exit replaces only the saved history.
+  RotateHistoryFiles(DataHistoryPaths(), AppState.HistoryRotated == 0);
+  AppState.HistoryRotated = 1;
 }
 
 static void BuildListWindow(HWND mainWindow, HINSTANCE instance) {
@@ -111,7 +116,7 @@ static void OnTaskbarCreated(HWND window) {
   AddTrayIcon(window);
 }
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: return OnCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
     case WM_DESTROY: OnDestroy(window); return 0;
@@ -142,4 +147,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // An exception must never unwind into the system's code; the store's operations catch
+  // their own allocation failures, this is the last guard.
+  try {
+    return DispatchMainMessage(window, message, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
 }

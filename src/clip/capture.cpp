@@ -8,18 +8,9 @@
 #include "../app/app_state.h"
 #include "../store/record_lists.h"
 #include "../ui/list_window.h"
+#include "clipboard.h"
 
 namespace {
-
-// Another program may hold the clipboard for a moment; a few short tries keep the copy
-// without holding up the rest of the chain for long.
-bool OpenClipboardBriefly(HWND owner) {
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    if (OpenClipboard(owner)) return true;
-    Sleep(10);
-  }
-  return false;
-}
 
 // Password managers mark secrets with these formats; such text never goes into the history.
 bool MarkedAsPrivate() {

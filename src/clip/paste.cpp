@@ -9,6 +9,7 @@
 #include "../store/record_file.h"
 #include "../store/record_lists.h"
 #include "../ui/list_window.h"
+#include "clipboard.h"
 
 void ReleasePendingPaste() {
   free(AppState.PendingPaste.buffer);
@@ -56,7 +57,7 @@ void PasteFromFavorites(HWND favoritesList) {
   CloseFileHandle(file);
 }
 
-int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length) {
+int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retryBriefly) {
   AppState.SelfCopyPending = 1;
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(length) + 1);
   if (!block) {
@@ -71,14 +72,19 @@ int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length) {
   }
   memcpy(locked, bytes, length);
   GlobalUnlock(block);
-  if (!OpenClipboard(owner)) {
+  if (!(retryBriefly ? OpenClipboardBriefly(owner) : OpenClipboard(owner) != FALSE)) {
     GlobalFree(block);
     AppState.SelfCopyPending = 0;
     return -103;
   }
   EmptyClipboard();
-  SetClipboardData(CF_TEXT, block);  // the system owns the block from here on
+  bool placed = SetClipboardData(CF_TEXT, block) != nullptr;  // the system owns the block from here on
   CloseClipboard();
+  if (!placed) {
+    GlobalFree(block);
+    AppState.SelfCopyPending = 0;
+    return -104;
+  }
   return 0;
 }
 
@@ -118,18 +124,44 @@ static void BringPasteTargetForward() {
   EnumWindows(FindPasteTarget, 0);
 }
 
+// Puts the text waiting for the clipboard there; true once it is there (or there is none).
+static bool PlaceWaitingText(HWND mainWindow, bool retryBriefly) {
+  PendingPasteText& text = AppState.UnplacedPaste;
+  if (!text.buffer) return true;
+  if (PutTextOnClipboard(mainWindow, text.buffer, text.length, retryBriefly) != 0) return false;
+  free(text.buffer);
+  text = {nullptr, 0};
+  return true;
+}
+
 void OnDeactivate(HWND mainWindow) {
   if (AppState.PromptOpen == 1) return;  // the delete confirmation keeps the list on screen
   ShowWindow(mainWindow, SW_HIDE);
   AppState.ListShown = 0;
   if (AppState.PendingPaste.length == 0) return;
-  PutTextOnClipboard(mainWindow, AppState.PendingPaste.buffer, AppState.PendingPaste.length);
+  // Taken over before anything else: bringing the target forward deactivates this window
+  // again, and that nested deactivation must not paste the same text a second time.
+  free(AppState.UnplacedPaste.buffer);
+  AppState.UnplacedPaste = AppState.PendingPaste;
+  AppState.PendingPaste = {nullptr, 0};
+  AppState.PasteTicks = 0;
+  PlaceWaitingText(mainWindow, true);
   BringPasteTargetForward();
-  ReleasePendingPaste();
   SetTimer(mainWindow, ID_PASTE_TIMER, 100, nullptr);
 }
 
 void OnPasteTimer(HWND mainWindow) {
+  // While another program holds the clipboard, every tick tries again for a while; Ctrl+V
+  // without our text on the clipboard would paste whatever it held before.
+  constexpr int kClipboardTicks = 20;
+  if (!PlaceWaitingText(mainWindow, false)) {
+    if (++AppState.PasteTicks < kClipboardTicks) return;
+    free(AppState.UnplacedPaste.buffer);
+    AppState.UnplacedPaste = {nullptr, 0};
+    KillTimer(mainWindow, ID_PASTE_TIMER);
+    AppState.PasteWindow = nullptr;
+    return;
+  }
   // Hiding the list lets the system activate some other window, possibly after the
   // target was brought forward; the keystrokes must not go there. Take the foreground
   // back for the target a few times before pasting.

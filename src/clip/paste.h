@@ -14,7 +14,8 @@ void SetPendingPaste(const std::vector<std::string>& texts, const char* separato
 
 void GatherSelectedRecords(HWND list, FileHandle file);
 void PasteFromFavorites(HWND favoritesList);
-int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length);
+// 0, or -101 (no memory), -102 (lock), -103 (the clipboard stays busy), -104 (not taken).
+int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retryBriefly = true);
 BOOL CALLBACK FindPasteTarget(HWND window, LPARAM);
 void SynthesizePaste();
 

@@ -1,6 +1,7 @@
 // The parts of the file layer that are the same on every platform.
 #include "file_io.h"
 
+#include <new>
 #include <vector>
 
 bool CopyFileSafely(const char* source, const char* target, const char* scratch) {
@@ -9,7 +10,12 @@ bool CopyFileSafely(const char* source, const char* target, const char* scratch)
   int64_t size = FileSizeOf(in);
   FileHandle out = size >= 0 ? CreateScratchFile(scratch) : kNoFile;
   bool ok = out != kNoFile;
-  std::vector<char> block(1 << 20);
+  std::vector<char> block;
+  try {
+    block.resize(1 << 20);
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
   int64_t copied = 0;
   while (ok && copied < size) {
     int64_t got = ReadBytes(in, block.data(), static_cast<int64_t>(block.size()));

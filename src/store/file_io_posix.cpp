@@ -73,6 +73,12 @@ int64_t ReadBytes(FileHandle file, void* buffer, int64_t count) {
 }
 
 bool WriteBytes(FileHandle file, const void* buffer, int64_t count) {
+  if (Injected(&gFileFaults.failWrite)) {
+    // A write error: part of the data reaches the file, later writes work again.
+    ssize_t partial = write(static_cast<int>(file), buffer, static_cast<size_t>(count / 2));
+    (void)partial;
+    return false;
+  }
   if (gFileFaults.writeBudget >= 0) {
     // Simulates a crash or a full disk: only part of the data reaches the file.
     int64_t allowed = count < gFileFaults.writeBudget ? count : gFileFaults.writeBudget;

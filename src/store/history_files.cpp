@@ -1,5 +1,6 @@
 #include "history_files.h"
 
+#include <new>
 #include <vector>
 
 #include "record_file.h"
@@ -22,12 +23,19 @@ int OpenWorkFileAt(const std::string& workPath, FileHandle* file) {
   return SettleRecordFile(*file) == 0 ? 0 : -102;
 }
 
-// Compares two files block by block; a missing file equals nothing.
+// Compares two files block by block; a missing file equals nothing. Without the memory to
+// compare, they count as different (and the work file is kept by a rotation).
 static bool SameContents(const std::string& a, const std::string& b) {
   FileHandle fa = OpenFileForReading(a.c_str());
   FileHandle fb = OpenFileForReading(b.c_str());
   bool same = fa != kNoFile && fb != kNoFile && FileSizeOf(fa) == FileSizeOf(fb);
-  std::vector<char> ba(1 << 16), bb(1 << 16);
+  std::vector<char> ba, bb;
+  try {
+    ba.resize(1 << 16);
+    bb.resize(1 << 16);
+  } catch (const std::bad_alloc&) {
+    same = false;
+  }
   while (same) {
     int64_t ga = ReadBytes(fa, ba.data(), static_cast<int64_t>(ba.size()));
     int64_t gb = ReadBytes(fb, bb.data(), static_cast<int64_t>(bb.size()));
@@ -62,8 +70,8 @@ void PrepareWorkFile(const HistoryPaths& paths, int bootInit) {
     RemoveFile(paths.work.c_str());
 }
 
-void RotateHistoryFiles(const HistoryPaths& paths) {
+void RotateHistoryFiles(const HistoryPaths& paths, bool backUp) {
   // Results are ignored: a failed copy leaves the older file in place.
-  CopyFileSafely(paths.saved.c_str(), paths.backup.c_str(), paths.backupScratch.c_str());
+  if (backUp) CopyFileSafely(paths.saved.c_str(), paths.backup.c_str(), paths.backupScratch.c_str());
   CopyFileSafely(paths.work.c_str(), paths.saved.c_str(), paths.savedScratch.c_str());
 }

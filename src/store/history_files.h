@@ -30,6 +30,7 @@ bool WorkFileNeedsRotation(const HistoryPaths& paths, int bootInit);
 // copies the saved history over the work file or (bootInit non-zero) deletes it.
 void PrepareWorkFile(const HistoryPaths& paths, int bootInit);
 
-// Exit: Pelmor.DAT -> Pelmor.DAT.BAK, then Pelmor.WK -> Pelmor.DAT; each copy is written
-// under a scratch name and renamed into place, so an interruption never leaves half a file.
-void RotateHistoryFiles(const HistoryPaths& paths);
+// Exit: Pelmor.DAT -> Pelmor.DAT.BAK (unless backUp is false), then Pelmor.WK -> Pelmor.DAT;
+// each copy is written under a scratch name and renamed into place, so an interruption
+// never leaves half a file.
+void RotateHistoryFiles(const HistoryPaths& paths, bool backUp = true);

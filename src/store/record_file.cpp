@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -18,15 +19,21 @@ struct BlockReader {
   bool failed = false;
 };
 
-void StartReader(BlockReader* r, FileHandle file, int64_t offset) {
+// False when there is no memory for the window.
+bool StartReader(BlockReader* r, FileHandle file, int64_t offset) {
   r->file = file;
   // Small files (the favorites, most histories) need no 1 MiB window.
   int64_t size = FileSizeOf(file);
-  r->block.resize(static_cast<size_t>(std::clamp<int64_t>(size, 4096, kBlockSize)));
+  try {
+    r->block.resize(static_cast<size_t>(std::clamp<int64_t>(size, 4096, kBlockSize)));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   r->blockStart = 0;
   r->blockLength = 0;
   r->cursor = offset;
   r->failed = false;
+  return true;
 }
 
 bool Refill(BlockReader* r) {
@@ -93,21 +100,26 @@ bool IndexRecordFile(FileHandle file, RecordIndex* index) {
   index->fileSize = FileSizeOf(file);
   if (index->fileSize < 0) return false;
   BlockReader r;
-  StartReader(&r, file, 0);
+  if (!StartReader(&r, file, 0)) return false;
   if (index->fileSize < kFirstRecordPosition) return true;
   if (!ReadInt32(&r, &index->storedCount)) return !r.failed;
   index->hasHeader = true;
   int64_t position = kFirstRecordPosition;
   int32_t length;
-  while (position + 4 <= index->fileSize && ReadInt32(&r, &length)) {
-    // A negative length or one that runs past the end is damage: stop before it.
-    if (length < 0 || length > index->fileSize - position - 4) break;
-    index->records.push_back({position, length});
-    position += 4 + static_cast<int64_t>(length);
-    r.cursor = position;
+  bool complete = true;
+  try {
+    while (position + 4 <= index->fileSize && ReadInt32(&r, &length)) {
+      // A negative length or one that runs past the end is damage: stop before it.
+      if (length < 0 || length > index->fileSize - position - 4) break;
+      index->records.push_back({position, length});
+      position += 4 + static_cast<int64_t>(length);
+      r.cursor = position;
+    }
+  } catch (const std::bad_alloc&) {
+    complete = false;  // the records found so far stay usable; nothing is to be cut
   }
   index->endOfRecords = position;
-  return !r.failed;
+  return complete && !r.failed;
 }
 
 const RecordSpan* FindRecordAt(const RecordIndex& index, int64_t position) {
@@ -135,14 +147,18 @@ bool ReadAllRecords(FileHandle file, std::vector<RecordText>* records) {
   records->clear();
   RecordIndex index;
   if (!IndexRecordFile(file, &index)) return false;
-  records->reserve(index.records.size());
   BlockReader r;
-  StartReader(&r, file, 0);
-  for (const RecordSpan& span : index.records) {
-    RecordText record{span.position, std::string(static_cast<size_t>(span.length), '\0')};
-    r.cursor = span.position + 4;
-    if (!ReadAt(&r, record.text.data(), span.length)) return false;
-    records->push_back(std::move(record));
+  if (!StartReader(&r, file, 0)) return false;
+  try {
+    records->reserve(index.records.size());
+    for (const RecordSpan& span : index.records) {
+      RecordText record{span.position, std::string(static_cast<size_t>(span.length), '\0')};
+      r.cursor = span.position + 4;
+      if (!ReadAt(&r, record.text.data(), span.length)) return false;
+      records->push_back(std::move(record));
+    }
+  } catch (const std::bad_alloc&) {
+    return false;  // the records read so far are kept
   }
   return true;
 }
@@ -170,38 +186,50 @@ static int AppendEncoded(FileHandle file, const std::string& bytes, int32_t adde
   if (!ReadCountRepairing(file, &count)) return -101;
   int64_t position = FileSizeOf(file);
   if (position < kFirstRecordPosition) return -101;
-  if (!SeekTo(file, position) || !WriteBytes(file, bytes.data(), static_cast<int64_t>(bytes.size())))
-    return -102;
   // The records are complete on disk before the count names them: a crash in between
   // leaves a count that is short, which the next opening settles.
-  if (!WriteCount(file, count + added)) return -102;
-  if (firstPosition) *firstPosition = position;
-  return 0;
+  if (SeekTo(file, position) && WriteBytes(file, bytes.data(), static_cast<int64_t>(bytes.size())) &&
+      WriteCount(file, count + added)) {
+    if (firstPosition) *firstPosition = position;
+    return 0;
+  }
+  // A write failed part-way: cut what it left, so the next append is not read as part of
+  // a torn record.
+  TruncateAt(file, position);
+  WriteCount(file, count);
+  return -102;
 }
 
 int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length) {
   if (length < 0) return -1;
-  std::string bytes;
-  AppendRecordBytes(&bytes, text, length);
-  int64_t position = -1;
-  return AppendEncoded(file, bytes, 1, &position) == 0 ? position : -1;
+  try {
+    std::string bytes;
+    AppendRecordBytes(&bytes, text, length);
+    int64_t position = -1;
+    return AppendEncoded(file, bytes, 1, &position) == 0 ? position : -1;
+  } catch (const std::bad_alloc&) {
+    return -1;  // nothing was written
+  }
 }
 
 std::vector<int64_t> FindOtherRecordsEqualTo(FileHandle file, const char* text, int32_t length,
                                              int64_t keepPosition) {
   std::vector<int64_t> found;
   RecordIndex index;
-  if (!IndexRecordFile(file, &index)) return found;
   BlockReader r;
-  StartReader(&r, file, 0);
-  std::string candidate(static_cast<size_t>(std::max(length, 0)), '\0');
-  for (const RecordSpan& span : index.records) {
-    // Texts of another length are never read.
-    if (span.length != length || span.position == keepPosition) continue;
-    r.cursor = span.position + 4;
-    if (!ReadAt(&r, candidate.data(), length)) break;
-    if (std::memcmp(candidate.data(), text, static_cast<size_t>(length)) == 0)
-      found.push_back(span.position);
+  if (!IndexRecordFile(file, &index) || !StartReader(&r, file, 0)) return found;
+  try {
+    std::string candidate(static_cast<size_t>(std::max(length, 0)), '\0');
+    for (const RecordSpan& span : index.records) {
+      // Texts of another length are never read.
+      if (span.length != length || span.position == keepPosition) continue;
+      r.cursor = span.position + 4;
+      if (!ReadAt(&r, candidate.data(), length)) break;
+      if (std::memcmp(candidate.data(), text, static_cast<size_t>(length)) == 0)
+        found.push_back(span.position);
+    }
+  } catch (const std::bad_alloc&) {
+    // the matches found so far
   }
   return found;
 }
@@ -214,67 +242,92 @@ bool ReadRecordsAt(FileHandle file, const std::vector<int64_t>& positions,
                    std::vector<std::string>* texts) {
   texts->clear();
   RecordIndex index;
-  if (!IndexRecordFile(file, &index)) return false;
   BlockReader r;
-  StartReader(&r, file, 0);
-  for (int64_t position : positions) {
-    const RecordSpan* span = FindRecordAt(index, position);
-    if (!span) continue;  // the file changed behind the list: never read blindly
-    std::string text(static_cast<size_t>(span->length), '\0');
-    r.cursor = span->position + 4;
-    if (!ReadAt(&r, text.data(), span->length)) return false;
-    texts->push_back(std::move(text));
+  if (!IndexRecordFile(file, &index) || !StartReader(&r, file, 0)) return false;
+  try {
+    for (int64_t position : positions) {
+      const RecordSpan* span = FindRecordAt(index, position);
+      if (!span) continue;  // the file changed behind the list: never read blindly
+      std::string text(static_cast<size_t>(span->length), '\0');
+      r.cursor = span->position + 4;
+      if (!ReadAt(&r, text.data(), span->length)) return false;
+      texts->push_back(std::move(text));
+    }
+  } catch (const std::bad_alloc&) {
+    return false;  // the texts read so far are kept
   }
   return true;
 }
 
 int AppendRecordsTo(FileHandle file, const std::vector<std::string>& texts, int64_t* firstPosition) {
-  std::string bytes;
-  for (const std::string& t : texts) AppendRecordBytes(&bytes, t.data(), static_cast<int32_t>(t.size()));
-  return AppendEncoded(file, bytes, static_cast<int32_t>(texts.size()), firstPosition);
+  try {
+    std::string bytes;
+    for (const std::string& t : texts) AppendRecordBytes(&bytes, t.data(), static_cast<int32_t>(t.size()));
+    return AppendEncoded(file, bytes, static_cast<int32_t>(texts.size()), firstPosition);
+  } catch (const std::bad_alloc&) {
+    return -101;  // nothing was written
+  }
+}
+
+// Writes the kept records of the file into the scratch file, in 1 MiB pieces.
+// 0, -101 (read) or -102 (write).
+static int WriteKeptRecords(FileHandle file, const RecordIndex& index, const std::vector<int64_t>& drop,
+                            FileHandle scratch) {
+  int32_t kept = 0;
+  for (const RecordSpan& s : index.records)
+    if (!std::binary_search(drop.begin(), drop.end(), s.position)) ++kept;
+  std::string out(4, '\0');
+  EncodeInt32(kept, out.data());
+  BlockReader r;
+  if (!StartReader(&r, file, 0)) return -101;
+  std::string text;
+  for (const RecordSpan& s : index.records) {
+    if (std::binary_search(drop.begin(), drop.end(), s.position)) continue;
+    text.resize(static_cast<size_t>(s.length));
+    r.cursor = s.position + 4;
+    if (!ReadAt(&r, text.data(), s.length)) return -101;
+    AppendRecordBytes(&out, text.data(), s.length);
+    if (static_cast<int64_t>(out.size()) >= kBlockSize) {
+      if (!WriteBytes(scratch, out.data(), static_cast<int64_t>(out.size()))) return -102;
+      out.clear();
+    }
+  }
+  if (!WriteBytes(scratch, out.data(), static_cast<int64_t>(out.size())) || !FlushToDisk(scratch)) return -102;
+  return 0;
 }
 
 int RewriteRecordFile(FileHandle file, const char* targetPath, const char* scratchPath,
-                      const std::vector<int64_t>& dropPositions) {
+                      const std::vector<int64_t>& dropPositions, std::vector<RecordSpan>* dropped) {
   RecordIndex index;
-  bool readable = IndexRecordFile(file, &index);
-  std::vector<int64_t> drop(dropPositions);
-  std::sort(drop.begin(), drop.end());
-  int result = readable ? 0 : -101;
-  // A scratch file left by an interrupted run is discarded, never appended to.
-  FileHandle scratch = readable ? CreateScratchFile(scratchPath) : kNoFile;
-  if (readable && scratch == kNoFile) result = -102;
-  if (result == 0) {
-    int32_t kept = 0;
-    for (const RecordSpan& s : index.records)
-      if (!std::binary_search(drop.begin(), drop.end(), s.position)) ++kept;
-    std::string out(4, '\0');
-    EncodeInt32(kept, out.data());
-    BlockReader r;
-    StartReader(&r, file, 0);
-    std::string text;
-    for (const RecordSpan& s : index.records) {
-      if (std::binary_search(drop.begin(), drop.end(), s.position)) continue;
-      text.resize(static_cast<size_t>(s.length));
-      r.cursor = s.position + 4;
-      if (!ReadAt(&r, text.data(), s.length)) {
-        result = -101;
-        break;
-      }
-      AppendRecordBytes(&out, text.data(), s.length);
-      if (static_cast<int64_t>(out.size()) >= kBlockSize) {
-        if (!WriteBytes(scratch, out.data(), static_cast<int64_t>(out.size()))) result = -102;
-        out.clear();
-        if (result != 0) break;
-      }
+  int result = IndexRecordFile(file, &index) ? 0 : -101;
+  FileHandle scratch = kNoFile;
+  try {
+    std::vector<int64_t> drop(dropPositions);
+    std::sort(drop.begin(), drop.end());
+    // A scratch file left by an interrupted run is discarded, never appended to.
+    if (result == 0 && (scratch = CreateScratchFile(scratchPath)) == kNoFile) result = -102;
+    if (result == 0) result = WriteKeptRecords(file, index, drop, scratch);
+    if (result == 0 && dropped) {
+      dropped->clear();
+      for (const RecordSpan& s : index.records)
+        if (std::binary_search(drop.begin(), drop.end(), s.position)) dropped->push_back(s);
     }
-    if (result == 0 && !WriteBytes(scratch, out.data(), static_cast<int64_t>(out.size())))
-      result = -102;
-    if (result == 0 && !FlushToDisk(scratch)) result = -102;
+  } catch (const std::bad_alloc&) {
+    result = -101;
   }
   CloseFileHandle(scratch);
   CloseFileHandle(file);
   if (result == 0 && !RenameOver(scratchPath, targetPath)) result = -103;
   if (result != 0 && scratch != kNoFile) RemoveFile(scratchPath);
+  if (result != 0 && dropped) dropped->clear();
   return result;
+}
+
+int64_t PositionAfterDrops(int64_t position, const std::vector<RecordSpan>& dropped) {
+  int64_t moved = 0;
+  for (const RecordSpan& s : dropped) {
+    if (s.position == position) return -1;
+    if (s.position < position) moved += 4 + static_cast<int64_t>(s.length);
+  }
+  return position - moved;
 }

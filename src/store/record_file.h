@@ -64,6 +64,10 @@ int AppendRecordsTo(FileHandle file, const std::vector<std::string>& texts,
 // Writes the records of the file, without those at dropPositions, into the scratch file,
 // flushes it and renames it over targetPath. The handle is always closed. On failure the
 // target is left as it was and the scratch file removed. 0, or -101 (read), -102 (scratch
-// write), -103 (replace).
+// write), -103 (replace). *dropped gets the records that went, in file order.
 int RewriteRecordFile(FileHandle file, const char* targetPath, const char* scratchPath,
-                      const std::vector<int64_t>& dropPositions);
+                      const std::vector<int64_t>& dropPositions, std::vector<RecordSpan>* dropped = nullptr);
+
+// Where a record lies after a rewrite dropped the given records (in file order): each one
+// before it moved it forward by its size. -1 when the record itself was dropped.
+int64_t PositionAfterDrops(int64_t position, const std::vector<RecordSpan>& dropped);

@@ -43,7 +43,12 @@ int CompactRecordFile(FileHandle file, CompactTarget target, const std::vector<i
   HistoryPaths paths = DataHistoryPaths();
   const std::string& targetPath = target == kWorkFileTarget ? paths.work : paths.favorites;
   if (target == kWorkFileTarget) AppState.WorkFile = kNoFile;  // the handle is taken over here
-  int result = RewriteRecordFile(file, targetPath.c_str(), paths.scratch.c_str(), dropPositions);
+  std::vector<RecordSpan> dropped;
+  int result = RewriteRecordFile(file, targetPath.c_str(), paths.scratch.c_str(), dropPositions, &dropped);
+  if (target == kWorkFileTarget && AppState.HistoryDeletePositions) {
+    // The records a delete confirmation is about have moved; follow them.
+    for (int64_t& position : *AppState.HistoryDeletePositions) position = PositionAfterDrops(position, dropped);
+  }
   // Whether or not the rewrite succeeded, the work file is usable again afterwards.
   if (target == kWorkFileTarget) EnsureWorkFile();
   return result;
@@ -65,10 +70,19 @@ void PurgeDuplicates(HWND historyList, const char* text, int32_t length, int64_t
 }
 
 int DeleteSelectedRecords(HWND list, FileHandle file, CompactTarget target) {
+  // The chosen rows are read before the question: while the box closes the list gets the
+  // focus back, and with SELINDEX 0 that selects its first row.
+  std::vector<int64_t> positions = SelectedPositions(list);
+  if (target == kWorkFileTarget) AppState.HistoryDeletePositions = &positions;
   AppState.PromptOpen = 1;
   int answer = MessageBoxA(AppState.MainWindow, "選択行を削除しますか？", "確認", MB_OKCANCEL);
   AppState.PromptOpen = 0;
-  std::vector<int64_t> positions = SelectedPositions(list);
+  AppState.HistoryDeletePositions = nullptr;
+  if (target == kWorkFileTarget) {
+    // A capture may have compacted and reopened the work file while the box was open.
+    file = EnsureWorkFile() ? AppState.WorkFile : kNoFile;
+    if (file == kNoFile) return -1;
+  }
   if (answer != IDOK || positions.empty()) return -1;
   // Only the chosen records go, whatever their length or first byte; positions that no
   // longer lead to a record are ignored by the rewrite.
@@ -77,8 +91,7 @@ int DeleteSelectedRecords(HWND list, FileHandle file, CompactTarget target) {
 }
 
 void DeleteFromHistory(HWND historyList) {
-  if (!EnsureWorkFile()) return;
-  if (DeleteSelectedRecords(historyList, AppState.WorkFile, kWorkFileTarget) == 0) {
+  if (DeleteSelectedRecords(historyList, kNoFile, kWorkFileTarget) == 0) {
     LoadRecordList(historyList, nullptr);
     SelectFirstRow(historyList);
   }

@@ -18,7 +18,8 @@ int HasDuplicateRecord(const char* text, int32_t length);
 // With OVERLAP: removes every older record holding the same text as the new one.
 void PurgeDuplicates(HWND historyList, const char* text, int32_t length, int64_t newPosition);
 // Asks, then removes the records of the selected rows. 0 when the file was rewritten,
-// -1 when the user cancelled or no row was selected. The handle is consumed on 0.
+// -1 when the user cancelled or no row was selected. The handle is consumed on 0; for the
+// work file WorkFile as it is after the question is used and the handle is ignored.
 int DeleteSelectedRecords(HWND list, FileHandle file, CompactTarget target);
 // Rewrites the file without the records at dropPositions and puts it in place of the
 // target. Always takes the handle; for the work file WorkFile is open again afterwards.

@@ -1,6 +1,7 @@
 #include "aa_lines.h"
 
 #include <cstring>
+#include <new>
 
 std::vector<std::string> ReadAALines(FILE* file) {
   std::vector<std::string> lines;
@@ -13,7 +14,11 @@ std::vector<std::string> ReadAALines(FILE* file) {
       piece[--n] = '\0';
       if (n > 0 && piece[n - 1] == '\r') piece[--n] = '\0';
     }
-    if (n > 0) lines.emplace_back(piece, n);
+    try {
+      if (n > 0) lines.emplace_back(piece, n);
+    } catch (const std::bad_alloc&) {
+      break;  // the lines read so far are shown
+    }
   }
   return lines;
 }

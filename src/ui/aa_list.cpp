@@ -40,7 +40,8 @@ static bool ReadRowText(HWND list, int row, std::string* text) {
     item.cchTextMax = static_cast<int>(capacity);
     SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
     size_t length = strlen(buffer);
-    if (length != capacity - 1) {
+    // A text cut inside a double-byte character comes back one byte shorter still.
+    if (length + 2 < capacity) {
       text->assign(buffer, length);
       free(buffer);
       return true;

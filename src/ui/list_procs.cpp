@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 #include "../app/app_state.h"
 #include "../clip/paste.h"
 #include "../res/resource.h"
@@ -80,8 +82,7 @@ void ShowRowPopup(HWND list, LPARAM point) {
   DestroyMenu(menu);
 }
 
-LRESULT HandleListMessage(ListKind kind, WNDPROC previous, HWND list, UINT message, WPARAM wParam,
-                          LPARAM lParam) {
+void OnListMessage(ListKind kind, HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETFOCUS:
       Settings.TAB = kind;
@@ -96,6 +97,15 @@ LRESULT HandleListMessage(ListKind kind, WNDPROC previous, HWND list, UINT messa
       if (kind == kHistory && LOWORD(wParam) == IDM_SAVE_ROWS) SaveToFavorites(list);
       if (kind == kHistory && LOWORD(wParam) == IDM_DELETE_ROWS) DeleteFromHistory(list);
       break;
+  }
+}
+
+LRESULT HandleListMessage(ListKind kind, WNDPROC previous, HWND list, UINT message, WPARAM wParam,
+                          LPARAM lParam) {
+  try {
+    OnListMessage(kind, list, message, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    // the operation stopped; the list still gets its message
   }
   return CallWindowProcA(previous, list, message, wParam, lParam);
 }

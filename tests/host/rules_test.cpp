@@ -12,13 +12,27 @@
 
 namespace {
 
-TEST(DataDir, GetsExactlyOneTrailingBackslash) {
-  char dir[kPathSize] = "C:\\Users\\me\\Pelmor";
-  AddTrailingBackslash(dir);
-  EXPECT_STREQ(dir, "C:\\Users\\me\\Pelmor\\");
-  char root[kPathSize] = "D:\\";
-  AddTrailingBackslash(root);
-  EXPECT_STREQ(root, "D:\\");
+TEST(DataDir, EndsInExactlyOneBackslashCharacter) {
+  // 0x95 0x5C is 表: a double-byte character whose trail byte is a backslash.
+  const struct {
+    const char* name;
+    const char* current;
+    const char* dataDir;
+  } cases[] = {
+      {"ASCII folder", "C:\\Users\\me\\Pelmor", "C:\\Users\\me\\Pelmor\\"},
+      {"drive root", "D:\\", "D:\\"},
+      {"folder named 表", "C:\\data\\\x95\x5c", "C:\\data\\\x95\x5c\\"},
+      {"表 then a real backslash", "C:\\\x95\x5c\\", "C:\\\x95\x5c\\"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    char dir[kPathSize] = {};
+    strcpy(dir, c.current);
+    AddTrailingBackslash(dir);
+    EXPECT_STREQ(dir, c.dataDir);
+    EXPECT_TRUE(DataDirFits(dir));
+    EXPECT_EQ(DataDirFits(c.current), strcmp(c.current, c.dataDir) == 0);  // complete as it was
+  }
 }
 
 TEST(DataDir, MutexNameReplacesEveryBackslashByteOnly) {

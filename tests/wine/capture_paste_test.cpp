@@ -146,6 +146,24 @@ TEST_F(PasteFixture, EnterWithNothingSelectedHidesAndPastesNothing) {
   EXPECT_EQ(p.Quit(), 0u);
 }
 
+TEST_F(PasteFixture, WhileAnotherProgramHoldsTheClipboardTheChosenTextWaitsForIt) {
+  CopyText("old clipboard text");
+  StartWith("", {"chosen", "other"});
+  ShowListOverTarget();
+  p.Select(kHistory, {1});  // "chosen"
+  {
+    ClipboardHold hold;  // another program keeps the clipboard open
+    ASSERT_TRUE(hold.held);
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(p.Gone());  // the list is gone and its text could not be put on the clipboard
+  }
+  // A Ctrl+V typed anyway would paste the old text.
+  ASSERT_TRUE(WaitUntil([&] { return target.Pastes() == 1; }));
+  EXPECT_EQ(target.Text(), "chosen");
+  EXPECT_EQ(ClipboardText(), "chosen");
+  EXPECT_EQ(p.Quit(), 0u);
+}
+
 TEST_F(PasteFixture, EscHidesOnlyWithEscKey) {
   StartWith("[OPTION]\r\nESCKEY=0\r\n", {"a", "b"});
   ShowListOverTarget();

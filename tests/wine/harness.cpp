@@ -42,7 +42,9 @@ static void RemoveTree(const std::string& dir) {
 }
 
 std::string MakeDataDir(const std::string& name) {
-  std::string root = ProgramDir() + "\\e2e-data\\";
+  // A root of fixed length, whatever folder the suite was built in: paths the tests make
+  // long on purpose stay exactly as long.
+  std::string root = kDataRoot;
   CreateDirectoryA(root.c_str(), nullptr);
   std::string dir = root + name + "\\";
   CreateDirectoryA(dir.c_str(), nullptr);
@@ -98,6 +100,11 @@ void CopyPrivateText(const std::string& text, const char* markFormat, const std:
   PutFormat(RegisterClipboardFormatA(markFormat), markData, false);
   PutFormat(CF_TEXT, text, true);
   CloseClipboard();
+}
+
+ClipboardHold::ClipboardHold() : held(OpenClipboardPatiently()) {}
+ClipboardHold::~ClipboardHold() {
+  if (held) CloseClipboard();
 }
 
 std::string ClipboardText() {
@@ -327,6 +334,17 @@ bool Pelmor::ShowList() const {
   return WaitUntil([&] { return Shown() && GetForegroundWindow() == main; }) && Settled();
 }
 
+bool Pelmor::Gone() const {
+  // Hidden and no longer active; the deactivation (where the paste-back runs) may arrive
+  // after the hiding, so wait for it, then for everything queued before it.
+  bool inactive = WaitUntil([&] {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return !Shown() && GetGUIThreadInfo(process.dwThreadId, &info) && info.hwndActive == nullptr;
+  });
+  return Flush() && inactive;
+}
+
 bool Pelmor::Settled() const {
   // Active with the keyboard focus in a list, and every message before this one handled.
   bool focused = WaitUntil([&] {
@@ -464,6 +482,8 @@ bool Target::Start(const std::string& title, Kind kind) {
 }
 
 std::string Target::Text() const { return WindowText(GetDlgItem(window, 100)); }
+
+int Target::Pastes() const { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(window, "PelmorTestPastes"))); }
 
 void Target::Focus() const {
   // Unmanaged windows under Wine are not raised by activation alone.

@@ -11,7 +11,8 @@
 bool WaitUntil(const std::function<bool()>& condition, int ms = 5000);
 
 // Files
-std::string MakeDataDir(const std::string& name);  // fresh, ends in a backslash
+inline const std::string kDataRoot = "C:\\pelmor-e2e\\";
+std::string MakeDataDir(const std::string& name);  // fresh, under kDataRoot, ends in a backslash
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileThere(const std::string& path);
@@ -23,6 +24,12 @@ void CopyText(const std::string& text);                          // as a program
 void CopyBytes(const std::string& bytes, UINT format = CF_TEXT);  // one format, raw bytes
 void CopyPrivateText(const std::string& text, const char* markFormat, const std::string& markData);
 std::string ClipboardText();
+// Keeps the clipboard open, as a busy program would, for the object's life.
+struct ClipboardHold {
+  ClipboardHold();
+  ~ClipboardHold();
+  bool held;
+};
 
 // Keyboard: presses and releases a key with the given modifiers held.
 void PressKey(BYTE key, bool alt = false, bool ctrl = false, bool shift = false);
@@ -73,6 +80,7 @@ struct Pelmor {
   bool Shown() const { return IsWindowVisible(main) != FALSE; }
   bool ShowList() const;                  // tray left click, waits until shown and settled
   bool Settled() const;                   // the list window active, focused and idle
+  bool Gone() const;                      // the list window hidden, deactivated and idle
   void Idle() const;                      // returns once Pelmor has handled what it was doing
   // Waits for Pelmor's message box with this caption, presses the button and waits until the
   // box is gone; its text, or kNoDialog.
@@ -97,6 +105,7 @@ struct Target {
   enum Kind { kNormal, kTopmost, kFullScreen };
   bool Start(const std::string& title, Kind kind = kNormal);
   std::string Text() const;
+  int Pastes() const;  // Ctrl+V presses its edit received
   void Focus() const;
   void Close();
 };

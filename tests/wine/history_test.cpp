@@ -79,4 +79,43 @@ TEST(HistoryCommands, RestoreWithoutSavedHistoryKeepsTheRows) {
   EXPECT_EQ(p.Quit(), 0u);
 }
 
+TEST(HistoryCommands, DeleteRemovesExactlyTheChosenRecordWhateverTheFocusDoes) {
+  // With SELINDEX 0 the list selects its first row whenever it gets the focus back, as it
+  // does when the confirmation closes: the rows chosen before the question must go.
+  const struct {
+    const char* name;
+    int list;
+    const char* ini;
+    bool rowPopup;
+  } cases[] = {
+      {"history, first row on focus", kHistory, "[OPTION]\r\nSELINDEX=0\r\n", false},
+      {"history by the row popup, first row on focus", kHistory, "[OPTION]\r\nSELINDEX=0\r\n", true},
+      {"history, selection kept", kHistory, "", false},
+      {"favorites, first row on focus", kFavorites, "[OPTION]\r\nSELINDEX=0\r\n", false},
+      {"favorites, selection kept", kFavorites, "", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Pelmor p(MakeDataDir("delete-chosen"));
+    std::string file = p.File(c.list == kHistory ? "Pelmor.WK" : "Pelmor.SAV");
+    WriteFileBytes(p.File("Pelmor.ini"), c.ini);
+    WriteFileBytes(p.File(c.list == kHistory ? "Pelmor.DAT" : "Pelmor.SAV"), Records({"a", "b", "c"}));
+    ASSERT_TRUE(p.Start());
+    ASSERT_TRUE(p.ShowList());
+    if (c.list == kFavorites) {
+      PressKey(VK_TAB);
+      ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == 1; }) && p.Settled());
+    }
+    p.Select(c.list, {1});  // "b"
+    if (c.rowPopup)
+      PostMessageA(p.Child(c.list), WM_COMMAND, 40010, 0);
+    else
+      PressKey(VK_DELETE);
+    EXPECT_EQ(p.Answer("確認", IDOK), "選択行を削除しますか？");
+    EXPECT_TRUE(WaitUntil([&] { return p.Rows(c.list) == std::vector<std::string>{"c", "a"}; }));
+    p.Kill();
+    EXPECT_EQ(ReadFileBytes(file), Records({"a", "c"}));
+  }
+}
+
 }  // namespace

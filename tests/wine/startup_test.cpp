@@ -129,20 +129,33 @@ TEST(Startup, CapturesOfAKilledRunAreThereAtTheNextStart) {
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), Records({"from last exit", "copied before the crash"}));
 }
 
-TEST(Startup, EndOfSessionSavesAndACancelledOneGoesOnWorking) {
+TEST(Startup, AfterACancelledEndOfSessionTheBackupStillHoldsThePreviousExit) {
   Pelmor p(MakeDataDir("end-session"));
+  WriteFileBytes(p.File("Pelmor.DAT"), Records({"old"}));
   ASSERT_TRUE(p.Start());
   CopyText("before log-off");
   ASSERT_TRUE(WaitUntil([&] { return HasRow(p, "before log-off"); }));
   EXPECT_EQ(SendMessageA(p.main, WM_QUERYENDSESSION, 0, 0), 1);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), Records({"before log-off"}));
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), Records({"old", "before log-off"}));
   EXPECT_EQ(Ini(p, "OPTION", "ONHOTKEY"), "49");
   SendMessageA(p.main, WM_ENDSESSION, FALSE, 0);  // another program vetoed the log-off
   CopyText("after the veto");
   ASSERT_TRUE(WaitUntil([&] { return HasRow(p, "after the veto"); }));
   EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), Records({"before log-off", "after the veto"}));
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), Records({"before log-off"}));
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), Records({"old", "before log-off", "after the veto"}));
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), Records({"old"}));
+}
+
+TEST(Startup, AFolderNamedWithABackslashTrailByteKeepsItsFilesInside) {
+  std::string parent = MakeDataDir("trail-byte");
+  Pelmor p(parent + "表\\");  // 0x95 0x5C
+  CreateDirectoryA(p.dir.c_str(), nullptr);
+  WriteFileBytes(p.File("AAList.txt"), "aa\n");
+  ASSERT_TRUE(p.Start());
+  EXPECT_NE(p.Child(kAA), nullptr);
+  EXPECT_EQ(p.Quit(), 0u);
+  for (const char* name : {"Pelmor.WK", "Pelmor.DAT", "Pelmor.SAV", "Pelmor.ini"}) EXPECT_TRUE(FileThere(p.File(name))) << name;
+  EXPECT_FALSE(FileThere(parent + "表Pelmor.WK"));
 }
 
 TEST(Startup, MouseMessagesToTheMainWindowAreSwallowed) {
@@ -153,17 +166,20 @@ TEST(Startup, MouseMessagesToTheMainWindowAreSwallowed) {
 }
 
 TEST(Startup, DataDirectoryTooLongIsRefusedWithAMessage) {
+  // 250 characters with the backslash: the folder itself is usable, but with
+  // "Pelmor.DAT.BAK" behind it a path would pass 259 characters.
   std::string dir = MakeDataDir("long");
   while (dir.size() < 250) {
-    dir += std::string(10, 'd') + "\\";
+    size_t left = 250 - dir.size();
+    dir += std::string(left > 22 ? 10 : left - 1, 'd') + "\\";
     CreateDirectoryA(dir.c_str(), nullptr);
   }
+  ASSERT_EQ(dir.size(), 250u);
   Pelmor p(dir);
   ASSERT_TRUE(p.Launch());
-  ASSERT_NE(p.Answer("ｴﾗｰ", IDOK), kNoDialog);
+  EXPECT_EQ(p.Answer("ｴﾗｰ", IDOK), "データフォルダのパスが長すぎるため起動できません。\nもっと短いパスのフォルダから起動してください。");
   EXPECT_EQ(p.WaitExit(), 0u);
-  EXPECT_FALSE(FileThere(p.File("Pelmor.WK")));
-  EXPECT_FALSE(FileThere(p.File("Pelmor.ini")));
+  EXPECT_FALSE(FileThere(p.File("Pelmor.WK")));  // 259 characters: the longest name that fits
 }
 
 }  // namespace

@@ -5,6 +5,16 @@
 #include <cstring>
 
 static HWND gEdit;
+static WNDPROC gEditProc;
+
+// Counts the Ctrl+V presses that reach the edit, pasted or not, where tests can read them.
+static LRESULT CALLBACK CountingEditProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_CHAR && wp == 0x16) {
+    HWND top = GetParent(w);
+    SetPropA(top, "PelmorTestPastes", reinterpret_cast<HANDLE>(reinterpret_cast<INT_PTR>(GetPropA(top, "PelmorTestPastes")) + 1));
+  }
+  return CallWindowProcA(gEditProc, w, m, wp, lp);
+}
 
 static LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   if (m == WM_SIZE) MoveWindow(gEdit, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
@@ -37,6 +47,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
                                  topmost ? 600 : 100, 100, 400, 200, nullptr, nullptr, instance, nullptr);
   gEdit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0,
                           400, 200, w, reinterpret_cast<HMENU>(100), instance, nullptr);
+  gEditProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(gEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingEditProc)));
   if (topmost) {
     // A palette or picture-in-picture window: on top of everything, never taking the focus.
     ShowWindow(w, SW_SHOWNOACTIVATE);

@@ -180,12 +180,14 @@ struct AAFixture : ::testing::Test {
 };
 
 TEST_F(AAFixture, LinesBecomeRowsInFileOrderAndPasteJoinedByLineBreaks) {
-  std::string content = "abc\r\n\r\nx\nde\n" + std::string(3000, 'L') + "\n" + std::string("ze\0ro\n", 6) + "last";
+  // The last line is cut by the first 1024-byte read inside 表.
+  const std::string longLine = std::string(1022, 'a') + "表end";
+  std::string content = "abc\r\n\r\nx\nde\n" + std::string(3000, 'L') + "\n" + std::string("ze\0ro\n", 6) + "last\n" + longLine;
   WriteFileBytes(p.File("AAList.txt"), content);
   ASSERT_TRUE(target.Start("Editor"));
   ASSERT_TRUE(p.Start());
   Rows rows = p.Rows(kAA);
-  ASSERT_EQ(rows.size(), 7u);
+  ASSERT_EQ(rows.size(), 8u);
   EXPECT_EQ(rows[0], "abc");
   EXPECT_EQ(rows[1], "x");
   EXPECT_EQ(rows[2], "de");
@@ -193,6 +195,7 @@ TEST_F(AAFixture, LinesBecomeRowsInFileOrderAndPasteJoinedByLineBreaks) {
   EXPECT_EQ(rows[4].size(), 953u);
   EXPECT_EQ(rows[5], "ze");
   EXPECT_EQ(rows[6], "last");
+  EXPECT_EQ(rows[7], longLine);
   target.Focus();
   ASSERT_TRUE(p.ShowList());
   PressKey(VK_TAB);
@@ -201,9 +204,9 @@ TEST_F(AAFixture, LinesBecomeRowsInFileOrderAndPasteJoinedByLineBreaks) {
   PressKey(VK_TAB);
   ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == 2; }));
   SaveScreenshot(p.main, "aa-tab");
-  p.Select(kAA, {0, 2});
+  p.Select(kAA, {0, 2, 7});
   PressKey(VK_RETURN);
-  ASSERT_TRUE(WaitUntil([&] { return target.Text() == "abc\r\nde"; }));
+  ASSERT_TRUE(WaitUntil([&] { return target.Text() == "abc\r\nde\r\n" + longLine; }));
   EXPECT_EQ(p.Quit(), 0u);
 }
 
