@@ -21,7 +21,7 @@ std::string History(int records) {
   std::vector<std::string> all;
   for (int i = 0; i < records; ++i)
     all.push_back("copied text " + std::to_string(i) + " " + std::string(static_cast<size_t>(20 + (i * 7919) % 380), static_cast<char>('a' + i % 26)));
-  return Records(all);
+  return RecordBytes(all);
 }
 
 int RowCount(const Pelmor& p) { return static_cast<int>(SendMessageA(p.Child(kHistory), LVM_GETITEMCOUNT, 0, 0)); }

@@ -11,9 +11,8 @@ target_compile_options(pelmor_core PRIVATE ${WARNINGS} ${CHARSET} ${SANITIZE})
 target_include_directories(pelmor_core PUBLIC src)
 
 add_executable(host_tests
-  tests/host/test_files.cpp
+  tests/common/test_files.cpp
   tests/host/record_file_test.cpp
-  tests/host/record_damage_test.cpp
   tests/host/history_files_test.cpp
   tests/host/rules_test.cpp)
 target_compile_options(host_tests PRIVATE ${WARNINGS} ${CHARSET} ${SANITIZE})

@@ -1,8 +1,10 @@
 // The history's files in the data directory and their life across runs.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "file_io.h"
+#include "record_file.h"
 
 struct HistoryPaths {
   std::string work;           // Pelmor.WK: the running program's history
@@ -20,6 +22,12 @@ HistoryPaths MakeHistoryPaths(const std::string& dataDir);
 // Opens the work file exclusively and settles it (at least the 4-byte count, no torn
 // tail). 0 on success; -101 cannot open (*file is kNoFile); -102 cannot write (*file open).
 int OpenWorkFileAt(const std::string& workPath, FileHandle* file);
+
+// Rewrites the work file without the records at dropPositions (see RewriteRecordFile),
+// taking over *work, and opens it again: whether or not the rewrite worked, *work is open
+// afterwards unless the file cannot be opened at all. The rewrite's result.
+int RewriteWorkFile(const HistoryPaths& paths, FileHandle* work, const std::vector<int64_t>& dropPositions,
+                    std::vector<RecordSpan>* dropped = nullptr);
 
 // True when the work file holds records of a run that ended without rotating them (killed
 // or crashed) which the start-up would otherwise lose: it differs from the saved history,

@@ -41,16 +41,15 @@ int64_t AppendRecord(const char* text, int32_t length) {
 
 int CompactRecordFile(FileHandle file, CompactTarget target, const std::vector<int64_t>& dropPositions) {
   HistoryPaths paths = DataHistoryPaths();
-  const std::string& targetPath = target == kWorkFileTarget ? paths.work : paths.favorites;
-  if (target == kWorkFileTarget) AppState.WorkFile = kNoFile;  // the handle is taken over here
+  if (target == kFavoritesTarget)
+    return RewriteRecordFile(file, paths.favorites.c_str(), paths.scratch.c_str(), dropPositions);
+  AppState.WorkFile = file;
   std::vector<RecordSpan> dropped;
-  int result = RewriteRecordFile(file, targetPath.c_str(), paths.scratch.c_str(), dropPositions, &dropped);
-  if (target == kWorkFileTarget && AppState.HistoryDeletePositions) {
+  int result = RewriteWorkFile(paths, &AppState.WorkFile, dropPositions, &dropped);
+  if (AppState.HistoryDeletePositions) {
     // The records a delete confirmation is about have moved; follow them.
     for (int64_t& position : *AppState.HistoryDeletePositions) position = PositionAfterDrops(position, dropped);
   }
-  // Whether or not the rewrite succeeded, the work file is usable again afterwards.
-  if (target == kWorkFileTarget) EnsureWorkFile();
   return result;
 }
 

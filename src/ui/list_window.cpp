@@ -83,6 +83,9 @@ HWND CreateListControl(HWND mainWindow, HINSTANCE instance, int controlId, WNDPR
   if (!list) return nullptr;
   *previous = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc)));
+  // Over the tab control's page area, also in the Z order: the tab control must not paint
+  // over the list.
+  SetWindowPos(list, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   static const int kWidths[3] = {460, 0, 0};
   for (int i = 0; i < 3; ++i) {
     LVCOLUMNA column = {};

@@ -1,139 +1,121 @@
-// The history's files across runs: start-up preparation, rotation and crash recovery.
+// The history's files across runs: start-up, rotation at exit, crash recovery, and the
+// work file's rewrite.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "store/history_files.h"
-#include "store/record_file.h"
-#include "test_files.h"
+#include "temp_dir.h"
 
 namespace {
+
+using File = std::optional<std::string>;  // contents, or missing
 
 struct History {
   TempDir dir;
   HistoryPaths paths = MakeHistoryPaths(dir.path);
+  void Write(const std::string& path, const File& bytes) {
+    if (bytes) WriteFileBytes(path, *bytes);
+  }
+  File Read(const std::string& path) { return FileThere(path) ? File(ReadFileBytes(path)) : std::nullopt; }
+  // Start-up as the program does it: the work file prepared, opened and settled.
+  void StartUp(int bootInit) {
+    PrepareWorkFile(paths, bootInit);
+    FileHandle work;
+    ASSERT_EQ(OpenWorkFileAt(paths.work, &work), 0);
+    CloseFileHandle(work);
+  }
 };
 
-TEST(HistoryFiles, FirstStartCreatesAnEmptyWorkFileAndExitCreatesNoBackup) {
+TEST(HistoryFiles, StartUpKeepsEveryHistoryThatWasNotSavedYet) {
+  const std::string a = RecordBytes({"a"}), ab = RecordBytes({"a", "b"}), old = RecordBytes({"old"});
+  const std::string empty = RecordBytes({});
+  const struct {
+    const char* name;
+    File work, saved, backup;
+    int bootInit;
+    File workAfter, savedAfter, backupAfter;
+  } cases[] = {
+      {"first start ever", {}, {}, {}, 0, empty, {}, {}},
+      {"after an orderly exit", a, a, old, 0, a, a, old},
+      {"after an orderly exit, emptied at start", a, a, old, 1, empty, a, old},
+      {"after a killed run", ab, a, old, 0, ab, ab, a},
+      {"after a killed run, emptied at start", ab, a, old, 1, empty, ab, a},
+      {"a short work file is no history", "\x01\x02", a, {}, 0, a, a, {}},
+      {"after a killed first run", ab, {}, {}, 0, ab, {}, {}},
+      {"after a killed first run, emptied at start", ab, {}, {}, 1, empty, ab, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    History h;
+    h.Write(h.paths.work, c.work);
+    h.Write(h.paths.saved, c.saved);
+    h.Write(h.paths.backup, c.backup);
+    ASSERT_NO_FATAL_FAILURE(h.StartUp(c.bootInit));
+    EXPECT_EQ(h.Read(h.paths.work), c.workAfter);
+    EXPECT_EQ(h.Read(h.paths.saved), c.savedAfter);
+    EXPECT_EQ(h.Read(h.paths.backup), c.backupAfter);
+  }
+}
+
+TEST(HistoryFiles, ExitsKeepTheLastTwoHistoriesAndASecondExitOfOneRunKeepsTheBackup) {
   History h;
-  PrepareWorkFile(h.paths, 0);
-  FileHandle work;
-  ASSERT_EQ(OpenWorkFileAt(h.paths.work, &work), 0);
-  CloseFileHandle(work);
-  EXPECT_EQ(ReadAll(h.paths.work), Int32Bytes(0));
+  WriteFileBytes(h.paths.work, RecordBytes({"first"}));
   RotateHistoryFiles(h.paths);
-  EXPECT_EQ(ReadAll(h.paths.saved), Int32Bytes(0));
-  EXPECT_FALSE(Exists(h.paths.backup));
-  EXPECT_FALSE(Exists(h.paths.savedScratch));
-}
-
-TEST(HistoryFiles, TwoExitsKeepTheLastTwoHistories) {
-  History h;
-  WriteAll(h.paths.work, RecordBytes({"first"}));
+  EXPECT_FALSE(FileThere(h.paths.backup));  // there was no saved history to keep
+  WriteFileBytes(h.paths.work, RecordBytes({"first", "second"}));
   RotateHistoryFiles(h.paths);
-  PrepareWorkFile(h.paths, 0);
-  EXPECT_EQ(ReadAll(h.paths.work), RecordBytes({"first"}));
-  WriteAll(h.paths.work, RecordBytes({"first", "second"}));
-  RotateHistoryFiles(h.paths);
-  EXPECT_EQ(ReadAll(h.paths.backup), RecordBytes({"first"}));
-  EXPECT_EQ(ReadAll(h.paths.saved), RecordBytes({"first", "second"}));
+  EXPECT_EQ(ReadFileBytes(h.paths.backup), RecordBytes({"first"}));
+  WriteFileBytes(h.paths.work, RecordBytes({"first", "second", "third"}));
+  RotateHistoryFiles(h.paths, false);
+  EXPECT_EQ(ReadFileBytes(h.paths.saved), RecordBytes({"first", "second", "third"}));
+  EXPECT_EQ(ReadFileBytes(h.paths.backup), RecordBytes({"first"}));
+  EXPECT_FALSE(FileThere(h.paths.savedScratch) || FileThere(h.paths.backupScratch));
 }
 
-TEST(HistoryFiles, NormalStartAfterAnOrderlyExitCopiesTheSavedHistory) {
-  History h;
-  WriteAll(h.paths.work, RecordBytes({"a"}));
-  WriteAll(h.paths.saved, RecordBytes({"a"}));
-  WriteAll(h.paths.backup, RecordBytes({"old"}));
-  EXPECT_FALSE(WorkFileNeedsRotation(h.paths, 0));
-  EXPECT_FALSE(WorkFileNeedsRotation(h.paths, 1));
-  PrepareWorkFile(h.paths, 0);
-  EXPECT_EQ(ReadAll(h.paths.work), RecordBytes({"a"}));
-  EXPECT_EQ(ReadAll(h.paths.backup), RecordBytes({"old"}));
-}
-
-TEST(HistoryFiles, CapturesOfAKilledRunAreKept) {
-  History h;
-  WriteAll(h.paths.saved, RecordBytes({"a"}));
-  WriteAll(h.paths.backup, RecordBytes({"old"}));
-  WriteAll(h.paths.work, RecordBytes({"a", "captured", "before the crash"}));
-  ASSERT_TRUE(WorkFileNeedsRotation(h.paths, 0));
-  PrepareWorkFile(h.paths, 0);
-  EXPECT_EQ(ReadAll(h.paths.work), RecordBytes({"a", "captured", "before the crash"}));
-  EXPECT_EQ(ReadAll(h.paths.saved), RecordBytes({"a", "captured", "before the crash"}));
-  EXPECT_EQ(ReadAll(h.paths.backup), RecordBytes({"a"}));
-}
-
-TEST(HistoryFiles, WithBootInitTheKilledRunStaysRestorable) {
-  History h;
-  WriteAll(h.paths.saved, RecordBytes({"a"}));
-  WriteAll(h.paths.work, RecordBytes({"a", "b"}));
-  PrepareWorkFile(h.paths, 1);
-  EXPECT_FALSE(Exists(h.paths.work));
-  EXPECT_EQ(ReadAll(h.paths.saved), RecordBytes({"a", "b"}));
-}
-
-TEST(HistoryFiles, EmptyOrMissingWorkFileIsNotRotated) {
-  History h;
-  WriteAll(h.paths.saved, RecordBytes({"a"}));
-  EXPECT_FALSE(WorkFileNeedsRotation(h.paths, 0));
-  WriteAll(h.paths.work, "\x01\x02");
-  EXPECT_FALSE(WorkFileNeedsRotation(h.paths, 0));
-  PrepareWorkFile(h.paths, 0);
-  EXPECT_EQ(ReadAll(h.paths.work), RecordBytes({"a"}));
-  EXPECT_FALSE(Exists(h.paths.backup));
-}
-
-TEST(HistoryFiles, WithoutSavedHistoryAKilledRunsWorkFileIsUsedAsItIs) {
-  History h;
-  WriteAll(h.paths.work, RecordBytes({"first run"}));
-  PrepareWorkFile(h.paths, 0);
-  EXPECT_EQ(ReadAll(h.paths.work), RecordBytes({"first run"}));
-  EXPECT_FALSE(Exists(h.paths.saved));
-  // Start-up would delete it: it becomes the saved history first.
-  PrepareWorkFile(h.paths, 1);
-  EXPECT_FALSE(Exists(h.paths.work));
-  EXPECT_EQ(ReadAll(h.paths.saved), RecordBytes({"first run"}));
-  EXPECT_FALSE(Exists(h.paths.backup));
-}
-
-TEST(HistoryFiles, WithoutSavedHistoryAnOldWorkFileStays) {
-  History h;
-  WriteAll(h.paths.work, "\x01\x02\x03");
-  PrepareWorkFile(h.paths, 0);
-  FileHandle work;
-  ASSERT_EQ(OpenWorkFileAt(h.paths.work, &work), 0);
-  CloseFileHandle(work);
-  EXPECT_EQ(ReadAll(h.paths.work), std::string(4, '\0'));
-  EXPECT_FALSE(Exists(h.paths.saved));
-}
-
-TEST(HistoryFiles, InterruptedRotationNeverLeavesHalfASavedHistory) {
+TEST(HistoryFiles, AnInterruptedExitNeverLeavesHalfASavedHistory) {
   History h;
   FaultGuard faults;
-  const std::string saved = RecordBytes({"saved"});
-  WriteAll(h.paths.saved, saved);
-  WriteAll(h.paths.work, RecordBytes({"saved", "a much longer text captured in this run"}));
+  const std::string saved = RecordBytes({"saved"}), work = RecordBytes({"saved", "a longer text of this run"});
+  WriteFileBytes(h.paths.saved, saved);
+  WriteFileBytes(h.paths.work, work);
   gFileFaults.writeBudget = 20;  // the machine stops while the copies are written
   RotateHistoryFiles(h.paths);
   gFileFaults = FileFaults();
-  EXPECT_EQ(ReadAll(h.paths.saved), saved);
-  EXPECT_FALSE(Exists(h.paths.savedScratch));
-  EXPECT_FALSE(Exists(h.paths.backupScratch));
-  // The next start finds the work file unrotated and keeps its captures.
-  PrepareWorkFile(h.paths, 0);
-  EXPECT_EQ(ReadAll(h.paths.saved), RecordBytes({"saved", "a much longer text captured in this run"}));
+  EXPECT_EQ(ReadFileBytes(h.paths.saved), saved);
+  EXPECT_FALSE(FileThere(h.paths.savedScratch) || FileThere(h.paths.backupScratch));
+  ASSERT_NO_FATAL_FAILURE(h.StartUp(0));  // the next start finds the work file unsaved and keeps it
+  EXPECT_EQ(ReadFileBytes(h.paths.saved), work);
 }
 
-TEST(HistoryFiles, WorkFileHeldByAnotherProcessCannotBeOpenedAndNothingChanges) {
+TEST(HistoryFiles, AWorkFileHeldByAnotherProgramCannotBeOpenedAndNothingChanges) {
   History h;
-  WriteAll(h.paths.saved, RecordBytes({"a"}));
-  WriteAll(h.paths.work, RecordBytes({"held"}));
+  WriteFileBytes(h.paths.saved, RecordBytes({"a"}));
+  WriteFileBytes(h.paths.work, RecordBytes({"held"}));
   FileHandle other = OpenRecordFile(h.paths.work.c_str());
-  ASSERT_NE(other, kNoFile);
   PrepareWorkFile(h.paths, 0);
   FileHandle work;
   EXPECT_EQ(OpenWorkFileAt(h.paths.work, &work), -101);
   CloseFileHandle(other);
-  EXPECT_EQ(ReadAll(h.paths.saved), RecordBytes({"a"}));
-  EXPECT_FALSE(Exists(h.paths.backup));
+  EXPECT_EQ(ReadFileBytes(h.paths.saved), RecordBytes({"a"}));
+  EXPECT_EQ(ReadFileBytes(h.paths.work), RecordBytes({"held"}));
+  EXPECT_FALSE(FileThere(h.paths.backup));
+}
+
+TEST(HistoryFiles, AfterAFailedRewriteTheWorkFileIsOpenAgainAndKeepsTheNextCapture) {
+  History h;
+  FaultGuard faults;
+  WriteFileBytes(h.paths.work, RecordBytes({"a", "b"}));
+  FileHandle work;
+  ASSERT_EQ(OpenWorkFileAt(h.paths.work, &work), 0);
+  gFileFaults.failRename = 1;
+  EXPECT_EQ(RewriteWorkFile(h.paths, &work, {4}), -103);
+  ASSERT_NE(work, kNoFile);
+  EXPECT_EQ(AppendRecordTo(work, "next", 4), 4 + 5 + 5);
+  EXPECT_EQ(RewriteWorkFile(h.paths, &work, {9}), 0);
+  EXPECT_EQ(AppendRecordTo(work, "last", 4), 4 + 5 + 8);
+  CloseFileHandle(work);
+  EXPECT_EQ(ReadFileBytes(h.paths.work), RecordBytes({"a", "next", "last"}));
 }
 
 }  // namespace

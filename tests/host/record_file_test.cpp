@@ -1,116 +1,166 @@
-// Record file operations on well-formed files.
+// The record file: reading, appending and rewriting, on sound and on damaged files, with
+// writes that fail part-way for real.
 #include <gtest/gtest.h>
 
 #include "store/record_file.h"
-#include "test_files.h"
+#include "temp_dir.h"
 
 namespace {
 
-struct OpenFile {
-  explicit OpenFile(const std::string& path) : handle(OpenRecordFile(path.c_str())) {}
-  ~OpenFile() { CloseFileHandle(handle); }
-  FileHandle handle;
-};
+using Texts = std::vector<std::string>;
 
-std::vector<std::string> Texts(FileHandle f) {
+Texts TextsOf(FileHandle f) {
   std::vector<RecordText> records;
   EXPECT_TRUE(ReadAllRecords(f, &records));
-  std::vector<std::string> texts;
+  Texts texts;
   for (auto& r : records) texts.push_back(r.text);
   return texts;
 }
 
-TEST(RecordFile, AppendToNewFileGivesPositionsFourThenEightPlusLength) {
-  TempDir dir;
-  OpenFile f(dir.File("Pelmor.WK"));
-  ASSERT_EQ(SettleRecordFile(f.handle), 0);
-  EXPECT_EQ(ReadAll(dir.File("Pelmor.WK")), Int32Bytes(0));
-  EXPECT_EQ(AppendRecordTo(f.handle, "abc", 3), 4);
-  EXPECT_EQ(AppendRecordTo(f.handle, "de", 2), 8 + 3);
-  EXPECT_EQ(AppendRecordTo(f.handle, "", 0), 8 + 3 + 4 + 2);
-  EXPECT_EQ(ReadAll(dir.File("Pelmor.WK")), RecordBytes({"abc", "de", ""}));
+// Opens and settles the file as every opening does; its records.
+Texts SettleAndRead(const std::string& path) {
+  FileHandle f = OpenRecordFile(path.c_str());
+  EXPECT_EQ(SettleRecordFile(f), 0);
+  Texts texts = TextsOf(f);
+  CloseFileHandle(f);
+  return texts;
 }
 
-TEST(RecordFile, ReadAllGivesTextsAndPositionsInFileOrder) {
-  TempDir dir;
-  WriteAll(dir.File("f"), RecordBytes({"A", "BB", "", "\xff\x01"}));
-  OpenFile f(dir.File("f"));
-  std::vector<RecordText> records;
-  ASSERT_TRUE(ReadAllRecords(f.handle, &records));
-  ASSERT_EQ(records.size(), 4u);
-  EXPECT_EQ(records[0].position, 4);
-  EXPECT_EQ(records[1].position, 9);
-  EXPECT_EQ(records[2].position, 15);
-  EXPECT_EQ(records[3].position, 19);
-  // A text that starts with 0xFF is an ordinary text.
-  EXPECT_EQ(records[3].text, "\xff\x01");
-}
-
-TEST(RecordFile, ShortFileBecomesFourZeroBytes) {
-  for (std::string start : {std::string(), std::string("\x07"), std::string("\x01\x02\x03")}) {
+TEST(RecordFile, DamagedFilesKeepTheCompleteRecordsBeforeTheDamageAndAreSettled) {
+  const std::string good = RecordBytes({"abc", "de"});
+  const struct {
+    const char* name;
+    std::string bytes;
+    Texts kept;
+    std::string settled;
+  } cases[] = {
+      {"sound", good, {"abc", "de"}, good},
+      {"empty", "", {}, Int32Bytes(0)},
+      {"shorter than the count", "\x01\x02\x03", {}, Int32Bytes(0)},
+      {"header only, count too high", Int32Bytes(100), {}, Int32Bytes(0)},
+      {"count too high", RecordBytes(7, {"abc", "de"}), {"abc", "de"}, good},
+      {"count too low (crash after the record)", RecordBytes(1, {"abc", "de"}), {"abc", "de"}, good},
+      {"negative count", RecordBytes(-5, {"abc", "de"}), {"abc", "de"}, good},
+      {"record cut in its text", RecordBytes(3, {"abc", "de"}) + Int32Bytes(10) + "xy", {"abc", "de"}, good},
+      {"record cut in its length", RecordBytes(3, {"abc", "de"}) + "\x05\x00", {"abc", "de"}, good},
+      {"negative length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(-1) + "zzzz", {"abc", "de"}, good},
+      {"huge length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(0x7fffffff) + "zz", {"abc", "de"}, good},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     TempDir dir;
-    WriteAll(dir.File("f"), start);
-    OpenFile f(dir.File("f"));
-    ASSERT_EQ(SettleRecordFile(f.handle), 0);
-    EXPECT_EQ(ReadAll(dir.File("f")), std::string(4, '\0')) << start.size() << " bytes";
+    WriteFileBytes(dir.File("f"), c.bytes);
+    EXPECT_EQ(SettleAndRead(dir.File("f")), c.kept);
+    EXPECT_EQ(ReadFileBytes(dir.File("f")), c.settled);
   }
 }
 
-TEST(RecordFile, DuplicateSearchFindsEqualTextsOnlyAndSkipsTheNewRecord) {
+TEST(RecordFile, PositionsAreTheOffsetsOfTheLengthFieldsAndAnyBytesAreText) {
   TempDir dir;
-  WriteAll(dir.File("f"), RecordBytes({"abc", "abd", "abc", "abcd", "abc"}));
-  OpenFile f(dir.File("f"));
-  EXPECT_EQ(CountRecordsEqualTo(f.handle, "abc", 3), 3);
-  EXPECT_EQ(CountRecordsEqualTo(f.handle, "zzz", 3), 0);
-  int64_t newest = 4 + 7 + 7 + 7 + 8;
-  EXPECT_EQ(FindOtherRecordsEqualTo(f.handle, "abc", 3, newest), (std::vector<int64_t>{4, 18}));
-  EXPECT_EQ(CountRecordsEqualTo(f.handle, "", 0), 0);
-}
-
-TEST(RecordFile, RewriteDropsExactlyTheChosenRecordsWhateverTheirLength) {
-  TempDir dir;
-  // An empty record cannot carry a deletion mark; it must still go alone.
-  WriteAll(dir.File("Pelmor.WK"), RecordBytes({"one", "", "three", "\xff" "four"}));
-  FileHandle f = OpenRecordFile(dir.File("Pelmor.WK").c_str());
-  ASSERT_EQ(RewriteRecordFile(f, dir.File("Pelmor.WK").c_str(), dir.File("Temp.DAT").c_str(), {11}), 0);
-  EXPECT_EQ(ReadAll(dir.File("Pelmor.WK")), RecordBytes({"one", "three", "\xff" "four"}));
-  EXPECT_FALSE(Exists(dir.File("Temp.DAT")));
-}
-
-TEST(RecordFile, RewriteOfTwoNonAdjacentRecordsLowersTheCountByTwo) {
-  TempDir dir;
-  WriteAll(dir.File("f"), RecordBytes({"a", "b", "c", "d"}));
+  WriteFileBytes(dir.File("f"), RecordBytes({"A", "BB", "", "\xff\x01"}));
   FileHandle f = OpenRecordFile(dir.File("f").c_str());
-  ASSERT_EQ(RewriteRecordFile(f, dir.File("f").c_str(), dir.File("Temp.DAT").c_str(), {4, 14}), 0);
-  EXPECT_EQ(ReadAll(dir.File("f")), RecordBytes({"b", "d"}));
+  std::vector<RecordText> records;
+  ASSERT_TRUE(ReadAllRecords(f, &records));
+  std::vector<int64_t> positions;
+  for (auto& r : records) positions.push_back(r.position);
+  EXPECT_EQ(positions, (std::vector<int64_t>{4, 9, 15, 19}));
+  EXPECT_EQ(records[3].text, "\xff\x01");  // not a deletion mark
+  Texts texts;
+  // In the order asked; 5 is inside a text, 99 and -4 lie outside the file.
+  ASSERT_TRUE(ReadRecordsAt(f, {15, 5, 4, 99, -4, 9}, &texts));
+  EXPECT_EQ(texts, (Texts{"", "A", "BB"}));
+  CloseFileHandle(f);
 }
 
-TEST(RecordFile, ReadRecordsAtKeepsTheGivenOrder) {
+TEST(RecordFile, AppendsGoAtTheEndWithTheCountRaised) {
   TempDir dir;
-  WriteAll(dir.File("f"), RecordBytes({"a", "bb", "ccc"}));
-  OpenFile f(dir.File("f"));
-  std::vector<std::string> texts;
-  ASSERT_TRUE(ReadRecordsAt(f.handle, {15, 4, 9}, &texts));
-  EXPECT_EQ(texts, (std::vector<std::string>{"ccc", "a", "bb"}));
-}
-
-TEST(RecordFile, AppendSeveralAddsThemInOrderAndRaisesTheCount) {
-  TempDir dir;
-  WriteAll(dir.File("Pelmor.SAV"), RecordBytes({"x"}));
-  OpenFile f(dir.File("Pelmor.SAV"));
-  ASSERT_EQ(SettleRecordFile(f.handle), 0);
+  // A crash had written a length and part of the text, but not the count.
+  WriteFileBytes(dir.File("f"), RecordBytes({"x"}) + Int32Bytes(6) + "par");
+  FileHandle f = OpenRecordFile(dir.File("f").c_str());
+  ASSERT_EQ(SettleRecordFile(f), 0);
+  EXPECT_EQ(AppendRecordTo(f, "abc", 3), 4 + 5);
+  EXPECT_EQ(AppendRecordTo(f, "", 0), 4 + 5 + 7);
   int64_t first = 0;
-  ASSERT_EQ(AppendRecordsTo(f.handle, {"a", "b", "c"}, &first), 0);
-  EXPECT_EQ(first, 9);
-  EXPECT_EQ(Texts(f.handle), (std::vector<std::string>{"x", "a", "b", "c"}));
-  EXPECT_EQ(ReadAll(dir.File("Pelmor.SAV")), RecordBytes({"x", "a", "b", "c"}));
+  ASSERT_EQ(AppendRecordsTo(f, {"a", "b"}, &first), 0);
+  EXPECT_EQ(first, 4 + 5 + 7 + 4);
+  CloseFileHandle(f);
+  EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes({"x", "abc", "", "a", "b"}));
 }
 
-TEST(RecordFile, SecondOpenOfAHeldFileFails) {
+TEST(RecordFile, FailedAppendLeavesTheFileAsItWasAndTheNextAppendIsWhole) {
+  const struct {
+    const char* name;
+    int failingWrite;  // the write that fails part-way: the record, then the count
+  } cases[] = {{"inside the record", 1}, {"writing the count", 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    FaultGuard faults;
+    WriteFileBytes(dir.File("f"), RecordBytes({"abc"}));
+    FileHandle f = OpenRecordFile(dir.File("f").c_str());
+    ASSERT_EQ(SettleRecordFile(f), 0);
+    gFileFaults.failWrite = c.failingWrite;
+    EXPECT_EQ(AppendRecordTo(f, "hello", 5), -1);
+    EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes({"abc"}));
+    EXPECT_EQ(AppendRecordTo(f, "next", 4), 4 + 7);
+    CloseFileHandle(f);
+    EXPECT_EQ(SettleAndRead(dir.File("f")), (Texts{"abc", "next"}));
+  }
+}
+
+TEST(RecordFile, DuplicateSearchFindsEqualTextsOnlyAndLeavesOutTheNewRecord) {
   TempDir dir;
-  OpenFile first(dir.File("f"));
-  ASSERT_NE(first.handle, kNoFile);
-  EXPECT_EQ(OpenRecordFile(dir.File("f").c_str()), kNoFile);
+  WriteFileBytes(dir.File("f"), RecordBytes({"abc", "abd", "abc", "abcd", "abc"}));
+  FileHandle f = OpenRecordFile(dir.File("f").c_str());
+  EXPECT_EQ(CountRecordsEqualTo(f, "abc", 3), 3);
+  EXPECT_EQ(CountRecordsEqualTo(f, "", 0), 0);
+  EXPECT_EQ(FindOtherRecordsEqualTo(f, "abc", 3, 4 + 7 + 7 + 7 + 8), (std::vector<int64_t>{4, 18}));
+  CloseFileHandle(f);
+}
+
+TEST(RecordFile, RewriteDropsExactlyTheChosenRecordsOrLeavesTheFileAsItWas) {
+  const Texts records = {"one", "", "three", "\xff" "four"};  // at 4, 11, 15, 24
+  const struct {
+    const char* name;
+    std::vector<int64_t> drop;
+    FileFaults fault;
+    bool staleScratch;
+    int result;
+    Texts after;
+  } cases[] = {
+      {"an empty record, which cannot carry a mark", {11}, {}, false, 0, {"one", "three", "\xff" "four"}},
+      {"two records apart", {4, 15}, {}, false, 0, {"", "\xff" "four"}},
+      {"positions that lead to no record", {5, 99, -4}, {}, false, 0, records},
+      {"a scratch file left by a crash", {24}, {}, true, 0, {"one", "", "three"}},
+      {"the scratch file cannot be made", {4}, {.failOpen = 1}, false, -102, records},
+      {"the disk fills while writing it", {4}, {.writeBudget = 10}, false, -102, records},
+      {"it cannot be renamed over the file", {4}, {.failRename = 1}, false, -103, records},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    FaultGuard faults;
+    WriteFileBytes(dir.File("f"), RecordBytes(records));
+    if (c.staleScratch) WriteFileBytes(dir.File("Temp.DAT"), RecordBytes({"stale", "junk"}));
+    FileHandle f = OpenRecordFile(dir.File("f").c_str());
+    gFileFaults = c.fault;
+    std::vector<RecordSpan> dropped;
+    EXPECT_EQ(RewriteRecordFile(f, dir.File("f").c_str(), dir.File("Temp.DAT").c_str(), c.drop, &dropped), c.result);
+    gFileFaults = FileFaults();
+    EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes(c.after));
+    EXPECT_EQ(dropped.size(), records.size() - c.after.size());
+    EXPECT_FALSE(FileThere(dir.File("Temp.DAT")));
+    FileHandle again = OpenRecordFile(dir.File("f").c_str());  // the handle was taken and closed
+    EXPECT_NE(again, kNoFile);
+    CloseFileHandle(again);
+  }
+}
+
+TEST(RecordFile, PositionsAfterARewriteMoveUpByTheDroppedRecordsBeforeThem) {
+  const std::vector<RecordSpan> dropped = {{4, 3}, {15, 5}};  // "one" and "three" of one, "", three, x
+  EXPECT_EQ(PositionAfterDrops(11, dropped), 4);
+  EXPECT_EQ(PositionAfterDrops(24, dropped), 24 - 7 - 9);
+  EXPECT_EQ(PositionAfterDrops(15, dropped), -1);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Pure rules: data directory and mutex name, AA list lines, hot-key words and the guard.
+// Pure rules: data directory and mutex name, AA list lines and the full-screen guard.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,96 +6,66 @@
 #include <string>
 
 #include "app/data_dir.h"
-#include "test_files.h"
+#include "temp_dir.h"
 #include "ui/aa_lines.h"
 #include "ui/hotkey_logic.h"
 
 namespace {
 
-TEST(DataDir, EndsInExactlyOneBackslashCharacter) {
+TEST(DataDir, EndsInExactlyOneBackslashCharacterAndMustLeaveRoomForTheFileNames) {
   // 0x95 0x5C is 表: a double-byte character whose trail byte is a backslash.
+  const std::string longest(259 - 3 - 14 - 1, 'a');  // the room "Pelmor.DAT.BAK" needs
   const struct {
     const char* name;
-    const char* current;
-    const char* dataDir;
+    std::string current, dataDir;
+    bool fits;
+    std::string mutexName;
   } cases[] = {
-      {"ASCII folder", "C:\\Users\\me\\Pelmor", "C:\\Users\\me\\Pelmor\\"},
-      {"drive root", "D:\\", "D:\\"},
-      {"folder named 表", "C:\\data\\\x95\x5c", "C:\\data\\\x95\x5c\\"},
-      {"表 then a real backslash", "C:\\\x95\x5c\\", "C:\\\x95\x5c\\"},
+      {"ASCII folder", "C:\\Pelmor", "C:\\Pelmor\\", true, "C:@Pelmor@"},
+      {"drive root", "D:\\", "D:\\", true, "D:@"},
+      {"folder named 表", "C:\\\x95\x5c", "C:\\\x95\x5c\\", true, "C:@\x95@@"},
+      {"表 then a real backslash", "C:\\\x95\x5c\\", "C:\\\x95\x5c\\", true, "C:@\x95@@"},
+      {"just short enough", "C:\\" + longest, "C:\\" + longest + "\\", true, ""},
+      {"one character too long", "C:\\" + longest + "a", "C:\\" + longest + "a\\", false, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     char dir[kPathSize] = {};
-    strcpy(dir, c.current);
+    strcpy(dir, c.current.c_str());
     AddTrailingBackslash(dir);
-    EXPECT_STREQ(dir, c.dataDir);
-    EXPECT_TRUE(DataDirFits(dir));
-    EXPECT_EQ(DataDirFits(c.current), strcmp(c.current, c.dataDir) == 0);  // complete as it was
+    EXPECT_EQ(dir, c.dataDir);
+    EXPECT_EQ(DataDirFits(dir), c.fits);
+    EXPECT_EQ(DataDirFits(c.current.c_str()), c.fits && c.current == c.dataDir);  // complete as it was
+    char name[1024];
+    BuildMutexName(dir, name, sizeof name);
+    if (!c.mutexName.empty()) {
+      EXPECT_EQ(name, c.mutexName);
+    }
   }
 }
 
-TEST(DataDir, MutexNameReplacesEveryBackslashByteOnly) {
-  char name[1024];
-  // 0x95 0x5C is a Shift_JIS character whose trail byte is a backslash.
-  BuildMutexName("C:\\\x95\x5c\\x\\", name, sizeof name);
-  EXPECT_STREQ(name, "C:@\x95@@x@");
-}
-
-TEST(DataDir, TooLongForTheLongestFileNameIsRefused) {
-  std::string fits = "C:\\" + std::string(259 - 3 - 14 - 1, 'a') + "\\";
-  EXPECT_TRUE(DataDirFits(fits.c_str()));
-  std::string tooLong = "C:\\" + std::string(259 - 3 - 14, 'a') + "\\";
-  EXPECT_FALSE(DataDirFits(tooLong.c_str()));
-}
-
-std::vector<std::string> Lines(const std::string& content) {
-  TempDir dir;
-  WriteAll(dir.File("AAList.txt"), content);
-  FILE* f = fopen(dir.File("AAList.txt").c_str(), "r");
-  std::vector<std::string> lines = ReadAALines(f);
-  fclose(f);
-  return lines;
-}
-
-TEST(AALines, LineEndsRemovedOnceAndEmptyLinesSkipped) {
-  EXPECT_EQ(Lines("abc\n\nde\n"), (std::vector<std::string>{"abc", "de"}));
-  EXPECT_EQ(Lines("abc\r\n\r\nde\r\n"), (std::vector<std::string>{"abc", "de"}));
-  EXPECT_EQ(Lines("last line"), (std::vector<std::string>{"last line"}));
-  EXPECT_EQ(Lines("  \t\n"), (std::vector<std::string>{"  \t"}));
-  EXPECT_EQ(Lines("a\r\r\n"), (std::vector<std::string>{"a\r"}));
-}
-
-TEST(AALines, LongLinesComeInPiecesOf2047Bytes) {
-  auto lines = Lines(std::string(3000, 'x') + "\nend\n");
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0].size(), 2047u);
-  EXPECT_EQ(lines[1].size(), 953u);
-  EXPECT_EQ(lines[2], "end");
-}
-
-TEST(AALines, ZeroByteCutsTheLine) {
-  EXPECT_EQ(Lines(std::string("ab\0cd\n", 6) + std::string("\0x\n", 3) + "e\n"),
-            (std::vector<std::string>{"ab", "e"}));
-}
-
-TEST(HotKeys, ModifierSetsMayBeEmpty) {
-  EXPECT_EQ(ModifierSet({1, 0, 0, 49}), kModAlt);
-  EXPECT_EQ(ModifierSet({1, 1, 1, 49}), kModAlt | kModControl | kModShift);
-  EXPECT_EQ(ModifierSet({0, 0, 0, 49}), 0u);
-  EXPECT_EQ(ModifierSet({0, 7, 0, 49}), kModControl);
-}
-
-TEST(HotKeys, ControlWordsPackAndUnpack) {
-  EXPECT_EQ(PackHotKeyWord({1, 0, 0, 49}), 0x431);
-  EXPECT_EQ(PackHotKeyWord({1, 1, 1, 0x70}), 0x770);
-  EXPECT_EQ(PackHotKeyWord({1, 1, 1, 0}), 0);
-  HotKeySetting h = UnpackHotKeyWord(0x231);
-  EXPECT_EQ((std::vector<int>{h.alt, h.ctl, h.sft, h.key}), (std::vector<int>{0, 1, 0, 0x31}));
-  h = UnpackHotKeyWord(0x500);  // modifiers only: flags kept, no key
-  EXPECT_EQ((std::vector<int>{h.alt, h.ctl, h.sft, h.key}), (std::vector<int>{1, 0, 1, 0}));
-  h = UnpackHotKeyWord(0);
-  EXPECT_EQ((std::vector<int>{h.alt, h.ctl, h.sft, h.key}), (std::vector<int>{0, 0, 0, 0}));
+TEST(AALines, EachLineIsARowWithoutItsLineEndAndEmptyLinesAreSkipped) {
+  const struct {
+    const char* name;
+    std::string content;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"line feeds", "abc\n\nde\n", {"abc", "de"}},
+      {"carriage returns and line feeds", "abc\r\n\r\nde\r\n", {"abc", "de"}},
+      {"no line end at the end", "last line", {"last line"}},
+      {"spaces and tabs are text", "  \t\n", {"  \t"}},
+      {"one carriage return goes with the line feed", "a\r\r\n", {"a\r"}},
+      {"pieces of 2047 bytes", std::string(3000, 'x') + "\nend\n", {std::string(2047, 'x'), std::string(953, 'x'), "end"}},
+      {"a zero byte ends the text", std::string("ab\0cd\n", 6) + std::string("\0x\n", 3) + "e\n", {"ab", "e"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteFileBytes(dir.File("AAList.txt"), c.content);
+    FILE* f = fopen(dir.File("AAList.txt").c_str(), "r");
+    EXPECT_EQ(ReadAALines(f), c.rows);
+    fclose(f);
+  }
 }
 
 TEST(FullScreenGuard, Decisions) {

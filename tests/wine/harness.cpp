@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <fstream>
+#include <filesystem>
 #include <sstream>
 
 bool WaitUntil(const std::function<bool()>& condition, int ms) {
@@ -17,6 +17,14 @@ bool WaitUntil(const std::function<bool()>& condition, int ms) {
   }
 }
 
+LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // A hung program fails the test instead of hanging the run; messages sent back to this
+  // thread meanwhile (to a clipboard viewer of the test, say) are answered.
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, 5000, &result);
+  return static_cast<LRESULT>(result);
+}
+
 std::string ProgramDir() {
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -24,53 +32,12 @@ std::string ProgramDir() {
   return path;
 }
 
-static void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((dir + "*").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    std::string name = found.cFileName;
-    if (name == "." || name == "..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      RemoveTree(dir + name + "\\");
-      RemoveDirectoryA((dir + name).c_str());
-    } else {
-      DeleteFileA((dir + name).c_str());
-    }
-  } while (FindNextFileA(h, &found));
-  FindClose(h);
-}
-
 std::string MakeDataDir(const std::string& name) {
-  // A root of fixed length, whatever folder the suite was built in: paths the tests make
-  // long on purpose stay exactly as long.
-  std::string root = kDataRoot;
-  CreateDirectoryA(root.c_str(), nullptr);
-  std::string dir = root + name + "\\";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  RemoveTree(dir);
-  return dir;
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-bool FileThere(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-static std::string Int32(int32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); }
-
-std::string Records(const std::vector<std::string>& texts) {
-  std::string bytes = Int32(static_cast<int32_t>(texts.size()));
-  for (const std::string& t : texts) bytes += Int32(static_cast<int32_t>(t.size())) + t;
-  return bytes;
+  std::filesystem::path dir = std::filesystem::path(kDataRoot) / name;
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);
+  std::filesystem::create_directories(dir, ignored);
+  return kDataRoot + name + "\\";
 }
 
 // Wine's own clipboard thread may hold the clipboard for a moment.
@@ -78,8 +45,8 @@ static bool OpenClipboardPatiently() {
   return WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000);
 }
 
-static void PutFormat(UINT format, const std::string& bytes, bool terminate) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size() + (terminate ? 1 : 0) + 1);
+static void PutFormat(UINT format, const std::string& bytes) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size() + 2);
   memcpy(GlobalLock(block), bytes.data(), bytes.size());
   GlobalUnlock(block);
   SetClipboardData(format, block);
@@ -88,47 +55,62 @@ static void PutFormat(UINT format, const std::string& bytes, bool terminate) {
 void CopyBytes(const std::string& bytes, UINT format) {
   if (!OpenClipboardPatiently()) return;
   EmptyClipboard();
-  PutFormat(format, bytes, true);
+  PutFormat(format, bytes);
   CloseClipboard();
 }
-
-void CopyText(const std::string& text) { CopyBytes(text, CF_TEXT); }
 
 void CopyPrivateText(const std::string& text, const char* markFormat, const std::string& markData) {
   if (!OpenClipboardPatiently()) return;
   EmptyClipboard();
-  PutFormat(RegisterClipboardFormatA(markFormat), markData, false);
-  PutFormat(CF_TEXT, text, true);
+  PutFormat(RegisterClipboardFormatA(markFormat), markData);
+  PutFormat(CF_TEXT, text);
   CloseClipboard();
-}
-
-ClipboardHold::ClipboardHold() : held(OpenClipboardPatiently()) {}
-ClipboardHold::~ClipboardHold() {
-  if (held) CloseClipboard();
 }
 
 std::string ClipboardText() {
   std::string text;
   if (!OpenClipboardPatiently()) return text;
   if (HANDLE h = GetClipboardData(CF_TEXT)) {
-    if (const char* p = static_cast<const char*>(GlobalLock(h))) {
-      text = p;
-      GlobalUnlock(h);
-    }
+    if (const char* p = static_cast<const char*>(GlobalLock(h))) text = p;
+    GlobalUnlock(h);
   }
   CloseClipboard();
   return text;
 }
 
+ClipboardHold::ClipboardHold() : held(OpenClipboardPatiently()) {}
+void ClipboardHold::Put(const std::string& text) {
+  EmptyClipboard();
+  PutFormat(CF_TEXT, text);
+}
+ClipboardHold::~ClipboardHold() {
+  if (held) CloseClipboard();
+}
+
 void PressKey(BYTE key, bool alt, bool ctrl, bool shift) {
-  if (alt) keybd_event(VK_MENU, 0, 0, 0);
-  if (ctrl) keybd_event(VK_CONTROL, 0, 0, 0);
-  if (shift) keybd_event(VK_SHIFT, 0, 0, 0);
+  const BYTE modifiers[3] = {VK_MENU, VK_CONTROL, VK_SHIFT};
+  const bool held[3] = {alt, ctrl, shift};
+  for (int i = 0; i < 3; ++i)
+    if (held[i]) keybd_event(modifiers[i], 0, 0, 0);
   keybd_event(key, 0, 0, 0);
   keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-  if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
-  if (ctrl) keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
-  if (alt) keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+  for (int i = 2; i >= 0; --i)
+    if (held[i]) keybd_event(modifiers[i], 0, KEYEVENTF_KEYUP, 0);
+}
+
+void ClickWindow(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  // Near the lower right corner: clear of the list window at the screen's corner.
+  INPUT input[3] = {};
+  const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  for (int i = 0; i < 3; ++i) {
+    input[i].type = INPUT_MOUSE;
+    input[i].mi.dx = (r.right - 30) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    input[i].mi.dy = (r.bottom - 30) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
+  }
+  SendInput(3, input, sizeof(INPUT));
 }
 
 struct WindowSearch {
@@ -161,84 +143,40 @@ HWND FindTopWindow(DWORD pid, const char* className, const char* title) {
 
 std::string WindowText(HWND window) {
   char text[4096] = {};
-  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  Ask(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
   return text;
 }
 
-HWND WaitForDialog(DWORD pid, const char* caption, int ms) {
-  HWND found = nullptr;
-  WaitUntil([&] {
-    found = FindTopWindow(pid, "#32770", caption);
-    return found && IsWindowVisible(found);
-  }, ms);
-  return found;
-}
-
-void ClickButton(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
-std::string MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
-
-HWND WaitForPopupMenu(int ms) {
+HWND WaitForPopupMenu() {
   HWND menu = nullptr;
-  WaitUntil([&] {
-    menu = FindTopWindow(0, "#32768");
-    return menu && IsWindowVisible(menu);
-  }, ms);
+  WaitUntil([&] { return (menu = FindTopWindow(0, "#32768")) && IsWindowVisible(menu); });
   return menu;
 }
 
-void ClickWindow(HWND window) {
-  RECT r;
-  GetWindowRect(window, &r);
-  // Near the lower right corner: clear of the list window at the screen's corner.
-  LONG x = (r.right - 30) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-  LONG y = (r.bottom - 30) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-  INPUT input[3] = {};
-  DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-  for (int i = 0; i < 3; ++i) {
-    input[i].type = INPUT_MOUSE;
-    input[i].mi.dx = x;
-    input[i].mi.dy = y;
-    input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
-  }
-  SendInput(3, input, sizeof(INPUT));
+bool HotKeyFree(UINT modifiers, UINT key) {
+  bool free = RegisterHotKey(nullptr, 77, modifiers, key) != FALSE;
+  if (free) UnregisterHotKey(nullptr, 77);
+  return free;
 }
 
-void SaveScreenshot(HWND window, const std::string& name) {
-  // Have the window and its children painted before the screen is read.
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  DWORD_PTR ignored;
-  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &ignored);
-  RECT r;
-  GetWindowRect(window, &r);
-  int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
-  DWORD stride = ((w * 3 + 3) & ~3), size = stride * h;
-  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader + size), 0, 0,
-                           sizeof file + sizeof info.bmiHeader};
-  std::string dir = ProgramDir() + "\\screenshots\\";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  std::ofstream out(dir + name + ".bmp", std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(bits), size);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+void EndProcess(PROCESS_INFORMATION* process) {
+  if (!process->hProcess) return;
+  if (WaitForSingleObject(process->hProcess, 0) != WAIT_OBJECT_0) {
+    TerminateProcess(process->hProcess, 9);
+    WaitForSingleObject(process->hProcess, 5000);
+  }
+  CloseHandle(process->hThread);
+  CloseHandle(process->hProcess);
+  *process = {};
 }
 
 // Wine now and then fails to start a process with an internal error; a second try works.
 static bool StartProcess(const std::string& exe, std::string commandLine, const char* directory,
                          PROCESS_INFORMATION* process) {
+  if (directory && (strlen(directory) >= MAX_PATH || GetFileAttributesA(directory) == INVALID_FILE_ATTRIBUTES)) {
+    fprintf(stderr, "cannot start %s in %s: no such folder\n", exe.c_str(), directory);
+    return false;
+  }
   for (int attempt = 0; attempt < 5; ++attempt) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -252,19 +190,14 @@ static bool StartProcess(const std::string& exe, std::string commandLine, const 
 }
 
 static LRESULT CALLBACK ChainViewerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  if (m == WM_DRAWCLIPBOARD) {
-    ++ChainViewer::notifications;
-    if (ChainViewer::next) SendMessageA(ChainViewer::next, m, wp, lp);
-    return 0;
-  }
-  if (m == WM_CHANGECBCHAIN) {
-    if (reinterpret_cast<HWND>(wp) == ChainViewer::next)
-      ChainViewer::next = reinterpret_cast<HWND>(lp);
-    else if (ChainViewer::next)
-      SendMessageA(ChainViewer::next, m, wp, lp);
-    return 0;
-  }
-  return DefWindowProcA(w, m, wp, lp);
+  auto* viewer = reinterpret_cast<ChainViewer*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+  if (!viewer || (m != WM_DRAWCLIPBOARD && m != WM_CHANGECBCHAIN)) return DefWindowProcA(w, m, wp, lp);
+  if (m == WM_DRAWCLIPBOARD) ++viewer->notifications;
+  if (m == WM_CHANGECBCHAIN && reinterpret_cast<HWND>(wp) == viewer->next)
+    viewer->next = reinterpret_cast<HWND>(lp);
+  else if (viewer->next)
+    SendMessageA(viewer->next, m, wp, lp);
+  return 0;
 }
 
 ChainViewer::ChainViewer() {
@@ -273,22 +206,22 @@ ChainViewer::ChainViewer() {
   wc.lpszClassName = "PelmorTestViewer";
   RegisterClassA(&wc);
   window = CreateWindowA("PelmorTestViewer", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-  next = SetClipboardViewer(window);  // the joining notification arrives before this returns
-  notifications = 0;
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  next = SetClipboardViewer(window);
+  notifications = 0;  // the joining notification came before SetClipboardViewer returned
 }
 
-ChainViewer::~ChainViewer() {
-  ChangeClipboardChain(window, next);
+void ChainViewer::Leave() {
+  if (window) ChangeClipboardChain(window, next);
   DestroyWindow(window);
+  window = nullptr;
 }
 
-bool ChainViewer::CopyThrough(const std::string& text) {
+bool ChainViewer::CopyThrough(const std::string& bytes, UINT format) {
   int seen = notifications;
-  CopyText(text);
+  CopyBytes(bytes, format);
   return WaitUntil([&] { return notifications > seen; });
 }
-
-Pelmor::~Pelmor() { Kill(); }
 
 bool Pelmor::Launch() {
   std::string exe = ProgramDir() + "\\Pelmor.exe";
@@ -296,6 +229,7 @@ bool Pelmor::Launch() {
 }
 
 bool Pelmor::Start() {
+  EndProcess(&process);
   if (!Launch()) return false;
   bool ended = false;
   WaitUntil([&] {
@@ -307,11 +241,10 @@ bool Pelmor::Start() {
   return !ended && main != nullptr;
 }
 
-void Pelmor::Command(int id) const { PostMessageA(main, WM_COMMAND, id, 0); }
-
-void Pelmor::CommandNow(int id) const {
-  DWORD_PTR ignored;
-  SendMessageTimeoutA(main, WM_COMMAND, id, 0, SMTO_BLOCK, 5000, &ignored);
+std::string Pelmor::Ini(const char* section, const char* key) const {
+  char value[300] = {};
+  GetPrivateProfileStringA(section, key, "(none)", value, sizeof value, File("Pelmor.ini").c_str());
+  return value;
 }
 
 bool Pelmor::Flush() const {
@@ -322,111 +255,110 @@ bool Pelmor::Flush() const {
   bool handled = true;
   for (int width : {1, 0}) {
     PostMessageA(list, LVM_SETCOLUMNWIDTH, 2, width);
-    handled = WaitUntil([&] { return SendMessageA(list, LVM_GETCOLUMNWIDTH, 2, 0) == width; }) && handled;
+    handled = WaitUntil([&] { return Ask(list, LVM_GETCOLUMNWIDTH, 2) == width; }) && handled;
   }
   return handled;
 }
-
-void Pelmor::Tray(LPARAM mouse, WPARAM id) const { PostMessageA(main, WM_USER + 1, id, mouse); }
 
 bool Pelmor::ShowList() const {
   Tray(WM_LBUTTONDOWN);
   return WaitUntil([&] { return Shown() && GetForegroundWindow() == main; }) && Settled();
 }
 
-bool Pelmor::Gone() const {
-  // Hidden and no longer active; the deactivation (where the paste-back runs) may arrive
-  // after the hiding, so wait for it, then for everything queued before it.
-  bool inactive = WaitUntil([&] {
+static bool ThreadState(const Pelmor& p, const std::function<bool(const GUITHREADINFO&)>& holds) {
+  return WaitUntil([&] {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
-    return !Shown() && GetGUIThreadInfo(process.dwThreadId, &info) && info.hwndActive == nullptr;
+    return GetGUIThreadInfo(p.process.dwThreadId, &info) && holds(info);
   });
-  return Flush() && inactive;
 }
 
 bool Pelmor::Settled() const {
-  // Active with the keyboard focus in a list, and every message before this one handled.
-  bool focused = WaitUntil([&] {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(process.dwThreadId, &info) && info.hwndActive == main && info.hwndFocus &&
-           GetParent(info.hwndFocus) == main;
+  bool focused = ThreadState(*this, [&](const GUITHREADINFO& info) {
+    return info.hwndActive == main && info.hwndFocus && GetParent(info.hwndFocus) == main;
   });
   Idle();
   return focused;
 }
 
+bool Pelmor::Gone() const {
+  // The deactivation, where the paste-back runs, may come after the hiding.
+  bool inactive = ThreadState(*this, [&](const GUITHREADINFO& info) { return !Shown() && !info.hwndActive; });
+  return Flush() && inactive;
+}
+
+HWND Pelmor::Dialog(const char* caption, int ms) const {
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindTopWindow(process.dwProcessId, "#32770", caption)) && IsWindowVisible(found); },
+            ms);
+  return found;
+}
+
 std::string Pelmor::Answer(const char* caption, int button, int ms) const {
-  HWND box = WaitForDialog(process.dwProcessId, caption, ms);
-  if (!box) return kNoDialog;
-  std::string text = MessageBoxText(box);
-  ClickButton(box, button);
+  HWND box = Dialog(caption, ms);
+  if (!box) return "(no dialog)";
+  std::string text = WindowText(GetDlgItem(box, 0xFFFF));
+  PostMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
   WaitUntil([&] { return !IsWindow(box); });
   return text;
 }
 
-void Pelmor::Idle() const {
-  // A sent message is handled only when Pelmor asks for messages again.
-  DWORD_PTR ignored;
-  SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
-}
+// Memory in Pelmor's process for the item records that list messages carry.
+struct RemoteBuffer {
+  RemoteBuffer(HANDLE process, size_t size)
+      : process(process), at(static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE))) {}
+  ~RemoteBuffer() { VirtualFreeEx(process, at, 0, MEM_RELEASE); }
+  void Put(const void* bytes, size_t size, size_t offset = 0) { WriteProcessMemory(process, at + offset, bytes, size, nullptr); }
+  HANDLE process;
+  char* at;
+};
 
-// Reads list rows across processes: the item record and its text buffer live in Pelmor.
-std::vector<std::string> Pelmor::Rows(int listId) const {
+std::vector<std::string> Pelmor::Rows(int listId, int column) const {
   std::vector<std::string> rows;
   HWND list = Child(listId);
-  int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
   const size_t textSize = 8192;
-  char* remote = static_cast<char*>(VirtualAllocEx(process.hProcess, nullptr, sizeof(LVITEMA) + textSize,
-                                                   MEM_COMMIT, PAGE_READWRITE));
+  RemoteBuffer remote(process.hProcess, sizeof(LVITEMA) + textSize);
+  int count = static_cast<int>(Ask(list, LVM_GETITEMCOUNT));
   for (int row = 0; row < count; ++row) {
     LVITEMA item = {};
-    item.pszText = remote + sizeof(LVITEMA);
+    item.iSubItem = column;
+    item.pszText = remote.at + sizeof(LVITEMA);
     item.cchTextMax = textSize;
-    WriteProcessMemory(process.hProcess, remote, &item, sizeof item, nullptr);
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+    remote.Put(&item, sizeof item);
+    Ask(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.at));
     std::string text(textSize, '\0');
-    ReadProcessMemory(process.hProcess, remote + sizeof(LVITEMA), text.data(), textSize, nullptr);
+    ReadProcessMemory(process.hProcess, item.pszText, text.data(), textSize, nullptr);
     rows.push_back(text.c_str());
   }
-  VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
   return rows;
 }
 
 std::vector<int> Pelmor::Selected(int listId) const {
   std::vector<int> rows;
-  HWND list = Child(listId);
-  int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int row = 0; row < count; ++row)
-    if (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) rows.push_back(row);
+  for (int row = -1; (row = static_cast<int>(Ask(Child(listId), LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1;)
+    rows.push_back(row);
   return rows;
 }
 
 void Pelmor::Select(int listId, const std::vector<int>& rows) const {
-  HWND list = Child(listId);
-  LVITEMA* remote = static_cast<LVITEMA*>(
-      VirtualAllocEx(process.hProcess, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE));
+  RemoteBuffer remote(process.hProcess, sizeof(LVITEMA));
   auto setState = [&](int row, UINT state) {
     LVITEMA item = {};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = state;
-    WriteProcessMemory(process.hProcess, remote, &item, sizeof item, nullptr);
-    SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    remote.Put(&item, sizeof item);
+    Ask(Child(listId), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at));
   };
   setState(-1, 0);
   for (int row : rows) setState(row, LVIS_SELECTED | (row == rows.back() ? LVIS_FOCUSED : 0));
-  VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
 }
 
 std::vector<std::string> Pelmor::PopupMenuItems() const {
-  std::vector<std::string> items;
   std::string file = File("menu-items.txt");
   DeleteFileA(file.c_str());
   HMODULE probe = LoadLibraryA((ProgramDir() + "\\menu_probe.dll").c_str());
   auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "ProbeMenu")));
-  HHOOK hook = proc ? SetWindowsHookExA(WH_GETMESSAGE, proc, probe, process.dwThreadId) : nullptr;
-  if (hook) {
+  if (HHOOK hook = proc ? SetWindowsHookExA(WH_GETMESSAGE, proc, probe, process.dwThreadId) : nullptr) {
     // Any message Pelmor's menu loop takes runs the probe.
     WaitUntil([&] {
       PostThreadMessageA(process.dwThreadId, WM_NULL, 0, 0);
@@ -435,12 +367,11 @@ std::vector<std::string> Pelmor::PopupMenuItems() const {
     UnhookWindowsHookEx(hook);
   }
   FreeLibrary(probe);
+  std::vector<std::string> items;
   std::istringstream lines(ReadFileBytes(file));
   for (std::string line; std::getline(lines, line);) items.push_back(line);
   return items;
 }
-
-int Pelmor::CurrentTab() const { return static_cast<int>(SendMessageA(Child(5999), TCM_GETCURSEL, 0, 0)); }
 
 DWORD Pelmor::WaitExit(int ms) const {
   if (!process.hProcess) return static_cast<DWORD>(-1);  // never started: no exit code to give
@@ -453,35 +384,16 @@ DWORD Pelmor::WaitExit(int ms) const {
 DWORD Pelmor::Quit() {
   Command(40003);
   DWORD code = WaitExit();
-  Kill();
+  EndProcess(&process);
   return code;
 }
-
-void Pelmor::Kill() {
-  if (!process.hProcess) return;
-  if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 9);
-    WaitForSingleObject(process.hProcess, 5000);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  process = {};
-}
-
-Target::~Target() { Close(); }
 
 bool Target::Start(const std::string& title, Kind kind) {
   std::string exe = ProgramDir() + "\\target_window.exe";
   const char* flag = kind == kTopmost ? "/topmost " : kind == kFullScreen ? "/fullscreen " : "";
-  std::string commandLine = "\"" + exe + "\" " + flag + title;
-  if (!StartProcess(exe, commandLine, nullptr, &process)) return false;
-  return WaitUntil([&] {
-    window = FindTopWindow(process.dwProcessId, "PelmorTestTarget");
-    return window && IsWindowVisible(window);
-  });
+  if (!StartProcess(exe, "\"" + exe + "\" " + flag + title, nullptr, &process)) return false;
+  return WaitUntil([&] { return (window = FindTopWindow(process.dwProcessId, "PelmorTestTarget")) && IsWindowVisible(window); });
 }
-
-std::string Target::Text() const { return WindowText(GetDlgItem(window, 100)); }
 
 int Target::Pastes() const { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(window, "PelmorTestPastes"))); }
 
@@ -492,11 +404,31 @@ void Target::Focus() const {
   WaitUntil([&] { return GetForegroundWindow() == window; });
 }
 
-void Target::Close() {
-  if (!process.hProcess) return;
-  TerminateProcess(process.hProcess, 0);
-  WaitForSingleObject(process.hProcess, 5000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  process = {};
+void PelmorTest::Start(const std::string& ini, const std::vector<std::string>& history,
+                       const std::vector<std::string>& favorites, const std::optional<std::string>& aaList) {
+  EndProcess(&p.process);
+  p.dir = MakeDataDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  WriteFileBytes(p.File("Pelmor.ini"), ini);
+  if (aaList) WriteFileBytes(p.File("AAList.txt"), *aaList);
+  if (!history.empty()) WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes(history));
+  if (!favorites.empty()) WriteFileBytes(p.File("Pelmor.SAV"), RecordBytes(favorites));
+  EndProcess(&target.process);
+  ASSERT_TRUE(target.Start("Editor"));
+  ASSERT_TRUE(p.Start());
+}
+
+void PelmorTest::ShowListOverTarget() {
+  target.Focus();
+  ASSERT_TRUE(p.ShowList());
+}
+
+void PelmorTest::ShowTab(int tab) {
+  // Each Tab is handled before the next is pressed: keys queued behind one are drained.
+  for (int presses = 0; p.CurrentTab() != tab && presses < 3; ++presses) {
+    int expected = (p.CurrentTab() + 1) % (p.Child(kAA) ? 3 : 2);
+    PressKey(VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == expected; }));
+    ASSERT_TRUE(p.Settled());
+  }
+  ASSERT_EQ(p.CurrentTab(), tab);
 }

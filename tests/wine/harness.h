@@ -1,113 +1,127 @@
 // Drives the real Pelmor.exe from outside, the way a user would, and reads what it shows
 // and writes. Every wait polls for a state with a timeout; nothing waits a fixed time.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "../common/test_files.h"
+
+using Rows = std::vector<std::string>;
+constexpr int kHistory = 5998, kFavorites = 5997, kAA = 5996;
+
 // Polls the condition, pumping this thread's messages, until it holds or ms pass.
 bool WaitUntil(const std::function<bool()>& condition, int ms = 5000);
+// A message to a window of another process; 0 when it does not answer within 5 s.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
-// Files
+// A fresh folder under a root of fixed length (so that paths made long on purpose are as
+// long wherever the suite was built); ends in a backslash.
 inline const std::string kDataRoot = "C:\\pelmor-e2e\\";
-std::string MakeDataDir(const std::string& name);  // fresh, under kDataRoot, ends in a backslash
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-bool FileThere(const std::string& path);
-std::string Records(const std::vector<std::string>& texts);  // record file bytes
-std::string ProgramDir();                                    // where the suite and Pelmor.exe lie
+std::string MakeDataDir(const std::string& name);
+std::string ProgramDir();  // where the suite, Pelmor.exe and the helper programs lie
 
-// Clipboard
-void CopyText(const std::string& text);                          // as a program's copy does
-void CopyBytes(const std::string& bytes, UINT format = CF_TEXT);  // one format, raw bytes
+// Clipboard, as other programs use it.
+void CopyBytes(const std::string& bytes, UINT format = CF_TEXT);
+inline void CopyText(const std::string& text) { CopyBytes(text); }
+// The text together with a marker format of password managers.
 void CopyPrivateText(const std::string& text, const char* markFormat, const std::string& markData);
 std::string ClipboardText();
 // Keeps the clipboard open, as a busy program would, for the object's life.
 struct ClipboardHold {
   ClipboardHold();
   ~ClipboardHold();
+  void Put(const std::string& text);  // changes the clipboard while holding it
   bool held;
 };
 
-// Keyboard: presses and releases a key with the given modifiers held.
+// Presses and releases a key with the given modifiers held.
 void PressKey(BYTE key, bool alt = false, bool ctrl = false, bool shift = false);
-
-// Windows of other processes
-HWND FindTopWindow(DWORD pid, const char* className, const char* title = nullptr);
-std::string WindowText(HWND window);
-// A message box or dialog of the process with this caption, once it shows.
-HWND WaitForDialog(DWORD pid, const char* caption, int ms = 5000);
-void ClickButton(HWND dialog, int id);
-std::string MessageBoxText(HWND box);
-HWND WaitForPopupMenu(int ms = 5000);
-void SaveScreenshot(HWND window, const std::string& name);
 // A left click near the window's lower right corner, with the real mouse.
 void ClickWindow(HWND window);
+HWND FindTopWindow(DWORD pid, const char* className, const char* title = nullptr);
+std::string WindowText(HWND window);
+HWND WaitForPopupMenu();
+// True when no program holds this global hot key.
+bool HotKeyFree(UINT modifiers, UINT key);
+// Ends a process of the test's own, whatever state it is in.
+void EndProcess(PROCESS_INFORMATION* process);
 
 // A clipboard viewer of the test's own, joined before Pelmor starts, so that Pelmor passes
-// every change on to it; counting them shows when Pelmor has handled a change.
+// every change on to it: counting them shows when Pelmor has handled a change.
 struct ChainViewer {
   ChainViewer();
-  ~ChainViewer();
-  static inline int notifications = 0;
-  static inline HWND next = nullptr;
+  ~ChainViewer() { Leave(); }
+  void Leave();
   HWND window = nullptr;
-  // Copies the text and returns once the change has come through Pelmor.
-  bool CopyThrough(const std::string& text);
+  HWND next = nullptr;  // the viewer after this one
+  int notifications = 0;
+  // Copies and returns once the change has come through to this viewer.
+  bool CopyThrough(const std::string& bytes, UINT format = CF_TEXT);
 };
 
-// What Pelmor::Answer gives when no such dialog came up.
-inline const std::string kNoDialog = "(no dialog)";
-
-// One running Pelmor.
+// One running Pelmor in its own data folder.
 struct Pelmor {
   explicit Pelmor(std::string dataDir) : dir(std::move(dataDir)) {}
-  ~Pelmor();
+  ~Pelmor() { EndProcess(&process); }
   std::string dir;
   PROCESS_INFORMATION process = {};
   HWND main = nullptr;
 
-  bool Launch();  // starts the process only
+  bool Launch();  // starts the process only; false at once when it cannot be started
   bool Start();   // true once its main window and lists exist and it is idle
   std::string File(const std::string& name) const { return dir + name; }
+  std::string Ini(const char* section, const char* key) const;  // "(none)" when missing
   HWND Child(int id) const { return GetDlgItem(main, id); }
-  void Command(int id) const;             // a tray menu command, posted
-  void CommandNow(int id) const;          // the same, sent: handled when this returns
-  bool Flush() const;                     // returns once Pelmor has handled what was posted to it
-  void Tray(LPARAM mouse, WPARAM id = 5995) const;
+  void Command(int id) const { PostMessageA(main, WM_COMMAND, id, 0); }
+  void Tray(LPARAM mouse, WPARAM id = 5995) const { PostMessageA(main, WM_USER + 1, id, mouse); }
+  bool Flush() const;    // returns once Pelmor has handled what was posted to it
+  void Idle() const { Ask(main, WM_NULL); }  // returns once Pelmor takes messages again
   bool Shown() const { return IsWindowVisible(main) != FALSE; }
-  bool ShowList() const;                  // tray left click, waits until shown and settled
-  bool Settled() const;                   // the list window active, focused and idle
-  bool Gone() const;                      // the list window hidden, deactivated and idle
-  void Idle() const;                      // returns once Pelmor has handled what it was doing
-  // Waits for Pelmor's message box with this caption, presses the button and waits until the
-  // box is gone; its text, or kNoDialog.
+  bool ShowList() const;  // tray left click, then Settled
+  bool Settled() const;   // the list window active with the focus in a list, and idle
+  bool Gone() const;      // the list window hidden and deactivated, and idle
+  // Waits for Pelmor's message box or dialog with this caption; null when none comes.
+  HWND Dialog(const char* caption, int ms = 5000) const;
+  // Presses the button of that message box and waits until it is gone; its text, or
+  // "(no dialog)".
   std::string Answer(const char* caption, int button, int ms = 5000) const;
-  std::vector<std::string> Rows(int listId) const;
+  std::vector<std::string> Rows(int listId, int column = 0) const;  // read as other programs do
   std::vector<int> Selected(int listId) const;
-  // Selects exactly these rows (the last one focused), as clicks with Ctrl would.
-  void Select(int listId, const std::vector<int>& rows) const;
-  int CurrentTab() const;
-  // The items of Pelmor's open popup menu: one "id<TAB>state<TAB>text" string each.
+  void Select(int listId, const std::vector<int>& rows) const;  // exactly these, the last focused
+  int CurrentTab() const { return static_cast<int>(Ask(Child(5999), 0x130B /* TCM_GETCURSEL */)); }
+  // The items of Pelmor's open popup menu, "id<TAB>state<TAB>text" each, read in-process.
   std::vector<std::string> PopupMenuItems() const;
-  DWORD WaitExit(int ms = 10000) const;   // exit code, or STILL_ACTIVE
-  DWORD Quit();                           // command 40003; the exit code
-  void Kill();
+  DWORD WaitExit(int ms = 10000) const;  // exit code, or STILL_ACTIVE
+  DWORD Quit();                          // command 40003; the exit code
 };
 
-// The stand-in for the program the user was typing in.
+// The stand-in for the program the user was typing in: a titled window with an edit.
 struct Target {
-  ~Target();
+  ~Target() { EndProcess(&process); }
   PROCESS_INFORMATION process = {};
   HWND window = nullptr;
   enum Kind { kNormal, kTopmost, kFullScreen };
   bool Start(const std::string& title, Kind kind = kNormal);
-  std::string Text() const;
-  int Pastes() const;  // Ctrl+V presses its edit received
+  std::string Text() const { return WindowText(GetDlgItem(window, 100)); }
+  int Pastes() const;  // Ctrl+V presses its edit received, whether anything was pasted
   void Focus() const;
-  void Close();
 };
 
-constexpr int kHistory = 5998, kFavorites = 5997, kAA = 5996;
+// Pelmor with a data folder named after the test, and a target window in front of it.
+struct PelmorTest : ::testing::Test {
+  Pelmor p{MakeDataDir(::testing::UnitTest::GetInstance()->current_test_info()->name())};
+  Target target;
+  // In a fresh data folder, writes the files (history as Pelmor.DAT, favorites as
+  // Pelmor.SAV, none when empty; AAList.txt when given), starts the target and Pelmor.
+  void Start(const std::string& ini, const std::vector<std::string>& history,
+             const std::vector<std::string>& favorites = {}, const std::optional<std::string>& aaList = {});
+  // The user works in the target and shows the list by the tray icon.
+  void ShowListOverTarget();
+  // Tab until the given list is shown and has the focus.
+  void ShowTab(int tab);
+};

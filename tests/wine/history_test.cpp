@@ -1,120 +1,104 @@
-// Restore, delete all, deleting rows and saving them to the favorites.
-#include <gtest/gtest.h>
-
+// Deleting rows, and the commands that act on the whole history.
 #include "harness.h"
 
 namespace {
 
-struct Files {
-  std::string wk, dat, bak, sav;
-};
+using HistoryTest = PelmorTest;
 
-Files Snapshot(const Pelmor& p) {
-  return {ReadFileBytes(p.File("Pelmor.WK")), ReadFileBytes(p.File("Pelmor.DAT")),
-          ReadFileBytes(p.File("Pelmor.DAT.BAK")), ReadFileBytes(p.File("Pelmor.SAV"))};
-}
-
-// A Pelmor whose history holds "one", "two", "three" (shown newest first).
-void StartWithHistory(Pelmor& p) {
-  WriteFileBytes(p.File("Pelmor.DAT"), Records({"one", "two", "three"}));
-  WriteFileBytes(p.File("Pelmor.DAT.BAK"), Records({"older"}));
-  ASSERT_TRUE(p.Start());
-  ASSERT_EQ(p.Rows(kHistory), (std::vector<std::string>{"three", "two", "one"}));
-}
-
-TEST(HistoryCommands, DeleteAllAsksThenEmptiesTheHistoryAndKeepsTheSavedOnes) {
-  Pelmor p(MakeDataDir("delete-all"));
-  StartWithHistory(p);
-  p.Command(40004);
-  EXPECT_EQ(p.Answer("確認", IDOK), "履歴一覧を全件削除しますか？");
-  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).empty(); }));
-  EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), Records({}));
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), Records({"one", "two", "three"}));
-}
-
-TEST(HistoryCommands, RestoreBringsBackTheLastExitsHistory) {
-  Pelmor p(MakeDataDir("restore"));
-  StartWithHistory(p);
-  CopyText("captured now");
-  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 4; }));
-  p.Command(40007);
-  EXPECT_EQ(p.Answer("確認", IDOK), "前回終了直前の履歴ﾃﾞｰﾀへ復元しますか？");
-  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 3; }));
-  EXPECT_EQ(p.Selected(kHistory), std::vector<int>{0});
-  EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), Records({"one", "two", "three"}));
-}
-
-TEST(HistoryCommands, CancelInEitherConfirmationChangesNothing) {
-  Pelmor p(MakeDataDir("cancel"));
-  StartWithHistory(p);
-  CopyText("kept");
-  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 4; }));
-  for (int command : {40004, 40007}) {
-    p.Command(command);
-    ASSERT_NE(p.Answer("確認", IDCANCEL), kNoDialog);
-  }
-  EXPECT_EQ(p.Rows(kHistory).size(), 4u);
-  CopyText("still capturing");
-  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 5; }));
-  Files before = {Records({"one", "two", "three", "kept", "still capturing"}), Records({"one", "two", "three"}),
-                  Records({"older"}), Records({})};
-  p.Kill();  // no rotation: the files are as the commands left them
-  Files after = Snapshot(p);
-  EXPECT_EQ(after.wk, before.wk);
-  EXPECT_EQ(after.dat, before.dat);
-  EXPECT_EQ(after.bak, before.bak);
-  EXPECT_EQ(after.sav, before.sav);
-}
-
-TEST(HistoryCommands, RestoreWithoutSavedHistoryKeepsTheRows) {
-  Pelmor p(MakeDataDir("restore-nothing"));
-  ASSERT_TRUE(p.Start());
-  CopyText("only here");
-  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == 1; }));
-  p.Command(40007);
-  ASSERT_NE(p.Answer("確認", IDOK), kNoDialog);
-  EXPECT_EQ(p.Rows(kHistory), std::vector<std::string>{"only here"});
-  EXPECT_EQ(p.Quit(), 0u);
-}
-
-TEST(HistoryCommands, DeleteRemovesExactlyTheChosenRecordWhateverTheFocusDoes) {
+TEST_F(HistoryTest, DeleteAsksThenRemovesExactlyTheChosenRecordsWhateverTheFocusDoes) {
   // With SELINDEX 0 the list selects its first row whenever it gets the focus back, as it
   // does when the confirmation closes: the rows chosen before the question must go.
+  const char* const kFirstRow = "[OPTION]\r\nSELINDEX=0\r\n";
   const struct {
     const char* name;
     int list;
     const char* ini;
     bool rowPopup;
+    std::vector<int> chosen;
+    Rows left;
   } cases[] = {
-      {"history, first row on focus", kHistory, "[OPTION]\r\nSELINDEX=0\r\n", false},
-      {"history by the row popup, first row on focus", kHistory, "[OPTION]\r\nSELINDEX=0\r\n", true},
-      {"history, selection kept", kHistory, "", false},
-      {"favorites, first row on focus", kFavorites, "[OPTION]\r\nSELINDEX=0\r\n", false},
-      {"favorites, selection kept", kFavorites, "", false},
+      {"history, first row on focus", kHistory, kFirstRow, false, {1}, {"c", "", "a"}},
+      {"history by the row popup, first row on focus", kHistory, kFirstRow, true, {1}, {"c", "", "a"}},
+      {"history, two rows, one of them empty", kHistory, "", false, {1, 2}, {"c", "a"}},
+      {"favorites, first row on focus", kFavorites, kFirstRow, false, {1}, {"c", "", "a"}},
+      {"favorites, selection kept", kFavorites, "", false, {0, 3}, {"b", ""}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    Pelmor p(MakeDataDir("delete-chosen"));
-    std::string file = p.File(c.list == kHistory ? "Pelmor.WK" : "Pelmor.SAV");
-    WriteFileBytes(p.File("Pelmor.ini"), c.ini);
-    WriteFileBytes(p.File(c.list == kHistory ? "Pelmor.DAT" : "Pelmor.SAV"), Records({"a", "b", "c"}));
-    ASSERT_TRUE(p.Start());
-    ASSERT_TRUE(p.ShowList());
-    if (c.list == kFavorites) {
-      PressKey(VK_TAB);
-      ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == 1; }) && p.Settled());
+    const std::vector<std::string> records = {"a", "", "b", "c"};
+    Start(c.ini, c.list == kHistory ? records : Rows{}, c.list == kFavorites ? records : Rows{});
+    ShowListOverTarget();
+    ASSERT_NO_FATAL_FAILURE(ShowTab(c.list == kHistory ? 0 : 1));
+    for (int answer : {IDCANCEL, IDOK}) {
+      p.Select(c.list, c.chosen);
+      if (c.rowPopup)
+        PostMessageA(p.Child(c.list), WM_COMMAND, 40010, 0);
+      else
+        PressKey(VK_DELETE);
+      ASSERT_NE(p.Dialog("確認"), nullptr);
+      EXPECT_TRUE(p.Shown());  // the list stays behind the question
+      EXPECT_EQ(p.Answer("確認", answer), "選択行を削除しますか？");
+      p.Idle();
     }
-    p.Select(c.list, {1});  // "b"
-    if (c.rowPopup)
-      PostMessageA(p.Child(c.list), WM_COMMAND, 40010, 0);
-    else
-      PressKey(VK_DELETE);
-    EXPECT_EQ(p.Answer("確認", IDOK), "選択行を削除しますか？");
-    EXPECT_TRUE(WaitUntil([&] { return p.Rows(c.list) == std::vector<std::string>{"c", "a"}; }));
-    p.Kill();
-    EXPECT_EQ(ReadFileBytes(file), Records({"a", "c"}));
+    EXPECT_EQ(p.Rows(c.list), c.left);
+    EXPECT_EQ(p.Selected(c.list), std::vector<int>{0});
+    EndProcess(&p.process);  // the files as the delete left them
+    Rows file(c.left.rbegin(), c.left.rend());
+    EXPECT_EQ(ReadFileBytes(p.File(c.list == kHistory ? "Pelmor.WK" : "Pelmor.SAV")), RecordBytes(file));
+  }
+}
+
+TEST_F(HistoryTest, CancellingAFavoritesDeleteLeavesTheFileFreeForTheNextSave) {
+  Start("", {"to save"}, {"kept"});
+  ShowListOverTarget();
+  ASSERT_NO_FATAL_FAILURE(ShowTab(1));
+  PressKey(VK_DELETE);
+  EXPECT_EQ(p.Answer("確認", IDCANCEL), "選択行を削除しますか？");
+  ASSERT_TRUE(p.Settled());
+  ASSERT_NO_FATAL_FAILURE(ShowTab(0));
+  PressKey('S');
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kFavorites) == Rows{"to save", "kept"}; }));
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.SAV")), RecordBytes({"kept", "to save"}));
+}
+
+TEST(HistoryCommands, DeleteAllAndRestoreAskFirstAndWorkOnTheWholeHistory) {
+  const Rows saved = {"one", "two", "three"};
+  const struct {
+    const char* name;
+    int command;
+    int answer;
+    bool savedHistory;
+    Rows rows;  // after the command, with "captured" copied before it
+    Rows work, backupAfterQuit;
+  } cases[] = {
+      {"delete all", 40004, IDOK, true, {}, {}, saved},
+      {"delete all, cancelled", 40004, IDCANCEL, true, {"captured", "three", "two", "one"},
+       {"one", "two", "three", "captured"}, saved},
+      {"restore", 40007, IDOK, true, {"three", "two", "one"}, saved, saved},
+      {"restore, cancelled", 40007, IDCANCEL, true, {"captured", "three", "two", "one"},
+       {"one", "two", "three", "captured"}, saved},
+      {"restore without a saved history", 40007, IDOK, false, {"captured"}, {"captured"}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Pelmor p(MakeDataDir("whole-history"));
+    if (c.savedHistory) WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes(saved));
+    WriteFileBytes(p.File("Pelmor.DAT.BAK"), RecordBytes({"older"}));
+    ASSERT_TRUE(p.Start());
+    CopyText("captured");
+    ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).size() == saved.size() * c.savedHistory + 1; }));
+    p.Command(c.command);
+    EXPECT_EQ(p.Answer("確認", c.answer),
+              c.command == 40004 ? "履歴一覧を全件削除しますか？" : "前回終了直前の履歴ﾃﾞｰﾀへ復元しますか？");
+    p.Idle();
+    EXPECT_EQ(p.Rows(kHistory), c.rows);
+    EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), RecordBytes({"older"}));
+    EXPECT_EQ(p.Quit(), 0u);
+    EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes(c.work));
+    if (c.savedHistory) {
+      EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), RecordBytes(c.backupAfterQuit));
+    }
   }
 }
 

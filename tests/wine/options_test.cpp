@@ -1,6 +1,4 @@
 // The options sheet, About, help, the editor and the start-up shortcut.
-#include <gtest/gtest.h>
-
 #include "harness.h"
 
 #include <commctrl.h>
@@ -8,29 +6,25 @@
 
 namespace {
 
-std::string IniValue(const Pelmor& p, const char* section, const char* key) {
-  char value[300] = {};
-  GetPrivateProfileStringA(section, key, "(none)", value, sizeof value, p.File("Pelmor.ini").c_str());
-  return value;
-}
-
 HWND OpenSheet(const Pelmor& p) {
   p.Command(40002);
-  return WaitForDialog(p.process.dwProcessId, "環境設定");
+  return p.Dialog("環境設定");
 }
 
-// The dialog of the current page.
-HWND Page(HWND sheet) { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
+// The dialog of the sheet's current page.
+HWND Page(HWND sheet) { return reinterpret_cast<HWND>(Ask(sheet, PSM_GETCURRENTPAGEHWND)); }
 
 void GoToPage(HWND sheet, int index) {
   PostMessageA(sheet, PSM_SETCURSEL, index, 0);
-  WaitUntil([&] { return SendMessageA(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(Page(sheet)), 0) == index; });
+  WaitUntil([&] { return Ask(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(Page(sheet))) == index; });
 }
 
-bool HotKeyFree(UINT mods, UINT key) {
-  bool free = RegisterHotKey(nullptr, 77, mods, key) != FALSE;
-  if (free) UnregisterHotKey(nullptr, 77);
-  return free;
+// OK or Cancel, and the sheet is gone with everything Pelmor does after it.
+bool CloseSheet(const Pelmor& p, HWND sheet, int button) {
+  PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);  // a sent OK can leave the sheet stuck
+  bool closed = WaitUntil([&] { return !IsWindow(sheet); });
+  p.Idle();
+  return closed;
 }
 
 TEST(Options, HotKeyPageShowsTheSettingsAndOkRegistersTheNewCombination) {
@@ -39,115 +33,104 @@ TEST(Options, HotKeyPageShowsTheSettingsAndOkRegistersTheNewCombination) {
   ASSERT_TRUE(p.Start());
   HWND sheet = OpenSheet(p);
   ASSERT_NE(sheet, nullptr);
-  SaveScreenshot(sheet, "options-general");
   GoToPage(sheet, 1);
   HWND page = Page(sheet);
-  SaveScreenshot(sheet, "options-hotkeys");
-  EXPECT_EQ(SendDlgItemMessageA(page, 1008, HKM_GETHOTKEY, 0, 0), 0x431);
-  EXPECT_EQ(SendDlgItemMessageA(page, 1009, HKM_GETHOTKEY, 0, 0), 0x432);
-  EXPECT_EQ(SendDlgItemMessageA(page, 1011, HKM_GETHOTKEY, 0, 0), 0);
+  EXPECT_EQ(Ask(GetDlgItem(page, 1008), HKM_GETHOTKEY), 0x431);
+  EXPECT_EQ(Ask(GetDlgItem(page, 1009), HKM_GETHOTKEY), 0x432);
+  EXPECT_EQ(Ask(GetDlgItem(page, 1011), HKM_GETHOTKEY), 0);
   EXPECT_TRUE(HotKeyFree(MOD_ALT, '1'));  // unregistered while the page is open
-  SendDlgItemMessageA(page, 1008, HKM_SETHOTKEY, 0x200 | 'Q', 0);  // Ctrl+Q
-  SendDlgItemMessageA(page, 1009, HKM_SETHOTKEY, 0, 0);            // cleared
-  SendDlgItemMessageA(page, 1011, HKM_SETHOTKEY, 0x500, 0);        // modifiers only
-  PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }));
-  p.Idle();
+  Ask(GetDlgItem(page, 1008), HKM_SETHOTKEY, 0x200 | 'Q');  // Ctrl+Q
+  Ask(GetDlgItem(page, 1009), HKM_SETHOTKEY, 0);            // cleared
+  Ask(GetDlgItem(page, 1011), HKM_SETHOTKEY, 0x500);        // modifiers only
+  ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
   EXPECT_FALSE(HotKeyFree(MOD_CONTROL, 'Q'));
   EXPECT_TRUE(HotKeyFree(MOD_ALT, '1'));
   EXPECT_TRUE(HotKeyFree(MOD_ALT, '2'));
   EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(IniValue(p, "OPTION", "ONHOTCTL"), "1");
-  EXPECT_EQ(IniValue(p, "OPTION", "ONHOTALT"), "0");
-  EXPECT_EQ(IniValue(p, "OPTION", "ONHOTKEY"), "81");
-  for (const char* key : {"OFFHOTALT", "OFFHOTCTL", "OFFHOTSFT", "OFFHOTKEY"})
-    EXPECT_EQ(IniValue(p, "OPTION", key), "0") << key;
-  EXPECT_EQ(IniValue(p, "OPTION", "MENUHOTALT"), "1");
-  EXPECT_EQ(IniValue(p, "OPTION", "MENUHOTSFT"), "1");
-  EXPECT_EQ(IniValue(p, "OPTION", "MENUHOTKEY"), "0");
+  std::string stored;
+  for (const char* key : {"ONHOTALT", "ONHOTCTL", "ONHOTKEY", "OFFHOTALT", "OFFHOTCTL", "OFFHOTSFT", "OFFHOTKEY",
+                          "MENUHOTALT", "MENUHOTSFT", "MENUHOTKEY"})
+    stored += p.Ini("OPTION", key) + " ";
+  EXPECT_EQ(stored, "0 1 81 0 0 0 0 1 1 0 ");
 }
 
 TEST(Options, CancelFromAnyPageLeavesExactlyTheSettingsHotKeys) {
   Pelmor p(MakeDataDir("options-cancel"));
   ASSERT_TRUE(p.Start());
   for (int last : {0, 1, 2}) {
+    SCOPED_TRACE(last);
     HWND sheet = OpenSheet(p);
     ASSERT_NE(sheet, nullptr);
     GoToPage(sheet, 1);  // the hot key page unregisters while it is open
     GoToPage(sheet, last);
-    if (last == 2) SaveScreenshot(sheet, "options-editor");
-    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }));
-  p.Idle();
-    EXPECT_FALSE(HotKeyFree(MOD_ALT, '1')) << "cancel on page " << last;
-    EXPECT_FALSE(HotKeyFree(MOD_ALT, '2')) << "cancel on page " << last;
-    EXPECT_FALSE(HotKeyFree(MOD_ALT, '0')) << "cancel on page " << last;
+    ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_CANCEL));
+    for (UINT key : {'1', '2', '0'}) EXPECT_FALSE(HotKeyFree(MOD_ALT, key)) << key;
   }
   EXPECT_EQ(p.Quit(), 0u);
 }
 
 TEST(Options, OldestFirstReversesBothListsAtOnce) {
   Pelmor p(MakeDataDir("options-order"));
-  WriteFileBytes(p.File("Pelmor.DAT"), Records({"a", "b"}));
-  WriteFileBytes(p.File("Pelmor.SAV"), Records({"f1", "f2"}));
+  WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"a", "b"}));
+  WriteFileBytes(p.File("Pelmor.SAV"), RecordBytes({"f1", "f2"}));
   ASSERT_TRUE(p.Start());
-  EXPECT_EQ(p.Rows(kHistory), (std::vector<std::string>{"b", "a"}));
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"b", "a"}));
   HWND sheet = OpenSheet(p);
   ASSERT_NE(sheet, nullptr);
-  HWND page = Page(sheet);
-  EXPECT_EQ(IsDlgButtonChecked(page, 1004), BST_CHECKED);
-  SendMessageA(GetDlgItem(page, 1005), BM_CLICK, 0, 0);
-  PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }));
-  p.Idle();
-  EXPECT_EQ(p.Rows(kHistory), (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(p.Rows(kFavorites), (std::vector<std::string>{"f1", "f2"}));
+  EXPECT_EQ(IsDlgButtonChecked(Page(sheet), 1004), BST_CHECKED);
+  Ask(GetDlgItem(Page(sheet), 1005), BM_CLICK);
+  ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"a", "b"}));
+  EXPECT_EQ(p.Rows(kFavorites), (Rows{"f1", "f2"}));
   EXPECT_EQ(p.Selected(kHistory), std::vector<int>{0});
   EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(IniValue(p, "OPTION", "ADDFLG"), "0");
+  EXPECT_EQ(p.Ini("OPTION", "ADDFLG"), "0");
 }
 
-TEST(Options, EditorPathIsStoredAtOnceAndUsedToStartTheEditor) {
+TEST(Options, TheEditorPathIsStoredAtOnceAndStartsTheEditorOnTheAAList) {
   Pelmor p(MakeDataDir("editor"));
   WriteFileBytes(p.File("AAList.txt"), "a\n");
-  std::string editor = ProgramDir() + "\\fake_editor.exe";
+  const std::string editor = ProgramDir() + "\\fake_editor.exe", spaced = p.dir + "my tools\\fake editor.exe";
+  CreateDirectoryA((p.dir + "my tools").c_str(), nullptr);
+  CopyFileA(editor.c_str(), spaced.c_str(), FALSE);
   ASSERT_TRUE(p.Start());
   HWND sheet = OpenSheet(p);
   ASSERT_NE(sheet, nullptr);
   GoToPage(sheet, 2);
   SetDlgItemTextA(Page(sheet), 1014, editor.c_str());
-  PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }));
-  p.Idle();
-  EXPECT_EQ(IniValue(p, "TEXT", "PATH"), editor);
-  p.Command(40009);
-  ASSERT_TRUE(WaitUntil([&] { return FileThere(p.File("editor-args.txt")); }));
-  ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(p.File("editor-args.txt")).find("AAList.txt") != std::string::npos; }));
-  EXPECT_NE(ReadFileBytes(p.File("editor-args.txt")).find(p.dir + "AAList.txt"), std::string::npos);
-
-  // A path with spaces is passed as it stands, unquoted.
-  std::string spaced = p.dir + "my tools\\";
-  CreateDirectoryA(spaced.c_str(), nullptr);
-  CopyFileA(editor.c_str(), (spaced + "fake editor.exe").c_str(), FALSE);
-  DeleteFileA(p.File("editor-args.txt").c_str());
-  WritePrivateProfileStringA("TEXT", "PATH", (spaced + "fake editor.exe").c_str(), p.File("Pelmor.ini").c_str());
-  p.Command(40009);
-  ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(p.File("editor-args.txt")).find("AAList.txt") != std::string::npos; }));
-
-  // An empty path means Notepad.
-  WritePrivateProfileStringA("TEXT", "PATH", "", p.File("Pelmor.ini").c_str());
-  p.Command(40009);
-  HWND notepad = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (notepad = FindTopWindow(0, "Notepad")) != nullptr; }, 15000));
-  DWORD notepadPid = 0;
-  GetWindowThreadProcessId(notepad, &notepadPid);
-  HANDLE notepadProcess = OpenProcess(PROCESS_TERMINATE, FALSE, notepadPid);
-  TerminateProcess(notepadProcess, 0);
-  CloseHandle(notepadProcess);
-
-  WritePrivateProfileStringA("TEXT", "PATH", "Z:\\no such\\editor.exe", p.File("Pelmor.ini").c_str());
-  p.Command(40009);
-  EXPECT_EQ(p.Answer("ｴﾃﾞｨﾀ起動ｴﾗｰ", IDOK), "ｴﾃﾞｨﾀが起動できません。");
+  ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
+  EXPECT_EQ(p.Ini("TEXT", "PATH"), editor);
+  const std::string arguments = " \"" + p.File("AAList.txt") + "\"";
+  const struct {
+    const char* name;
+    const char* path;  // null: as the sheet stored it
+    const char* windowTitle;  // of the editor that must come up
+    const char* errorBox;
+  } cases[] = {
+      {"set in the sheet", nullptr, nullptr, nullptr},
+      {"with spaces, passed as it stands", spaced.c_str(), nullptr, nullptr},
+      {"empty: Notepad", "", "Notepad", nullptr},
+      {"missing program", "Z:\\no such\\editor.exe", nullptr, "ｴﾃﾞｨﾀが起動できません。"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.path) WritePrivateProfileStringA("TEXT", "PATH", c.path, p.File("Pelmor.ini").c_str());
+    DeleteFileA(p.File("editor-args.txt").c_str());
+    p.Command(40009);
+    if (c.errorBox) {
+      EXPECT_EQ(p.Answer("ｴﾃﾞｨﾀ起動ｴﾗｰ", IDOK), c.errorBox);
+    } else if (c.windowTitle) {
+      HWND notepad = nullptr;
+      ASSERT_TRUE(WaitUntil([&] { return (notepad = FindTopWindow(0, c.windowTitle)) != nullptr; }, 15000));
+      PROCESS_INFORMATION process = {};
+      GetWindowThreadProcessId(notepad, &process.dwProcessId);
+      process.hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.dwProcessId);
+      EndProcess(&process);
+    } else {
+      // The editor writes the command line it got, then ends.
+      ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(p.File("editor-args.txt")).find(arguments) != std::string::npos; }));
+    }
+  }
   EXPECT_EQ(p.Quit(), 0u);
 }
 
@@ -156,10 +139,9 @@ TEST(Options, AboutClosesWithOkAndEscapeAndMissingHelpIsReported) {
   ASSERT_TRUE(p.Start());
   for (int button : {IDOK, IDCANCEL}) {
     p.Command(40001);
-    HWND about = WaitForDialog(p.process.dwProcessId, "ﾊﾞｰｼﾞｮﾝ表示");
+    HWND about = p.Dialog("ﾊﾞｰｼﾞｮﾝ表示");
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(WindowText(GetDlgItem(about, 1001)), "Ver1.13");
-    if (button == IDOK) SaveScreenshot(about, "about");
     PostMessageA(about, WM_COMMAND, button, 0);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
   }
@@ -173,9 +155,7 @@ TEST(Options, HelpOpensTheHelpWindow) {
   CopyFileA((ProgramDir() + "\\Pelmor.chm").c_str(), p.File("Pelmor.chm").c_str(), FALSE);
   ASSERT_TRUE(p.Start());
   p.Command(40011);
-  HWND help = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (help = FindTopWindow(p.process.dwProcessId, nullptr, "Pelmor ヘルプ")) != nullptr; }, 15000));
-  EXPECT_EQ(WaitForDialog(p.process.dwProcessId, "ｴﾗｰ", 200), nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return FindTopWindow(p.process.dwProcessId, nullptr, "Pelmor ヘルプ"); }, 15000));
   EXPECT_EQ(p.Quit(), 0u);
 }
 
@@ -188,8 +168,7 @@ TEST(Options, StartupShortcutIsCreatedAndOverwritten) {
   }
   char folder[MAX_PATH] = {};
   SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE);
-  std::string link = ReadFileBytes(std::string(folder) + "\\ペルモア.lnk");
-  EXPECT_NE(link.find("Pelmor.exe"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(std::string(folder) + "\\ペルモア.lnk").find(p.File("Pelmor.exe")), std::string::npos);
   EXPECT_EQ(p.Quit(), 0u);
 }
 

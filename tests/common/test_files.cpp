@@ -1,42 +1,20 @@
 #include "test_files.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-TempDir::TempDir() {
-  char pattern[] = "/tmp/pelmor-test-XXXXXX";
-  path = std::string(mkdtemp(pattern)) + "/";
-}
-
-TempDir::~TempDir() {
-  if (DIR* dir = opendir(path.c_str())) {
-    while (dirent* e = readdir(dir)) {
-      std::string name = e->d_name;
-      if (name != "." && name != "..") unlink((path + name).c_str());
-    }
-    closedir(dir);
-  }
-  rmdir(path.c_str());
-}
-
-std::string ReadAll(const std::string& path) {
+std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
 }
 
-void WriteAll(const std::string& path, const std::string& bytes) {
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool FileThere(const std::string& path) { return std::ifstream(path).good(); }
 
 std::string Int32Bytes(int32_t value) {
   uint32_t v = static_cast<uint32_t>(value);
