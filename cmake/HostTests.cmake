@@ -13,6 +13,7 @@ target_include_directories(pelmor_core PUBLIC src)
 add_executable(host_tests
   tests/common/test_files.cpp
   tests/host/record_file_test.cpp
+  tests/host/record_index_test.cpp
   tests/host/history_files_test.cpp
   tests/host/rules_test.cpp)
 target_compile_options(host_tests PRIVATE ${WARNINGS} ${CHARSET} ${SANITIZE})

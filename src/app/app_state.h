@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../store/file_io.h"
+#include "../store/record_index.h"
 #include "data_dir.h"
 
 // The text gathered from the lists, waiting for the window to hide.
@@ -46,6 +47,10 @@ struct AppStateRecord {
   HWND HistoryList;
   HWND FavoritesList;
   HWND AAList;
+  RowIndex HistoryRows;   // what the history list shows: the work file
+  RowIndex FavoriteRows;  // what the favorites list shows: Pelmor.SAV
+  HWND FilterLine;        // the filter line while it is open, else null
+  WNDPROC FilterPrevProc;
   WNDPROC HistoryPrevProc;
   WNDPROC FavoritesPrevProc;
   WNDPROC AAPrevProc;

@@ -7,10 +7,11 @@
 #include "../clip/capture.h"
 #include "../clip/paste.h"
 #include "../res/resource.h"
-#include "../store/record_lists.h"
-#include "../store/work_file.h"
+#include "../ui/record_lists.h"
+#include "../app/work_file.h"
 #include "../ui/aa_list.h"
 #include "../ui/commands.h"
+#include "../ui/filter_line.h"
 #include "../ui/hotkeys.h"
 #include "../ui/list_procs.h"
 #include "../ui/list_window.h"
@@ -48,12 +49,12 @@ void Shutdown(HWND mainWindow) {
 
 static void BuildListWindow(HWND mainWindow, HINSTANCE instance) {
   AppState.TabControl = CreateTabControl(mainWindow, instance);
-  AppState.HistoryList =
-      CreateListControl(mainWindow, instance, IDC_HISTORY_LIST, HistoryListProc, &AppState.HistoryPrevProc);
+  AppState.HistoryList = CreateListControl(mainWindow, instance, IDC_HISTORY_LIST, HistoryListProc,
+                                           &AppState.HistoryPrevProc, LVS_OWNERDATA);
   LoadRecordList(AppState.HistoryList, nullptr);
   SelectFirstRow(AppState.HistoryList);
-  AppState.FavoritesList = CreateListControl(mainWindow, instance, IDC_FAVORITES_LIST,
-                                             FavoritesListProc, &AppState.FavoritesPrevProc);
+  AppState.FavoritesList = CreateListControl(mainWindow, instance, IDC_FAVORITES_LIST, FavoritesListProc,
+                                             &AppState.FavoritesPrevProc, LVS_OWNERDATA);
   LoadRecordList(AppState.FavoritesList, "Pelmor.SAV");
   SelectFirstRow(AppState.FavoritesList);
   if (AppState.LastTabIndex == 2) {
@@ -125,8 +126,13 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_CLOSE: OnCloseMainWindow(window); return 0;
     case WM_QUERYENDSESSION: return OnQueryEndSession(window);
     case WM_ENDSESSION: OnEndSession(window, wParam); return 0;
-    case WM_NOTIFY: return OnMainNotify(window, reinterpret_cast<const NMHDR*>(lParam));
-    case WM_COMMAND: return HandleCommand(window, AppState.AppInstance, wParam);
+    case WM_NOTIFY: return OnMainNotify(window, reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND:
+      if (lParam && reinterpret_cast<HWND>(lParam) == AppState.FilterLine) {
+        OnFilterLineCommand(HIWORD(wParam));
+        return 0;
+      }
+      return HandleCommand(window, AppState.AppInstance, wParam);
     case WM_TIMER: OnPasteTimer(window); return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "../app/app_state.h"
-#include "../store/record_lists.h"
-#include "../ui/list_window.h"
+#include "../ui/record_lists.h"
+#include "../ui/record_rows.h"
 #include "clipboard.h"
 
 namespace {

@@ -7,8 +7,9 @@
 #include "../app/app_state.h"
 #include "../res/resource.h"
 #include "../store/record_file.h"
-#include "../store/record_lists.h"
-#include "../ui/list_window.h"
+#include "../ui/record_lists.h"
+#include "../ui/filter_line.h"
+#include "../ui/record_rows.h"
 #include "clipboard.h"
 
 void ReleasePendingPaste() {
@@ -107,6 +108,7 @@ void SynthesizePaste() {
 void OnCloseMainWindow(HWND mainWindow) {
   ShowWindow(mainWindow, SW_HIDE);
   AppState.ListShown = 0;
+  CloseFilterLine();  // the next showing starts on the whole list
 }
 
 // The window the user was typing in: the one remembered when the list hot key showed the
@@ -136,8 +138,7 @@ static bool PlaceWaitingText(HWND mainWindow, bool retryBriefly) {
 
 void OnDeactivate(HWND mainWindow) {
   if (AppState.PromptOpen == 1) return;  // the delete confirmation keeps the list on screen
-  ShowWindow(mainWindow, SW_HIDE);
-  AppState.ListShown = 0;
+  OnCloseMainWindow(mainWindow);
   if (AppState.PendingPaste.length == 0) return;
   // Taken over before anything else: bringing the target forward deactivates this window
   // again, and that nested deactivation must not paste the same text a second time.

@@ -13,6 +13,31 @@
 #include "aa_lines.h"
 #include "list_window.h"
 
+namespace {
+
+void SetSubItem(HWND list, int row, int column, int value) {
+  char number[16];
+  snprintf(number, sizeof number, "%d", value);
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.iSubItem = column;
+  item.pszText = number;
+  SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void InsertRowAt(HWND list, int index, const char* text, int length, int position) {
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = index;
+  item.pszText = const_cast<char*>(text);
+  SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  SetSubItem(list, index, 1, length);
+  SetSubItem(list, index, 2, position);
+}
+
+}  // namespace
+
 void LoadAAList(HWND list) {
   SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
   char path[kPathSize];
@@ -24,7 +49,7 @@ void LoadAAList(HWND list) {
   // Rows stand in file order whatever ADDFLG says; the position column is the ordinal.
   SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   for (size_t i = 0; i < lines.size(); ++i)
-    AppendRow(list, lines[i].c_str(), static_cast<int>(lines[i].size()), static_cast<int>(i));
+    InsertRowAt(list, static_cast<int>(i), lines[i].c_str(), static_cast<int>(lines[i].size()), static_cast<int>(i));
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
 }

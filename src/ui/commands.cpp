@@ -3,7 +3,7 @@
 #include "../app/app_state.h"
 #include "../app/main_window.h"
 #include "../res/resource.h"
-#include "../store/history_commands.h"
+#include "history_commands.h"
 #include "aa_list.h"
 #include "aux_commands.h"
 #include "list_window.h"

@@ -7,10 +7,11 @@
 #include "../app/app_state.h"
 #include "../clip/paste.h"
 #include "../res/resource.h"
-#include "../store/record_lists.h"
-#include "../store/work_file.h"
+#include "../app/work_file.h"
 #include "aa_list.h"
+#include "filter_line.h"
 #include "list_window.h"
+#include "record_lists.h"
 
 namespace {
 
@@ -46,15 +47,14 @@ void Gather(ListKind kind, HWND list) {
     GatherAARows(list);
 }
 
-void ChooseRows(ListKind kind, HWND list) {
-  Gather(kind, list);
-  SendMessageA(AppState.MainWindow, WM_CLOSE, 0, 0);
+ListKind KindOf(HWND list) {
+  return list == AppState.HistoryList ? kHistory : list == AppState.FavoritesList ? kFavorites : kAA;
 }
 
 void OnListKey(ListKind kind, HWND list, WPARAM key) {
   switch (LOWORD(key)) {
     case VK_TAB: CycleTab(); break;
-    case VK_RETURN: ChooseRows(kind, list); break;
+    case VK_RETURN: ChooseRows(list); break;
     case VK_ESCAPE:
       if (Settings.ESCKEY == 1) SendMessageA(AppState.MainWindow, WM_CLOSE, 0, 0);
       break;
@@ -65,6 +65,14 @@ void OnListKey(ListKind kind, HWND list, WPARAM key) {
     case 'S':
       if (kind == kHistory) SaveToFavorites(list);
       break;
+    case 'F':
+      if (kind != kAA && GetKeyState(VK_CONTROL) < 0) OpenFilterLine(list);
+      break;
+    case VK_CONTROL:
+    case VK_SHIFT:
+      // A modifier has no characters and its repeats do nothing; the key pressed with it
+      // may already be queued behind it (Ctrl+F, Shift+Tab) and must not be drained.
+      return;
   }
   DrainKeyboard(list);
 }
@@ -89,7 +97,7 @@ void OnListMessage(ListKind kind, HWND list, UINT message, WPARAM wParam, LPARAM
       if (Settings.SELINDEX == 0) ResetSelectionOnFocus(list);
       break;
     case WM_KEYDOWN: OnListKey(kind, list, wParam); break;
-    case WM_LBUTTONDBLCLK: ChooseRows(kind, list); break;
+    case WM_LBUTTONDBLCLK: ChooseRows(list); break;
     case WM_RBUTTONDOWN:
       if (kind == kHistory) ShowRowPopup(list, lParam);
       break;
@@ -111,6 +119,11 @@ LRESULT HandleListMessage(ListKind kind, WNDPROC previous, HWND list, UINT messa
 }
 
 }  // namespace
+
+void ChooseRows(HWND list) {
+  Gather(KindOf(list), list);
+  SendMessageA(AppState.MainWindow, WM_CLOSE, 0, 0);
+}
 
 LRESULT CALLBACK HistoryListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
   return HandleListMessage(kHistory, AppState.HistoryPrevProc, list, message, wParam, lParam);

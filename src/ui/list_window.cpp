@@ -7,6 +7,8 @@
 
 #include "../app/app_state.h"
 #include "../res/resource.h"
+#include "filter_line.h"
+#include "record_rows.h"
 
 namespace {
 
@@ -33,27 +35,6 @@ HFONT CreateTabFont() {
   return CreateFontIndirectA(&font);
 }
 
-void SetSubItem(HWND list, int row, int column, int value) {
-  char number[16];
-  snprintf(number, sizeof number, "%d", value);
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.iSubItem = column;
-  item.pszText = number;
-  SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-void InsertRowAt(HWND list, int index, const char* text, int length, int position) {
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = index;
-  item.pszText = const_cast<char*>(text);
-  SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  SetSubItem(list, index, 1, length);
-  SetSubItem(list, index, 2, position);
-}
-
 HWND ListOfTab(int index) {
   if (index == 0) return AppState.HistoryList;
   if (index == 1) return AppState.FavoritesList;
@@ -76,8 +57,8 @@ HWND CreateTabControl(HWND mainWindow, HINSTANCE instance) {
 }
 
 HWND CreateListControl(HWND mainWindow, HINSTANCE instance, int controlId, WNDPROC listProc,
-                       WNDPROC* previous) {
-  HWND list = CreateWindowExA(0, "SysListView32", "", kListStyle, 0, 0, 0, 0, mainWindow,
+                       WNDPROC* previous, DWORD extraStyle) {
+  HWND list = CreateWindowExA(0, "SysListView32", "", kListStyle | extraStyle, 0, 0, 0, 0, mainWindow,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), instance,
                               nullptr);
   if (!list) return nullptr;
@@ -98,37 +79,15 @@ HWND CreateListControl(HWND mainWindow, HINSTANCE instance, int controlId, WNDPR
   return list;
 }
 
-void InsertRow(HWND list, int index, const char* text, int length, int position) {
-  InsertRowAt(list, Settings.ADDFLG ? 0 : index, text, length, position);
-}
-
-void AppendRow(HWND list, const char* text, int length, int position) {
-  int end = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-  InsertRowAt(list, end, text, length, position);
-}
-
-void FillRecordRows(HWND list, const std::vector<RecordText>& records) {
-  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-  if (!list || records.empty()) return;
-  // Inserting every row at the top costs time quadratic in the rows; appending them
-  // walked from the newest gives the same order in linear time.
-  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(list, LVM_SETITEMCOUNT, records.size(), 0);
-  size_t n = records.size();
-  for (size_t i = 0; i < n; ++i) {
-    const RecordText& r = records[Settings.ADDFLG ? n - 1 - i : i];
-    InsertRowAt(list, static_cast<int>(i), r.text.c_str(), static_cast<int>(r.text.size()),
-                static_cast<int>(r.position));
-  }
-  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
+void SetRowState(HWND list, int row, UINT state, UINT mask) {
+  LVITEMA item = {};
+  item.stateMask = mask;
+  item.state = state;
+  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 void SelectRow(HWND list, int row) {
-  LVITEMA item = {};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+  SetRowState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 void SelectFirstRow(HWND list) {
@@ -144,21 +103,8 @@ std::vector<int> SelectedRows(HWND list) {
   return rows;
 }
 
-std::vector<int64_t> SelectedPositions(HWND list) {
-  std::vector<int64_t> positions;
-  for (int row : SelectedRows(list)) {
-    char text[128] = {};
-    LVITEMA item = {};
-    item.iSubItem = 2;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    positions.push_back(strtoll(text, nullptr, 10));
-  }
-  return positions;
-}
-
 void SelectTab(HWND mainWindow, int index) {
+  CloseFilterLine();  // it narrows the list of the tab that is left
   if (AppState.LastTabIndex != 2 && Settings.TAB > AppState.LastTabIndex) {
     index = Settings.TAB - 1;
     Settings.TAB = index;
@@ -196,7 +142,8 @@ void CycleTab() {
   SendMessageA(AppState.MainWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
 }
 
-LRESULT OnMainNotify(HWND mainWindow, const NMHDR* header) {
+LRESULT OnMainNotify(HWND mainWindow, NMHDR* header) {
+  if (header->code == static_cast<UINT>(LVN_GETDISPINFOA)) FillRowText(reinterpret_cast<NMLVDISPINFOA*>(header));
   if (header->code == static_cast<UINT>(TCN_SELCHANGE))
     SelectTab(mainWindow, static_cast<int>(SendMessageA(AppState.TabControl, TCM_GETCURSEL, 0, 0)));
   return 0;
@@ -216,8 +163,11 @@ void LayoutChildren(HWND mainWindow) {
   GetClientRect(mainWindow, &client);
   int w = client.right, h = client.bottom;
   MoveWindow(AppState.TabControl, 0, 0, w, h, TRUE);
+  // An open filter line takes the top of the list area.
+  int line = AppState.FilterLine ? kFilterLineHeight : 0;
+  if (line) MoveWindow(AppState.FilterLine, 10, 30, w - 20, line, TRUE);
   for (HWND list : {AppState.HistoryList, AppState.FavoritesList, AppState.AAList})
-    if (list) MoveWindow(list, 10, 30, w - 20, h - 40, TRUE);
+    if (list) MoveWindow(list, 10, 30 + line, w - 20, h - 40 - line, TRUE);
 }
 
 void FocusCurrentList(HWND mainWindow) {

@@ -4,26 +4,18 @@
 
 #include <vector>
 
-#include "../store/record_file.h"
-
 HWND CreateTabControl(HWND mainWindow, HINSTANCE instance);
 // Creates a list, subclasses it with listProc and stores the previous procedure in *previous.
+// extraStyle: LVS_OWNERDATA for the lists drawn from a row index.
 HWND CreateListControl(HWND mainWindow, HINSTANCE instance, int controlId, WNDPROC listProc,
-                       WNDPROC* previous);
+                       WNDPROC* previous, DWORD extraStyle = 0);
 
-// Adds one row: at the top when ADDFLG is set, else at index.
-void InsertRow(HWND list, int index, const char* text, int length, int position);
-// Empties the list and shows the records as InsertRow would have, in linear time.
-void FillRecordRows(HWND list, const std::vector<RecordText>& records);
-// Appends a row at the bottom (text, length, position columns).
-void AppendRow(HWND list, const char* text, int length, int position);
 void SelectFirstRow(HWND list);
-void SelectRow(HWND list, int row);
+void SelectRow(HWND list, int row);  // selected and focused
+void SetRowState(HWND list, int row, UINT state, UINT mask);  // row -1: every row
 
 // Selected rows in list order from the top.
 std::vector<int> SelectedRows(HWND list);
-// The record positions held by the selected rows, in list order.
-std::vector<int64_t> SelectedPositions(HWND list);
 
 void SelectTab(HWND mainWindow, int index);
 void CycleTab();
@@ -32,4 +24,4 @@ void LayoutChildren(HWND mainWindow);
 // Activation of the main window: focus the list of the current tab.
 void FocusCurrentList(HWND mainWindow);
 // WM_NOTIFY at the main window.
-LRESULT OnMainNotify(HWND mainWindow, const NMHDR* header);
+LRESULT OnMainNotify(HWND mainWindow, NMHDR* header);

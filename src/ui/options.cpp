@@ -6,7 +6,7 @@
 #include "../app/app_state.h"
 #include "../app/settings.h"
 #include "../res/resource.h"
-#include "../store/record_lists.h"
+#include "record_lists.h"
 #include "hotkeys.h"
 #include "list_window.h"
 

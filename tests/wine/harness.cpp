@@ -273,6 +273,12 @@ static bool ThreadState(const Pelmor& p, const std::function<bool(const GUITHREA
   });
 }
 
+HWND Pelmor::Focus() const {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(process.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
 bool Pelmor::Settled() const {
   bool focused = ThreadState(*this, [&](const GUITHREADINFO& info) {
     return info.hwndActive == main && info.hwndFocus && GetParent(info.hwndFocus) == main;

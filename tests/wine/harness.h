@@ -85,6 +85,7 @@ struct Pelmor {
   bool ShowList() const;  // tray left click, then Settled
   bool Settled() const;   // the list window active with the focus in a list, and idle
   bool Gone() const;      // the list window hidden and deactivated, and idle
+  HWND Focus() const;     // Pelmor's window with the keyboard focus
   // Waits for Pelmor's message box or dialog with this caption; null when none comes.
   HWND Dialog(const char* caption, int ms = 5000) const;
   // Presses the button of that message box and waits until it is gone; its text, or

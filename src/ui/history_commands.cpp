@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "../app/app_state.h"
-#include "../ui/list_window.h"
+#include "../app/work_file.h"
+#include "list_window.h"
 #include "record_lists.h"
-#include "work_file.h"
 
 // The work file is replaced as a whole: a delete confirmation still open elsewhere is
 // about records that are no longer there, and must delete nothing.

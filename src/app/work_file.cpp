@@ -1,6 +1,6 @@
 #include "work_file.h"
 
-#include "../app/app_state.h"
+#include "app_state.h"
 
 HistoryPaths DataHistoryPaths() { return MakeHistoryPaths(AppState.DataDir); }
 

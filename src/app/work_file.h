@@ -1,6 +1,6 @@
 // The work file Pelmor.WK as the running program holds it, and the history file set.
 #pragma once
-#include "history_files.h"
+#include "../store/history_files.h"
 
 HistoryPaths DataHistoryPaths();
 // Opens Pelmor.WK into WorkFile: 0, -101 (cannot open), -102 (cannot write its count).

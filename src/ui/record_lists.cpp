@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "../app/app_state.h"
-#include "../ui/list_window.h"
-#include "record_file.h"
-#include "work_file.h"
+#include "../app/work_file.h"
+#include "../store/record_file.h"
+#include "list_window.h"
+#include "record_rows.h"
 
 FileHandle OpenFavoritesFile() {
   FileHandle file = OpenRecordFile(DataHistoryPaths().favorites.c_str());
@@ -18,20 +19,23 @@ FileHandle OpenFavoritesFile() {
 }
 
 void LoadRecordList(HWND list, const char* name) {
-  std::vector<RecordText> records;
+  RowIndex* rows = RowsOf(list);
+  if (!rows) return;
+  rows->newestFirst = Settings.ADDFLG != 0;
+  rows->bytes.clear();
+  rows->records.clear();
+  rows->matches.clear();
   if (name) {
     char path[kPathSize];
     MakeDataPath(name, path);
     FileHandle file = OpenRecordFile(path);
-    if (file != kNoFile) {
-      if (SettleRecordFile(file) == 0) ReadAllRecords(file, &records);
-      CloseFileHandle(file);
-    }
+    if (file != kNoFile && SettleRecordFile(file) == 0) LoadRowIndex(file, rows);
+    CloseFileHandle(file);
   } else if (EnsureWorkFile()) {
-    ReadAllRecords(AppState.WorkFile, &records);
+    LoadRowIndex(AppState.WorkFile, rows);
   }
-  // Rows read before a damaged record are kept; an unreadable file gives an empty list.
-  FillRecordRows(list, records);
+  // An unreadable file gives an empty list.
+  ShowRows(list);
 }
 
 int64_t AppendRecord(const char* text, int32_t length) {
@@ -53,14 +57,15 @@ int CompactRecordFile(FileHandle file, CompactTarget target, const std::vector<i
   return result;
 }
 
+// The history's index mirrors the work file, so duplicates are found without reading it.
 int HasDuplicateRecord(const char* text, int32_t length) {
-  if (!EnsureWorkFile()) return 0;
-  return CountRecordsEqualTo(AppState.WorkFile, text, length) > 1 ? 1 : 0;
+  return FindEqualRecords(AppState.HistoryRows, std::string_view(text, static_cast<size_t>(length)), -1).size() > 1;
 }
 
 void PurgeDuplicates(HWND historyList, const char* text, int32_t length, int64_t newPosition) {
-  std::vector<int64_t> older = FindOtherRecordsEqualTo(AppState.WorkFile, text, length, newPosition);
-  if (older.empty()) return;
+  std::vector<int64_t> older =
+      FindEqualRecords(AppState.HistoryRows, std::string_view(text, static_cast<size_t>(length)), newPosition);
+  if (older.empty() || !EnsureWorkFile()) return;
   std::vector<int> selected = SelectedRows(historyList);
   int remembered = selected.empty() ? 0 : selected.front();
   CompactRecordFile(AppState.WorkFile, kWorkFileTarget, older);

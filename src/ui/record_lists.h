@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "file_io.h"
+#include "../store/file_io.h"
 
 enum CompactTarget { kWorkFileTarget, kFavoritesTarget };
 

@@ -1,0 +1,135 @@
+#include "record_index.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "text_search.h"
+
+namespace {
+
+int32_t LengthAt(const std::string& bytes, int64_t position) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes[static_cast<size_t>(position) + i]);
+  return static_cast<int32_t>(v);
+}
+
+// The complete records of the bytes, up to the first damage (as the file walk finds them);
+// what follows them is dropped, as settling the file drops it.
+void IndexRecords(RowIndex* index) {
+  const int64_t size = static_cast<int64_t>(index->bytes.size());
+  int64_t position = kFirstRecordPosition;
+  while (position + 4 <= size) {
+    int32_t length = LengthAt(index->bytes, position);
+    if (length < 0 || length > size - position - 4) break;
+    index->records.push_back({position, length});
+    position += 4 + static_cast<int64_t>(length);
+  }
+  index->bytes.resize(static_cast<size_t>(std::min(position, size)));
+}
+
+// What the filter looks at: the text as the list shows it, up to a zero byte.
+bool HoldsFilter(const RowIndex& index, const RecordSpan& record) {
+  std::string_view text = TextOf(index, record);
+  return ContainsText(text.substr(0, text.find('\0')), index.filter);
+}
+
+// The place of a record, or of a match, in file order; -1 when not there.
+int OrdinalOf(const RowIndex& index, int64_t position) {
+  auto record = std::lower_bound(index.records.begin(), index.records.end(), position,
+                                 [](const RecordSpan& s, int64_t p) { return s.position < p; });
+  if (record == index.records.end() || record->position != position) return -1;
+  int32_t ordinal = static_cast<int32_t>(record - index.records.begin());
+  if (index.filter.empty()) return ordinal;
+  auto match = std::lower_bound(index.matches.begin(), index.matches.end(), ordinal);
+  return match != index.matches.end() && *match == ordinal ? static_cast<int>(match - index.matches.begin()) : -1;
+}
+
+}  // namespace
+
+bool LoadRowIndex(FileHandle file, RowIndex* index) {
+  index->bytes.clear();
+  index->records.clear();
+  index->matches.clear();
+  try {
+    int64_t size = FileSizeOf(file);
+    if (size >= 0) index->bytes.resize(static_cast<size_t>(size));
+    if (size < 0 || !SeekTo(file, 0) || ReadBytes(file, index->bytes.data(), size) != size) {
+      index->bytes.clear();
+      return false;
+    }
+    IndexRecords(index);
+    SetRowFilter(index, std::string(index->filter));
+  } catch (const std::bad_alloc&) {
+    // Without the memory for the whole file the list shows nothing rather than a part.
+    *index = RowIndex{{}, {}, index->newestFirst, index->filter, {}};
+    return false;
+  }
+  return true;
+}
+
+int RowCount(const RowIndex& index) {
+  return static_cast<int>(index.filter.empty() ? index.records.size() : index.matches.size());
+}
+
+const RecordSpan* RecordOfRow(const RowIndex& index, int row) {
+  int count = RowCount(index);
+  if (row < 0 || row >= count) return nullptr;
+  int place = index.newestFirst ? count - 1 - row : row;
+  return &index.records[static_cast<size_t>(index.filter.empty() ? place : index.matches[place])];
+}
+
+std::string_view TextOf(const RowIndex& index, const RecordSpan& record) {
+  return std::string_view(index.bytes).substr(static_cast<size_t>(record.position + 4),
+                                              static_cast<size_t>(record.length));
+}
+
+int RowOfPosition(const RowIndex& index, int64_t position) {
+  int place = OrdinalOf(index, position);
+  if (place < 0) return -1;
+  return index.newestFirst ? RowCount(index) - 1 - place : place;
+}
+
+int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_t length) {
+  // The index mirrors the file byte for byte: a record appended elsewhere would put every
+  // later text at the wrong place.
+  if (position != static_cast<int64_t>(index->bytes.size()) || length < 0) return -2;
+  char header[4];
+  for (int i = 0; i < 4; ++i) header[i] = static_cast<char>((static_cast<uint32_t>(length) >> (8 * i)) & 0xFF);
+  index->bytes.append(header, 4).append(text, static_cast<size_t>(length));
+  index->records.push_back({position, length});
+  if (!index->filter.empty()) {
+    if (!HoldsFilter(*index, index->records.back())) return -1;
+    index->matches.push_back(static_cast<int32_t>(index->records.size() - 1));
+  }
+  return index->newestFirst ? 0 : RowCount(*index) - 1;
+}
+
+void SetRowFilter(RowIndex* index, const std::string& text) {
+  // Typing on narrows what is shown already: a record that holds the longer text holds
+  // the shorter one at the same place.
+  bool narrower = !index->filter.empty() && text.size() > index->filter.size() &&
+                  text.compare(0, index->filter.size(), index->filter) == 0;
+  std::vector<int32_t> candidates;
+  if (narrower) candidates.swap(index->matches);
+  index->filter = text;
+  index->matches.clear();
+  if (text.empty()) return;
+  auto consider = [&](int32_t ordinal) {
+    if (HoldsFilter(*index, index->records[static_cast<size_t>(ordinal)])) index->matches.push_back(ordinal);
+  };
+  if (narrower) {
+    for (int32_t ordinal : candidates) consider(ordinal);
+  } else {
+    for (int32_t ordinal = 0; ordinal < static_cast<int32_t>(index->records.size()); ++ordinal) consider(ordinal);
+  }
+}
+
+std::vector<int64_t> FindEqualRecords(const RowIndex& index, std::string_view text, int64_t keepPosition) {
+  std::vector<int64_t> found;
+  for (const RecordSpan& record : index.records)
+    if (record.position != keepPosition && static_cast<size_t>(record.length) == text.size() &&
+        TextOf(index, record) == text)
+      found.push_back(record.position);
+  return found;
+}

@@ -1,0 +1,37 @@
+// The index a history or favorites list draws its rows from: the record file's bytes, read
+// in large blocks, its records in file order, and the rows in list order (newest first or
+// oldest first), narrowed by a filter text when one is set. It is built anew from the file
+// at every reload; a capture adds one record.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "file_io.h"
+#include "record_file.h"
+
+struct RowIndex {
+  std::string bytes;                // the file as read
+  std::vector<RecordSpan> records;  // its complete records, in file order
+  bool newestFirst = true;          // ADDFLG: the file's last record is row 0
+  std::string filter;               // rows hold this text (code page 932); empty: every record
+  std::vector<int32_t> matches;     // with a filter, the records that hold it, in file order
+};
+
+// Reads the whole file and indexes its complete records, keeping the filter. False when
+// the file cannot be read (the index is then empty).
+bool LoadRowIndex(FileHandle file, RowIndex* index);
+int RowCount(const RowIndex& index);
+// The record a row shows, or null for a row outside the list.
+const RecordSpan* RecordOfRow(const RowIndex& index, int row);
+std::string_view TextOf(const RowIndex& index, const RecordSpan& record);
+// The row that shows the record at this position, or -1.
+int RowOfPosition(const RowIndex& index, int64_t position);
+// Takes in a record just appended to the file; the row it shows in, or -1 when the filter
+// hides it.
+int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_t length);
+// Narrows the rows to the records that hold the text; an empty text shows every record.
+void SetRowFilter(RowIndex* index, const std::string& text);
+// Positions of the records whose text is exactly these bytes, except the one at keepPosition.
+std::vector<int64_t> FindEqualRecords(const RowIndex& index, std::string_view text, int64_t keepPosition);

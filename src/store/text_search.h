@@ -1,0 +1,12 @@
+// Finding a text inside another the way the filter line does: character by character in
+// code page 932, so that a double-byte character is compared whole and never matches
+// across a character boundary, with ASCII letters in either case.
+#pragma once
+#include <string_view>
+
+// Bytes that begin a double-byte character in code page 932.
+bool IsCp932LeadByte(unsigned char byte);
+
+// True when the text holds the needle, starting at a character boundary. An empty needle
+// is found everywhere.
+bool ContainsText(std::string_view text, std::string_view needle);

@@ -1,0 +1,94 @@
+#include "filter_line.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "../app/app_state.h"
+#include "../res/resource.h"
+#include "list_procs.h"
+#include "list_window.h"
+#include "record_rows.h"
+
+namespace {
+
+HWND ListOfLine(HWND line) { return reinterpret_cast<HWND>(GetWindowLongPtrA(line, GWLP_USERDATA)); }
+
+// Enter chooses the rows shown, Down goes down into them, Esc closes the line.
+LRESULT CALLBACK FilterLineProc(HWND line, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND list = ListOfLine(line);
+  if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+    ChooseRows(list);  // hides the window, which closes this line
+    return 0;
+  }
+  if (message == WM_KEYDOWN && wParam == VK_DOWN) {
+    SetFocus(list);
+    return 0;
+  }
+  if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+    CloseFilterLine();
+    return 0;
+  }
+  if (message == WM_CHAR && (wParam == '\r' || wParam == 27)) return 0;  // handled as keys, no beep
+  return CallWindowProcA(AppState.FilterPrevProc, line, message, wParam, lParam);
+}
+
+}  // namespace
+
+void OpenFilterLine(HWND list) {
+  if (AppState.FilterLine && ListOfLine(AppState.FilterLine) != list) CloseFilterLine();
+  if (!AppState.FilterLine) {
+    HWND line = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0,
+                                AppState.MainWindow, reinterpret_cast<HMENU>(IDC_FILTER_LINE),
+                                AppState.AppInstance, nullptr);
+    if (!line) return;
+    SetWindowLongPtrA(line, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(list));
+    SendMessageA(line, WM_SETFONT, SendMessageA(list, WM_GETFONT, 0, 0), FALSE);
+    AppState.FilterPrevProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(line, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FilterLineProc)));
+    AppState.FilterLine = line;
+    SetWindowPos(line, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // over the tab control
+    LayoutChildren(AppState.MainWindow);
+  }
+  SetFocus(AppState.FilterLine);
+}
+
+void CloseFilterLine() {
+  HWND line = AppState.FilterLine;
+  if (!line) return;
+  HWND list = ListOfLine(line);
+  AppState.FilterLine = nullptr;
+  bool hadFocus = GetFocus() == line;
+  DestroyWindow(line);
+  LayoutChildren(AppState.MainWindow);
+  RowIndex* rows = RowsOf(list);
+  if (!rows || rows->filter.empty()) return;
+  // The whole list comes back with the chosen records still chosen.
+  std::vector<int64_t> chosen = SelectedPositions(list);
+  int focused = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  const RecordSpan* focusedRecord = RecordOfRow(*rows, focused);
+  int64_t focusedPosition = focusedRecord ? focusedRecord->position : -1;
+  SetRowFilter(rows, "");
+  ShowRows(list);
+  for (int64_t position : chosen) SetRowState(list, RowOfPosition(*rows, position), LVIS_SELECTED, LVIS_SELECTED);
+  int row = RowOfPosition(*rows, focusedPosition);
+  if (row >= 0) {
+    SetRowState(list, row, LVIS_FOCUSED, LVIS_FOCUSED);
+    SendMessageA(list, LVM_ENSUREVISIBLE, row, FALSE);
+  }
+  if (hadFocus) SetFocus(list);
+}
+
+void OnFilterLineCommand(WORD notification) {
+  if (notification != EN_CHANGE || !AppState.FilterLine) return;
+  HWND list = ListOfLine(AppState.FilterLine);
+  RowIndex* rows = RowsOf(list);
+  if (!rows) return;
+  int size = GetWindowTextLengthA(AppState.FilterLine);
+  std::string text(static_cast<size_t>(size) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(AppState.FilterLine, text.data(), size + 1)));
+  SetRowFilter(rows, text);
+  ShowRows(list);
+  SelectFirstRow(list);
+}

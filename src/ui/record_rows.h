@@ -1,0 +1,23 @@
+// The history and favorites lists as owner-data list views: their rows come from the row
+// indexes in AppState, and the list asks only for the rows it draws.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "../store/record_index.h"
+
+// The index behind the history or favorites list; null for any other list.
+RowIndex* RowsOf(HWND list);
+// After the index was rebuilt: every row new, none selected.
+void ShowRows(HWND list);
+// Adds the record just appended to the list's file: at the top when ADDFLG is set, else at
+// the bottom (index is the row count, as the capture passes it); rows added above keep
+// the selected records selected.
+void InsertRow(HWND list, int index, const char* text, int length, int position);
+// The record positions of the selected rows, in list order.
+std::vector<int64_t> SelectedPositions(HWND list);
+// LVN_GETDISPINFOA: a row's text, length or position, as the list or another program asks.
+void FillRowText(NMLVDISPINFOA* info);

@@ -1,0 +1,96 @@
+// The index the lists draw from, against real record files, and the filter's text search.
+#include <gtest/gtest.h>
+
+#include "store/record_index.h"
+#include "store/text_search.h"
+#include "temp_dir.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// Each row's text and position, in list order.
+Texts Rows(const RowIndex& index) {
+  Texts rows;
+  for (int row = 0; row < RowCount(index); ++row) {
+    const RecordSpan* r = RecordOfRow(index, row);
+    rows.push_back(std::string(TextOf(index, *r)) + "@" + std::to_string(r->position));
+    EXPECT_EQ(RowOfPosition(index, r->position), row);
+  }
+  EXPECT_EQ(RecordOfRow(index, RowCount(index)), nullptr);
+  return rows;
+}
+
+TEST(RowIndex, RowsFollowTheFileCapturesAndReloadsInEitherOrder) {
+  for (bool newestFirst : {true, false}) {
+    SCOPED_TRACE(newestFirst ? "newest first" : "oldest first");
+    TempDir dir;
+    // A torn record at the end is not a row.
+    WriteFileBytes(dir.File("f"), RecordBytes({"A", "BB", ""}) + Int32Bytes(9) + "torn");
+    FileHandle f = OpenRecordFile(dir.File("f").c_str());
+    RowIndex index;
+    index.newestFirst = newestFirst;
+    ASSERT_TRUE(LoadRowIndex(f, &index));
+    Texts rows = {"A@4", "BB@9", "@15"};
+    if (newestFirst) std::reverse(rows.begin(), rows.end());
+    EXPECT_EQ(Rows(index), rows);
+    ASSERT_EQ(SettleRecordFile(f), 0);  // the torn record goes; then a capture
+    int64_t position = AppendRecordTo(f, "new", 3);
+    EXPECT_EQ(AddRecordToIndex(&index, position, "new", 3), newestFirst ? 0 : 3);
+    EXPECT_EQ(Rows(index).at(newestFirst ? 0 : 3), "new@19");
+    EXPECT_EQ(AddRecordToIndex(&index, position + 100, "x", 1), -2);  // not where the file ends
+    ASSERT_EQ(RewriteRecordFile(f, dir.File("f").c_str(), dir.File("t").c_str(), {9}), 0);
+    f = OpenRecordFile(dir.File("f").c_str());
+    ASSERT_TRUE(LoadRowIndex(f, &index));
+    rows = {"A@4", "@9", "new@13"};
+    if (newestFirst) std::reverse(rows.begin(), rows.end());
+    EXPECT_EQ(Rows(index), rows);
+    EXPECT_EQ(FindEqualRecords(index, "new", -1), std::vector<int64_t>{13});
+    EXPECT_EQ(FindEqualRecords(index, "new", 13), std::vector<int64_t>{});
+    CloseFileHandle(f);
+  }
+}
+
+TEST(RowIndex, AFilterNarrowsTheRowsAndKeepsThroughCapturesAndReloads) {
+  TempDir dir;
+  WriteFileBytes(dir.File("f"), RecordBytes({"Apple pie", "banana", "pineapple", "cherry"}));
+  FileHandle f = OpenRecordFile(dir.File("f").c_str());
+  RowIndex index;
+  ASSERT_TRUE(LoadRowIndex(f, &index));
+  SetRowFilter(&index, "AP");
+  EXPECT_EQ(Rows(index), (Texts{"pineapple@27", "Apple pie@4"}));
+  SetRowFilter(&index, "APPLE ");  // typed on
+  EXPECT_EQ(Rows(index), (Texts{"Apple pie@4"}));
+  SetRowFilter(&index, "an");  // another text
+  EXPECT_EQ(Rows(index), (Texts{"banana@17"}));
+  int64_t position = AppendRecordTo(f, "mango", 5);
+  EXPECT_EQ(AddRecordToIndex(&index, position, "mango", 5), 0);
+  EXPECT_EQ(AddRecordToIndex(&index, position + 9, "kiwi", 4), -1);  // hidden by the filter
+  ASSERT_TRUE(LoadRowIndex(f, &index));
+  EXPECT_EQ(Rows(index), (Texts{"mango@50", "banana@17"}));
+  SetRowFilter(&index, "");
+  EXPECT_EQ(RowCount(index), 5);
+  CloseFileHandle(f);
+}
+
+TEST(TextSearch, DoubleByteCharactersMatchWholeAndLettersInEitherCase) {
+  // ア is 0x83 0x41: its second byte is the letter A.
+  const struct {
+    const char* name;
+    std::string text, needle;
+    bool found;
+  } cases[] = {
+      {"letters in either case", "Hello World", "o w", true},
+      {"not there", "Hello", "help", false},
+      {"a Japanese text", "会議は午後3時から", "午後3", true},
+      {"a letter is not the second byte of a character", "ア", "A", false},
+      {"but is found after it", "アA", "a", true},
+      {"a character made of the end of one and the start of the next", "\x82\xa0\x82\xa0", "\xa0\x82", false},
+      {"the second byte of a character is compared exactly", "\x83\x61", "\x83\x41", false},
+      {"empty needle", "x", "", true},
+      {"longer than the text", "ab", "abc", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ContainsText(c.text, c.needle), c.found) << c.name;
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+// What other programs read of the lists, and the filter line.
+#include "harness.h"
+
+namespace {
+
+// Each row as "text length position", read from Pelmor column by column.
+Rows Columns(const Pelmor& p, int list) {
+  Rows text = p.Rows(list, 0), length = p.Rows(list, 1), position = p.Rows(list, 2), rows;
+  for (size_t i = 0; i < text.size(); ++i) rows.push_back(text[i] + " " + length.at(i) + " " + position.at(i));
+  return rows;
+}
+
+// The rows a record file with these texts must give, newest first.
+Rows ExpectedColumns(const Rows& fileOrder) {
+  Rows rows;
+  size_t position = 4;
+  for (const std::string& t : fileOrder) {
+    rows.insert(rows.begin(), t + " " + std::to_string(t.size()) + " " + std::to_string(position));
+    position += 4 + t.size();
+  }
+  return rows;
+}
+
+using FilterTest = PelmorTest;
+
+TEST_F(FilterTest, RowsAndColumnsReadFromOutsideMatchTheFileAfterEveryChange) {
+  Rows file = {"会議は午後3時から", "", "https://example.jp/", "x"};
+  Start("[OPTION]\r\nOVERLAP=1\r\n", file, {"お気に入り", "fav"});
+  EXPECT_EQ(Columns(p, kFavorites), ExpectedColumns({"お気に入り", "fav"}));
+  EXPECT_EQ(Columns(p, kHistory), ExpectedColumns(file));
+  for (const char* copy : {"新しいテキスト", "x"}) {  // the second is a repeat: purged
+    CopyText(copy);
+    file.erase(std::remove(file.begin(), file.end(), copy), file.end());
+    file.push_back(copy);
+    ASSERT_TRUE(WaitUntil([&] { return Columns(p, kHistory) == ExpectedColumns(file); })) << copy;
+  }
+  ShowListOverTarget();
+  p.Select(kHistory, {3});  // ""
+  PressKey(VK_DELETE);
+  ASSERT_NE(p.Answer("確認", IDOK), "(no dialog)");
+  p.Idle();
+  file.erase(file.begin() + 1);
+  EXPECT_EQ(Columns(p, kHistory), ExpectedColumns(file));
+  p.Command(40007);
+  ASSERT_NE(p.Answer("確認", IDOK), "(no dialog)");
+  p.Idle();
+  EXPECT_EQ(Columns(p, kHistory), ExpectedColumns({"会議は午後3時から", "", "https://example.jp/", "x"}));
+}
+
+TEST_F(FilterTest, CtrlFNarrowsTheListToTheRowsHoldingWhatIsTyped) {
+  // ｃ is 0x82 0x83 and ア is 0x83 0x41: "ｃA" holds the bytes of ア across two characters.
+  Start("", {"Apple pie", "ｃAt", "アイス", "banana"});
+  ShowListOverTarget();
+  PressKey('F', false, true);
+  HWND line = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (line = p.Child(5994)) && IsWindowVisible(line); }));
+  ASSERT_TRUE(p.Settled());
+  const struct {
+    const char* typed;  // by the keyboard when ASCII, else set as the line's text
+    Rows rows;
+  } steps[] = {
+      {"a", {"banana", "ｃAt", "Apple pie"}},
+      {"ap", {"Apple pie"}},
+      {"ア", {"アイス"}},
+      {"zz", {}},
+      {"", {"banana", "アイス", "ｃAt", "Apple pie"}},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.typed);
+    std::string typed = s.typed;
+    if (!typed.empty() && static_cast<unsigned char>(typed[0]) < 0x80) {
+      Ask(line, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+      for (char c : typed) PressKey(static_cast<BYTE>(toupper(c)));
+    } else {
+      Ask(line, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(line) == typed && p.Rows(kHistory) == s.rows; }));
+    EXPECT_EQ(p.Selected(kHistory), s.rows.empty() ? std::vector<int>{} : std::vector<int>{0});
+  }
+  EXPECT_EQ(p.Focus(), line);
+}
+
+TEST_F(FilterTest, TheNarrowedListTakesDeleteAndEnterAndEscOrHidingBringTheWholeListBack) {
+  Start("", {"alpha", "beta", "gamma", "delta"});
+  ShowListOverTarget();
+  HWND line = nullptr;
+  auto filter = [&](const char* text, const Rows& rows) {
+    PressKey('F', false, true);
+    ASSERT_TRUE(WaitUntil([&] { return (line = p.Child(5994)) && p.Focus() == line; }));
+    Ask(line, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == rows; }));
+  };
+  ASSERT_NO_FATAL_FAILURE(filter("ta", {"delta", "beta"}));
+  PressKey(VK_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return p.Focus() == p.Child(kHistory); }));
+  p.Select(kHistory, {1});  // "beta"
+  PressKey(VK_DELETE);
+  ASSERT_NE(p.Answer("確認", IDOK), "(no dialog)");
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"delta"}; }));  // still narrowed
+  ASSERT_NO_FATAL_FAILURE(filter("ta", {"delta"}));
+  PressKey(VK_ESCAPE);
+  ASSERT_TRUE(WaitUntil([&] { return !p.Child(5994) && p.Focus() == p.Child(kHistory); }));
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"delta", "gamma", "alpha"}));
+  EXPECT_EQ(p.Selected(kHistory), std::vector<int>{0});  // the row chosen in the narrowed list
+  ASSERT_NO_FATAL_FAILURE(filter("GAM", {"gamma"}));
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitUntil([&] { return target.Pastes() == 1; }));
+  EXPECT_EQ(target.Text(), "gamma");
+  ShowListOverTarget();  // hiding the window closed the line
+  EXPECT_EQ(p.Child(5994), nullptr);
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"delta", "gamma", "alpha"}));
+  EndProcess(&p.process);
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes({"alpha", "gamma", "delta"}));
+}
+
+}  // namespace
