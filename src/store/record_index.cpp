@@ -53,6 +53,8 @@ bool LoadRowIndex(FileHandle file, RowIndex* index) {
   index->matches.clear();
   try {
     int64_t size = FileSizeOf(file);
+    // Room for the captures of a while, so that each does not copy the whole history.
+    if (size >= 0) index->bytes.reserve(static_cast<size_t>(size + size / 8 + 65536));
     if (size >= 0) index->bytes.resize(static_cast<size_t>(size));
     if (size < 0 || !SeekTo(file, 0) || ReadBytes(file, index->bytes.data(), size) != size) {
       index->bytes.clear();

@@ -1,6 +1,7 @@
 #include "text_search.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -35,6 +36,44 @@ bool MatchesHere(const unsigned char* text, const unsigned char* needle, size_t 
   return true;
 }
 
+// True when a character starts at this offset, given a place before it where one starts:
+// the bytes between that may begin a double-byte character pair up (a byte that cannot
+// begin one ends a character). *known moves up to the offset, so that the bytes between
+// are looked at once in all.
+bool StartsCharacter(const unsigned char* text, size_t offset, size_t* known) {
+  size_t run = 0;
+  while (run < offset - *known && kTables.length[text[offset - run - 1]] == 2) ++run;
+  bool starts = run % 2 == 0;
+  *known = starts ? offset : offset - 1;  // else the character before it covers it
+  return starts;
+}
+
+// The places of a byte in a text, in either case for a letter, from the front: memchr
+// for each case, each looked for again only once passed.
+struct ByteFinder {
+  ByteFinder(const unsigned char* begin, const unsigned char* end, unsigned char byte) : end(end) {
+    const unsigned char lower = kTables.fold[byte];
+    cases[0] = lower;
+    cases[1] = lower >= 'a' && lower <= 'z' ? static_cast<unsigned char>(lower - ('a' - 'A')) : lower;
+    for (int i = 0; i < 2; ++i) next[i] = Find(begin, cases[i]);
+  }
+  const unsigned char* Find(const unsigned char* from, unsigned char b) const {
+    const void* at = from < end ? std::memchr(from, b, static_cast<size_t>(end - from)) : nullptr;
+    return at ? static_cast<const unsigned char*>(at) : end;
+  }
+  // The next place, or end.
+  const unsigned char* Take() {
+    int i = next[1] < next[0] ? 1 : 0;
+    const unsigned char* at = next[i];
+    if (at < end) next[i] = Find(at + 1, cases[i]);
+    if (cases[1] == cases[0]) next[1] = next[0];
+    return at;
+  }
+  const unsigned char* end;
+  unsigned char cases[2];
+  const unsigned char* next[2];
+};
+
 }  // namespace
 
 bool IsCp932LeadByte(unsigned char byte) { return kTables.length[byte] == 2; }
@@ -44,10 +83,11 @@ bool ContainsText(std::string_view text, std::string_view needle) {
   if (needle.size() > text.size()) return false;
   const auto* t = reinterpret_cast<const unsigned char*>(text.data());
   const auto* n = reinterpret_cast<const unsigned char*>(needle.data());
-  const unsigned char first = kTables.fold[n[0]];
-  const size_t last = text.size() - needle.size();
-  // Only character boundaries of the text are tried.
-  for (size_t i = 0; i <= last; i += kTables.length[t[i]])
-    if (kTables.fold[t[i]] == first && MatchesHere(t + i, n, needle.size())) return true;
+  const unsigned char* last = t + (text.size() - needle.size());
+  // Only places where a character starts count.
+  ByteFinder first(t, last + 1, n[0]);
+  size_t known = 0;
+  for (const unsigned char* at = first.Take(); at <= last; at = first.Take())
+    if (StartsCharacter(t, static_cast<size_t>(at - t), &known) && MatchesHere(at, n, needle.size())) return true;
   return false;
 }

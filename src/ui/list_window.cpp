@@ -97,8 +97,10 @@ void SelectFirstRow(HWND list) {
 std::vector<int> SelectedRows(HWND list) {
   std::vector<int> rows;
   if (!list) return rows;
+  // The search for one more selected row would walk to the end of a long list.
+  size_t count = static_cast<size_t>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
   int row = -1;
-  while ((row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1)
+  while (rows.size() < count && (row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1)
     rows.push_back(row);
   return rows;
 }

@@ -262,7 +262,13 @@ bool Pelmor::Flush() const {
 
 bool Pelmor::ShowList() const {
   Tray(WM_LBUTTONDOWN);
-  return WaitUntil([&] { return Shown() && GetForegroundWindow() == main; }) && Settled();
+  bool shown = WaitUntil([&] { return Shown() && GetForegroundWindow() == main; });
+  // The mouse over the list, as the user's would be: with it over no window, Wine gives
+  // the focus to its tray window when a message box of Pelmor's closes.
+  RECT r;
+  GetWindowRect(main, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  return shown && Settled();
 }
 
 static bool ThreadState(const Pelmor& p, const std::function<bool(const GUITHREADINFO&)>& holds) {
