@@ -115,13 +115,13 @@ int main(int argc, char** argv) {
     RowIndex index;
     double indexLoad = Best(5, [&] { LoadRowIndex(f, &index); });
     double filter = Best(5, [&] {
-      SetRowFilter(&index, "");
-      SetRowFilter(&index, "7");
+      SetRowFilter(&index, {});
+      SetRowFilter(&index, {"7", "7"});
     });
     double typedOn = Best(5, [&] {
-      SetRowFilter(&index, "7");
+      SetRowFilter(&index, {"7", "7"});
       auto start = Clock::now();
-      SetRowFilter(&index, "7e");
+      SetRowFilter(&index, {"7e", "7e"});
       return MillisecondsSince(start);
     });
     CloseFileHandle(f);

@@ -12,8 +12,10 @@
 
 // The text gathered from the lists, waiting for the window to hide.
 struct PendingPasteText {
-  char* buffer;     // zero-terminated, from malloc, or null
-  uint32_t length;  // bytes without the terminator; 0 = nothing to paste
+  char* buffer;          // the code page text, zero-terminated, from malloc, or null
+  uint32_t length;       // bytes without the terminator; 0 = nothing to paste
+  wchar_t* exact;        // the exact text where the code page cannot hold it, else null
+  uint32_t exactLength;  // characters without the terminator
 };
 
 struct AppStateRecord {

@@ -30,7 +30,7 @@ int PrepareStartup(HWND) {
   AppState.LastTabIndex = PathExists(aaPath) ? 2 : 1;
   AppState.ListShown = 0;
   AppState.SelfCopyPending = 0;
-  AppState.PendingPaste = {nullptr, 0};
+  AppState.PendingPaste = {};
   AppState.PromptOpen = 0;
   AppState.CaptureEnabled = 1;
   AppState.SkipFirstDraw = 1;
@@ -142,6 +142,12 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_CHANGECBCHAIN: OnChangeClipboardChain(window, wParam, lParam); return 0;
     case WM_HOTKEY: OnHotKey(window, wParam); return 0;
     case WM_TRAYCALLBACK: OnTrayCallback(window, wParam, lParam); return 0;
+    case WM_NOTIFYFORMAT:
+      // The owner-data lists ask for their texts in UTF-16, which holds any text.
+      if (lParam == NF_QUERY && (GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == IDC_HISTORY_LIST ||
+                                 GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == IDC_FAVORITES_LIST))
+        return NFR_UNICODE;
+      break;
     case WM_SYSCOMMAND:
       // The Alt of the list hot key is released over the list window; a bare Alt must not
       // put the window into menu mode, which would swallow the user's next key.

@@ -2,13 +2,16 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <string>
 
 #include "../app/app_state.h"
 #include "../ui/record_lists.h"
 #include "../ui/record_rows.h"
+#include "../store/record_text.h"
 #include "clipboard.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -32,6 +35,20 @@ bool MarkedAsPrivate() {
   return excluded;
 }
 
+// The record of the clipboard's text: its code page bytes, and when the Unicode text on the
+// clipboard does not fit the code page, that text exactly as well. The clipboard is open.
+std::string ClipboardRecord(const char* codePageText, size_t length) {
+  std::string record(codePageText, length);
+  HANDLE data = IsClipboardFormatAvailable(CF_UNICODETEXT) ? GetClipboardData(CF_UNICODETEXT) : nullptr;
+  const wchar_t* locked = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+  if (!locked) return record;
+  std::wstring wide(locked, wcsnlen(locked, GlobalSize(data) / sizeof(wchar_t)));
+  GlobalUnlock(data);
+  bool lost = false;
+  CodePageFromWide(wide, &lost);
+  return lost ? RecordWithExactText(record, Utf8FromWide(wide)) : record;
+}
+
 }  // namespace
 
 int CaptureClipboard(HWND mainWindow) {
@@ -42,38 +59,31 @@ int CaptureClipboard(HWND mainWindow) {
     return -105;
   }
   HANDLE data = GetClipboardData(CF_TEXT);
-  if (!data) {
-    CloseClipboard();
-    return -102;
-  }
-  const char* locked = static_cast<const char*>(GlobalLock(data));
+  const char* locked = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
   if (!locked) {
     CloseClipboard();
-    return -103;
+    return data ? -103 : -102;
   }
-  // The text ends at its first zero byte, and never past the block.
-  size_t limit = GlobalSize(data);
-  size_t length = limit ? strnlen(locked, limit) : strlen(locked);
-  char* text = static_cast<char*>(calloc(length + 1, 1));
-  if (!text) {
-    GlobalUnlock(data);
-    CloseClipboard();
-    return -104;
+  std::string record;
+  bool copied = true;
+  try {
+    // The text ends at its first zero byte, and never past the block.
+    size_t limit = GlobalSize(data);
+    record = ClipboardRecord(locked, limit ? strnlen(locked, limit) : strlen(locked));
+  } catch (const std::bad_alloc&) {
+    copied = false;
   }
-  memcpy(text, locked, length);
   GlobalUnlock(data);
   CloseClipboard();  // released before any file work
-  int64_t position = AppendRecord(text, static_cast<int32_t>(length));
-  if (position < 0) {
-    free(text);
-    return -103;
-  }
+  if (!copied) return -104;
+  int32_t length = static_cast<int32_t>(record.size());
+  int64_t position = AppendRecord(record.data(), length);
+  if (position < 0) return -103;
   HWND history = AppState.HistoryList;
-  InsertRow(history, static_cast<int>(SendMessageA(history, LVM_GETITEMCOUNT, 0, 0)), text,
-            static_cast<int>(length), static_cast<int>(position));
-  if (Settings.OVERLAP == 1 && HasDuplicateRecord(text, static_cast<int32_t>(length)) == 1)
-    PurgeDuplicates(history, text, static_cast<int32_t>(length), position);
-  free(text);
+  InsertRow(history, static_cast<int>(SendMessageA(history, LVM_GETITEMCOUNT, 0, 0)), record.data(), length,
+            static_cast<int>(position));
+  if (Settings.OVERLAP == 1 && HasDuplicateRecord(record.data(), length) == 1)
+    PurgeDuplicates(history, record.data(), length, position);
   return 0;
 }
 

@@ -10,29 +10,35 @@
 #include "../ui/record_lists.h"
 #include "../ui/filter_line.h"
 #include "../ui/record_rows.h"
+#include "../store/record_text.h"
 #include "clipboard.h"
+#include "wide_text.h"
 
 void ReleasePendingPaste() {
   free(AppState.PendingPaste.buffer);
-  AppState.PendingPaste = {nullptr, 0};
+  free(AppState.PendingPaste.exact);
+  AppState.PendingPaste = {};
 }
 
-void SetPendingPaste(const std::vector<std::string>& texts, const char* separator) {
+// A zero-terminated copy from the general allocator, or null.
+template <typename Char>
+static Char* CopyOf(const std::basic_string<Char>& text) {
+  Char* copy = static_cast<Char*>(calloc(text.size() + 1, sizeof(Char)));
+  if (copy) memcpy(copy, text.data(), text.size() * sizeof(Char));
+  return copy;
+}
+
+void SetPendingPaste(const std::string& codePage, const std::wstring* exact) {
   ReleasePendingPaste();
-  if (texts.empty()) return;
-  size_t sepLength = strlen(separator);
-  size_t total = 0;
-  for (const std::string& t : texts) total += t.size();
-  total += sepLength * (texts.size() - 1);
-  if (total >= 0xFFFFFFFFu) return;
-  char* buffer = static_cast<char*>(calloc(total + 1, 1));
-  if (!buffer) return;  // nothing is pasted rather than part of the text
-  char* out = buffer;
-  for (size_t i = 0; i < texts.size(); ++i) {
-    if (i > 0) out = static_cast<char*>(memcpy(out, separator, sepLength)) + sepLength;
-    out = static_cast<char*>(memcpy(out, texts[i].data(), texts[i].size())) + texts[i].size();
+  if (codePage.empty() || codePage.size() >= 0xFFFFFFFFu) return;
+  PendingPasteText text = {CopyOf(codePage), static_cast<uint32_t>(codePage.size()), nullptr, 0};
+  if (exact) text.exact = CopyOf(*exact), text.exactLength = static_cast<uint32_t>(exact->size());
+  if (!text.buffer || (exact && !text.exact)) {  // nothing is pasted rather than part of the text
+    free(text.buffer);
+    free(text.exact);
+    return;
   }
-  AppState.PendingPaste = {buffer, static_cast<uint32_t>(total)};
+  AppState.PendingPaste = text;
 }
 
 void GatherSelectedRecords(HWND list, FileHandle file) {
@@ -40,9 +46,22 @@ void GatherSelectedRecords(HWND list, FileHandle file) {
   std::vector<int64_t> positions = SelectedPositions(list);
   if (positions.empty() || file == kNoFile) return;
   try {
-    std::vector<std::string> texts;
+    std::vector<std::string> records;
     // Rows whose position no longer leads to a record are skipped.
-    if (ReadRecordsAt(file, positions, &texts)) SetPendingPaste(texts, "");
+    if (!ReadRecordsAt(file, positions, &records)) return;
+    std::string codePage;
+    bool anyExact = false;
+    for (const std::string& record : records) {
+      std::string_view exact;
+      bool hasExact = ExactText(record, &exact);
+      anyExact = anyExact || hasExact;
+      codePage += hasExact ? CodePageText(record) : std::string_view(record);
+    }
+    // Where any of the texts lies outside the code page, the clipboard gets them all exactly.
+    std::wstring exact;
+    if (anyExact)
+      for (const std::string& record : records) exact += WideOfRecord(record);
+    SetPendingPaste(codePage, anyExact ? &exact : nullptr);
   } catch (const std::bad_alloc&) {
     ReleasePendingPaste();
   }
@@ -58,35 +77,38 @@ void PasteFromFavorites(HWND favoritesList) {
   CloseFileHandle(file);
 }
 
-int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retryBriefly) {
-  AppState.SelfCopyPending = 1;
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(length) + 1);
-  if (!block) {
-    AppState.SelfCopyPending = 0;
-    return -101;
-  }
-  char* locked = static_cast<char*>(GlobalLock(block));
+// A movable global block holding the bytes and a terminating zero, or null.
+static HGLOBAL GlobalCopy(const void* bytes, size_t size, size_t zeroSize) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size + zeroSize);
+  void* locked = block ? GlobalLock(block) : nullptr;
   if (!locked) {
-    GlobalFree(block);
-    AppState.SelfCopyPending = 0;
-    return -102;
+    if (block) GlobalFree(block);
+    return nullptr;
   }
-  memcpy(locked, bytes, length);
+  memcpy(locked, bytes, size);
   GlobalUnlock(block);
-  if (!(retryBriefly ? OpenClipboardBriefly(owner) : OpenClipboard(owner) != FALSE)) {
-    GlobalFree(block);
-    AppState.SelfCopyPending = 0;
-    return -103;
+  return block;
+}
+
+int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retryBriefly, const wchar_t* exact,
+                       unsigned exactLength) {
+  AppState.SelfCopyPending = 1;
+  HGLOBAL block = GlobalCopy(bytes, length, 1);
+  HGLOBAL wide = exact ? GlobalCopy(exact, exactLength * sizeof(wchar_t), sizeof(wchar_t)) : nullptr;
+  int result = !block || (exact && !wide) ? -101 : 0;
+  if (result == 0 && !(retryBriefly ? OpenClipboardBriefly(owner) : OpenClipboard(owner) != FALSE)) result = -103;
+  if (result == 0) {
+    EmptyClipboard();
+    // The system owns each block it takes.
+    if (wide && SetClipboardData(CF_UNICODETEXT, wide)) wide = nullptr;
+    if (SetClipboardData(CF_TEXT, block)) block = nullptr;
+    CloseClipboard();
+    if (block || wide) result = -104;
   }
-  EmptyClipboard();
-  bool placed = SetClipboardData(CF_TEXT, block) != nullptr;  // the system owns the block from here on
-  CloseClipboard();
-  if (!placed) {
-    GlobalFree(block);
-    AppState.SelfCopyPending = 0;
-    return -104;
-  }
-  return 0;
+  if (block) GlobalFree(block);
+  if (wide) GlobalFree(wide);
+  if (result != 0) AppState.SelfCopyPending = 0;
+  return result;
 }
 
 BOOL CALLBACK FindPasteTarget(HWND window, LPARAM) {
@@ -130,9 +152,11 @@ static void BringPasteTargetForward() {
 static bool PlaceWaitingText(HWND mainWindow, bool retryBriefly) {
   PendingPasteText& text = AppState.UnplacedPaste;
   if (!text.buffer) return true;
-  if (PutTextOnClipboard(mainWindow, text.buffer, text.length, retryBriefly) != 0) return false;
+  if (PutTextOnClipboard(mainWindow, text.buffer, text.length, retryBriefly, text.exact, text.exactLength) != 0)
+    return false;
   free(text.buffer);
-  text = {nullptr, 0};
+  free(text.exact);
+  text = {};
   return true;
 }
 
@@ -143,8 +167,9 @@ void OnDeactivate(HWND mainWindow) {
   // Taken over before anything else: bringing the target forward deactivates this window
   // again, and that nested deactivation must not paste the same text a second time.
   free(AppState.UnplacedPaste.buffer);
+  free(AppState.UnplacedPaste.exact);
   AppState.UnplacedPaste = AppState.PendingPaste;
-  AppState.PendingPaste = {nullptr, 0};
+  AppState.PendingPaste = {};
   AppState.PasteTicks = 0;
   PlaceWaitingText(mainWindow, true);
   BringPasteTargetForward();
@@ -158,7 +183,8 @@ void OnPasteTimer(HWND mainWindow) {
   if (!PlaceWaitingText(mainWindow, false)) {
     if (++AppState.PasteTicks < kClipboardTicks) return;
     free(AppState.UnplacedPaste.buffer);
-    AppState.UnplacedPaste = {nullptr, 0};
+    free(AppState.UnplacedPaste.exact);
+    AppState.UnplacedPaste = {};
     KillTimer(mainWindow, ID_PASTE_TIMER);
     AppState.PasteWindow = nullptr;
     return;

@@ -9,13 +9,16 @@
 #include "../store/file_io.h"
 
 void ReleasePendingPaste();
-// Replaces PendingPaste with the texts joined by separator; empty on failure.
-void SetPendingPaste(const std::vector<std::string>& texts, const char* separator);
+// Replaces PendingPaste with the code page text and, when some of it lies outside the code
+// page, the exact text; empty on failure.
+void SetPendingPaste(const std::string& codePage, const std::wstring* exact);
 
 void GatherSelectedRecords(HWND list, FileHandle file);
 void PasteFromFavorites(HWND favoritesList);
-// 0, or -101 (no memory), -102 (lock), -103 (the clipboard stays busy), -104 (not taken).
-int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retryBriefly = true);
+// The code page text as CF_TEXT and, when given, the exact text as CF_UNICODETEXT. 0, or
+// -101 (no memory), -103 (the clipboard stays busy), -104 (not taken).
+int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retryBriefly = true,
+                       const wchar_t* exact = nullptr, unsigned exactLength = 0);
 BOOL CALLBACK FindPasteTarget(HWND window, LPARAM);
 void SynthesizePaste();
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "record_text.h"
 #include "text_search.h"
 
 namespace {
@@ -28,10 +29,11 @@ void IndexRecords(RowIndex* index) {
   index->bytes.resize(static_cast<size_t>(std::min(position, size)));
 }
 
-// What the filter looks at: the text as the list shows it, up to a zero byte.
+// What the filter looks at: the text as the list shows it, the exact one when there is one.
 bool HoldsFilter(const RowIndex& index, const RecordSpan& record) {
-  std::string_view text = TextOf(index, record);
-  return ContainsText(text.substr(0, text.find('\0')), index.filter);
+  std::string_view text = TextOf(index, record), exact;
+  if (ExactText(text, &exact)) return ContainsText(exact, index.filter.utf8, kUtf8);
+  return index.filter.inCodePage && ContainsText(CodePageText(text), index.filter.codePage);
 }
 
 // The place of a record, or of a match, in file order; -1 when not there.
@@ -40,7 +42,7 @@ int OrdinalOf(const RowIndex& index, int64_t position) {
                                  [](const RecordSpan& s, int64_t p) { return s.position < p; });
   if (record == index.records.end() || record->position != position) return -1;
   int32_t ordinal = static_cast<int32_t>(record - index.records.begin());
-  if (index.filter.empty()) return ordinal;
+  if (index.filter.utf8.empty()) return ordinal;
   auto match = std::lower_bound(index.matches.begin(), index.matches.end(), ordinal);
   return match != index.matches.end() && *match == ordinal ? static_cast<int>(match - index.matches.begin()) : -1;
 }
@@ -61,24 +63,24 @@ bool LoadRowIndex(FileHandle file, RowIndex* index) {
       return false;
     }
     IndexRecords(index);
-    SetRowFilter(index, std::string(index->filter));
+    SetRowFilter(index, RowFilter(index->filter));
   } catch (const std::bad_alloc&) {
     // Without the memory for the whole file the list shows nothing rather than a part.
-    *index = RowIndex{{}, {}, index->newestFirst, index->filter, {}};
+    *index = RowIndex{{}, {}, index->newestFirst, RowFilter(index->filter), {}};
     return false;
   }
   return true;
 }
 
 int RowCount(const RowIndex& index) {
-  return static_cast<int>(index.filter.empty() ? index.records.size() : index.matches.size());
+  return static_cast<int>(index.filter.utf8.empty() ? index.records.size() : index.matches.size());
 }
 
 const RecordSpan* RecordOfRow(const RowIndex& index, int row) {
   int count = RowCount(index);
   if (row < 0 || row >= count) return nullptr;
   int place = index.newestFirst ? count - 1 - row : row;
-  return &index.records[static_cast<size_t>(index.filter.empty() ? place : index.matches[place])];
+  return &index.records[static_cast<size_t>(index.filter.utf8.empty() ? place : index.matches[place])];
 }
 
 std::string_view TextOf(const RowIndex& index, const RecordSpan& record) {
@@ -100,23 +102,23 @@ int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_
   for (int i = 0; i < 4; ++i) header[i] = static_cast<char>((static_cast<uint32_t>(length) >> (8 * i)) & 0xFF);
   index->bytes.append(header, 4).append(text, static_cast<size_t>(length));
   index->records.push_back({position, length});
-  if (!index->filter.empty()) {
+  if (!index->filter.utf8.empty()) {
     if (!HoldsFilter(*index, index->records.back())) return -1;
     index->matches.push_back(static_cast<int32_t>(index->records.size() - 1));
   }
   return index->newestFirst ? 0 : RowCount(*index) - 1;
 }
 
-void SetRowFilter(RowIndex* index, const std::string& text) {
+void SetRowFilter(RowIndex* index, const RowFilter& filter) {
   // Typing on narrows what is shown already: a record that holds the longer text holds
   // the shorter one at the same place.
-  bool narrower = !index->filter.empty() && text.size() > index->filter.size() &&
-                  text.compare(0, index->filter.size(), index->filter) == 0;
+  const std::string& old = index->filter.utf8;
+  bool narrower = !old.empty() && filter.utf8.size() > old.size() && filter.utf8.compare(0, old.size(), old) == 0;
   std::vector<int32_t> candidates;
   if (narrower) candidates.swap(index->matches);
-  index->filter = text;
+  index->filter = filter;
   index->matches.clear();
-  if (text.empty()) return;
+  if (filter.utf8.empty()) return;
   auto consider = [&](int32_t ordinal) {
     if (HoldsFilter(*index, index->records[static_cast<size_t>(ordinal)])) index->matches.push_back(ordinal);
   };

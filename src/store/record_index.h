@@ -11,11 +11,19 @@
 #include "file_io.h"
 #include "record_file.h"
 
+// What the rows must hold: the filter text in UTF-8, for records with an exact text, and
+// in code page 932 for the others (unless that code page cannot hold it).
+struct RowFilter {
+  std::string utf8;  // empty: no filter
+  std::string codePage;
+  bool inCodePage = true;
+};
+
 struct RowIndex {
   std::string bytes;                // the file as read
   std::vector<RecordSpan> records;  // its complete records, in file order
   bool newestFirst = true;          // ADDFLG: the file's last record is row 0
-  std::string filter;               // rows hold this text (code page 932); empty: every record
+  RowFilter filter;
   std::vector<int32_t> matches;     // with a filter, the records that hold it, in file order
 };
 
@@ -32,6 +40,6 @@ int RowOfPosition(const RowIndex& index, int64_t position);
 // hides it.
 int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_t length);
 // Narrows the rows to the records that hold the text; an empty text shows every record.
-void SetRowFilter(RowIndex* index, const std::string& text);
+void SetRowFilter(RowIndex* index, const RowFilter& filter);
 // Positions of the records whose text is exactly these bytes, except the one at keepPosition.
 std::vector<int64_t> FindEqualRecords(const RowIndex& index, std::string_view text, int64_t keepPosition);

@@ -78,7 +78,7 @@ struct ByteFinder {
 
 bool IsCp932LeadByte(unsigned char byte) { return kTables.length[byte] == 2; }
 
-bool ContainsText(std::string_view text, std::string_view needle) {
+bool ContainsText(std::string_view text, std::string_view needle, TextEncoding encoding) {
   if (needle.empty()) return true;
   if (needle.size() > text.size()) return false;
   const auto* t = reinterpret_cast<const unsigned char*>(text.data());
@@ -88,6 +88,8 @@ bool ContainsText(std::string_view text, std::string_view needle) {
   ByteFinder first(t, last + 1, n[0]);
   size_t known = 0;
   for (const unsigned char* at = first.Take(); at <= last; at = first.Take())
-    if (StartsCharacter(t, static_cast<size_t>(at - t), &known) && MatchesHere(at, n, needle.size())) return true;
+    if ((encoding == kUtf8 || StartsCharacter(t, static_cast<size_t>(at - t), &known)) &&
+        MatchesHere(at, n, needle.size()))
+      return true;
   return false;
 }

@@ -7,6 +7,9 @@
 // Bytes that begin a double-byte character in code page 932.
 bool IsCp932LeadByte(unsigned char byte);
 
+enum TextEncoding { kCodePage932, kUtf8 };
+
 // True when the text holds the needle, starting at a character boundary. An empty needle
-// is found everywhere.
-bool ContainsText(std::string_view text, std::string_view needle);
+// is found everywhere. In UTF-8 (both valid) every place the needle's first byte is found
+// starts a character.
+bool ContainsText(std::string_view text, std::string_view needle, TextEncoding encoding = kCodePage932);

@@ -1,5 +1,8 @@
 #include "aa_lines.h"
 
+#include "../store/record_text.h"
+
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -16,6 +19,44 @@ std::vector<std::string> ReadAALines(FILE* file) {
     }
     try {
       if (n > 0) lines.emplace_back(piece, n);
+    } catch (const std::bad_alloc&) {
+      break;  // the lines read so far are shown
+    }
+  }
+  return lines;
+}
+
+static const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool ReadsAsUtf8(std::string_view file) {
+  if (file.substr(0, 3) == kByteOrderMark) return true;
+  bool beyondAscii = false;
+  for (char c : file) beyondAscii = beyondAscii || static_cast<unsigned char>(c) > 0x7F;
+  return beyondAscii && IsValidUtf8(file);
+}
+
+std::vector<std::string> SplitUtf8Lines(std::string_view file) {
+  if (file.substr(0, 3) == kByteOrderMark) file.remove_prefix(3);
+  std::vector<std::string> lines;
+  while (!file.empty()) {
+    size_t end = std::min(file.size(), static_cast<size_t>(kAAPieceSize - 1));
+    size_t lineFeed = file.substr(0, end).find('\n');
+    if (lineFeed != std::string_view::npos) {
+      end = lineFeed + 1;
+    } else if (end < file.size()) {
+      size_t whole = end;  // back to where a character starts
+      while (whole > 0 && (static_cast<unsigned char>(file[whole]) & 0xC0) == 0x80) --whole;
+      if (whole > 0) end = whole;
+    }
+    std::string_view piece = file.substr(0, end);
+    file.remove_prefix(end);
+    if (!piece.empty() && piece.back() == '\n') {
+      piece.remove_suffix(1);
+      if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
+    }
+    piece = piece.substr(0, piece.find('\0'));
+    try {
+      if (!piece.empty()) lines.emplace_back(piece);
     } catch (const std::bad_alloc&) {
       break;  // the lines read so far are shown
     }

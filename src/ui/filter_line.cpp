@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../app/app_state.h"
+#include "../clip/wide_text.h"
 #include "../res/resource.h"
 #include "list_procs.h"
 #include "list_window.h"
@@ -31,7 +32,7 @@ LRESULT CALLBACK FilterLineProc(HWND line, UINT message, WPARAM wParam, LPARAM l
     return 0;
   }
   if (message == WM_CHAR && (wParam == '\r' || wParam == 27)) return 0;  // handled as keys, no beep
-  return CallWindowProcA(AppState.FilterPrevProc, line, message, wParam, lParam);
+  return CallWindowProcW(AppState.FilterPrevProc, line, message, wParam, lParam);
 }
 
 }  // namespace
@@ -39,14 +40,15 @@ LRESULT CALLBACK FilterLineProc(HWND line, UINT message, WPARAM wParam, LPARAM l
 void OpenFilterLine(HWND list) {
   if (AppState.FilterLine && ListOfLine(AppState.FilterLine) != list) CloseFilterLine();
   if (!AppState.FilterLine) {
-    HWND line = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0,
+    // A Unicode edit: the text looked for may lie outside the code page.
+    HWND line = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 0, 0, 0, 0,
                                 AppState.MainWindow, reinterpret_cast<HMENU>(IDC_FILTER_LINE),
                                 AppState.AppInstance, nullptr);
     if (!line) return;
     SetWindowLongPtrA(line, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(list));
     SendMessageA(line, WM_SETFONT, SendMessageA(list, WM_GETFONT, 0, 0), FALSE);
     AppState.FilterPrevProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(line, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FilterLineProc)));
+        SetWindowLongPtrW(line, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FilterLineProc)));
     AppState.FilterLine = line;
     SetWindowPos(line, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // over the tab control
     LayoutChildren(AppState.MainWindow);
@@ -63,13 +65,13 @@ void CloseFilterLine() {
   DestroyWindow(line);
   LayoutChildren(AppState.MainWindow);
   RowIndex* rows = RowsOf(list);
-  if (!rows || rows->filter.empty()) return;
+  if (!rows || rows->filter.utf8.empty()) return;
   // The whole list comes back with the chosen records still chosen.
   std::vector<int64_t> chosen = SelectedPositions(list);
   int focused = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
   const RecordSpan* focusedRecord = RecordOfRow(*rows, focused);
   int64_t focusedPosition = focusedRecord ? focusedRecord->position : -1;
-  SetRowFilter(rows, "");
+  SetRowFilter(rows, {});
   ShowRows(list);
   for (int64_t position : chosen) SetRowState(list, RowOfPosition(*rows, position), LVIS_SELECTED, LVIS_SELECTED);
   int row = RowOfPosition(*rows, focusedPosition);
@@ -85,10 +87,15 @@ void OnFilterLineCommand(WORD notification) {
   HWND list = ListOfLine(AppState.FilterLine);
   RowIndex* rows = RowsOf(list);
   if (!rows) return;
-  int size = GetWindowTextLengthA(AppState.FilterLine);
-  std::string text(static_cast<size_t>(size) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(AppState.FilterLine, text.data(), size + 1)));
-  SetRowFilter(rows, text);
+  int size = GetWindowTextLengthW(AppState.FilterLine);
+  std::wstring text(static_cast<size_t>(size) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(AppState.FilterLine, text.data(), size + 1)));
+  RowFilter filter;
+  filter.utf8 = Utf8FromWide(text);
+  bool lost = false;
+  filter.codePage = CodePageFromWide(text, &lost);
+  filter.inCodePage = !lost;
+  SetRowFilter(rows, filter);
   ShowRows(list);
   SelectFirstRow(list);
 }

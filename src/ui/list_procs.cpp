@@ -12,6 +12,7 @@
 #include "filter_line.h"
 #include "list_window.h"
 #include "record_lists.h"
+#include "record_rows.h"
 
 namespace {
 
@@ -110,6 +111,9 @@ void OnListMessage(ListKind kind, HWND list, UINT message, WPARAM wParam, LPARAM
 
 LRESULT HandleListMessage(ListKind kind, WNDPROC previous, HWND list, UINT message, WPARAM wParam,
                           LPARAM lParam) {
+  LRESULT result = 0;
+  if (message == LVM_GETITEMA) result = CallWindowProcA(previous, list, message, wParam, lParam);
+  if (AnswerCodePageText(list, message, wParam, lParam, &result) || message == LVM_GETITEMA) return result;
   try {
     OnListMessage(kind, list, message, wParam, lParam);
   } catch (const std::bad_alloc&) {

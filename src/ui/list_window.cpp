@@ -145,7 +145,7 @@ void CycleTab() {
 }
 
 LRESULT OnMainNotify(HWND mainWindow, NMHDR* header) {
-  if (header->code == static_cast<UINT>(LVN_GETDISPINFOA)) FillRowText(reinterpret_cast<NMLVDISPINFOA*>(header));
+  if (header->code == static_cast<UINT>(LVN_GETDISPINFOW)) FillRowText(reinterpret_cast<NMLVDISPINFOW*>(header));
   if (header->code == static_cast<UINT>(TCN_SELCHANGE))
     SelectTab(mainWindow, static_cast<int>(SendMessageA(AppState.TabControl, TCM_GETCURSEL, 0, 0)));
   return 0;

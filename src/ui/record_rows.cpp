@@ -1,10 +1,13 @@
 #include "record_rows.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "../app/app_state.h"
 #include "../app/data_dir.h"
+#include "../clip/wide_text.h"
+#include "../store/record_text.h"
 #include "list_window.h"
 #include "record_lists.h"
 
@@ -56,9 +59,10 @@ std::vector<int64_t> SelectedPositions(HWND list) {
   return positions;
 }
 
-// Copies as much of the text as fits before the terminating zero, never half a character.
-static void CopyWholeCharacters(std::string_view text, char* out, int capacity) {
-  if (!out || capacity <= 0) return;
+// Copies as much of the code page text as fits, with its terminating zero, never half a
+// character; the number of bytes copied.
+static int CopyWholeCharacters(std::string_view text, char* out, int capacity) {
+  if (!out || capacity <= 0) return 0;
   size_t n = 0;
   while (n < text.size() && text[n] != '\0') {
     size_t size = IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() ? 2 : 1;
@@ -67,19 +71,47 @@ static void CopyWholeCharacters(std::string_view text, char* out, int capacity) 
   }
   text.copy(out, n);
   out[n] = '\0';
+  return static_cast<int>(n);
 }
 
-void FillRowText(NMLVDISPINFOA* info) {
-  LVITEMA& item = info->item;
-  const RowIndex* rows = RowsOf(info->hdr.hwndFrom);
-  const RecordSpan* record = rows ? RecordOfRow(*rows, item.iItem) : nullptr;
-  if (!record || !(item.mask & LVIF_TEXT)) return;
+// The same in UTF-16, never half of a surrogate pair.
+static void CopyWholeCharacters(std::wstring_view text, wchar_t* out, int capacity) {
+  if (!out || capacity <= 0) return;
+  size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
+  if (n > 0 && n < text.size() && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+  text.copy(out, n);
+  out[n] = L'\0';
+}
+
+// A row's column as the list shows it: the record, its length or its position; null for
+// a row that is not there.
+static const RecordSpan* RowColumn(HWND list, int row, int column, std::string_view* record, char* number) {
+  const RowIndex* rows = RowsOf(list);
+  const RecordSpan* span = rows ? RecordOfRow(*rows, row) : nullptr;
+  if (!span) return nullptr;
+  *record = TextOf(*rows, *span);
+  snprintf(number, 24, "%lld", static_cast<long long>(column == 1 ? span->length : span->position));
+  return span;
+}
+
+void FillRowText(NMLVDISPINFOW* info) {
+  LVITEMW& item = info->item;
+  std::string_view record;
   char number[24];
-  if (item.iSubItem == 0) {
-    CopyWholeCharacters(TextOf(*rows, *record), item.pszText, item.cchTextMax);
-    return;
-  }
-  snprintf(number, sizeof number, "%lld",
-           static_cast<long long>(item.iSubItem == 1 ? record->length : record->position));
-  CopyWholeCharacters(number, item.pszText, item.cchTextMax);
+  if (!(item.mask & LVIF_TEXT) || !RowColumn(info->hdr.hwndFrom, item.iItem, item.iSubItem, &record, number)) return;
+  std::wstring text = item.iSubItem == 0 ? WideOfRecord(record) : WideFromCodePage(number);
+  CopyWholeCharacters(text, item.pszText, item.cchTextMax);
+}
+
+bool AnswerCodePageText(HWND list, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  auto* item = reinterpret_cast<LVITEMA*>(lParam);
+  std::string_view record;
+  char number[24];
+  if ((message != LVM_GETITEMTEXTA && message != LVM_GETITEMA) || !item || !RowsOf(list)) return false;
+  if (message == LVM_GETITEMA && !(item->mask & LVIF_TEXT)) return false;
+  int row = message == LVM_GETITEMA ? item->iItem : static_cast<int>(wParam);
+  if (!RowColumn(list, row, item->iSubItem, &record, number)) return false;
+  int copied = CopyWholeCharacters(item->iSubItem == 0 ? CodePageText(record) : number, item->pszText, item->cchTextMax);
+  if (message == LVM_GETITEMTEXTA) *result = copied;
+  return true;
 }

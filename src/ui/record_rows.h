@@ -19,5 +19,10 @@ void ShowRows(HWND list);
 void InsertRow(HWND list, int index, const char* text, int length, int position);
 // The record positions of the selected rows, in list order.
 std::vector<int64_t> SelectedPositions(HWND list);
-// LVN_GETDISPINFOA: a row's text, length or position, as the list or another program asks.
-void FillRowText(NMLVDISPINFOA* info);
+// LVN_GETDISPINFOW: a row's text (exactly, also where the code page cannot hold it), length
+// or position, as the list draws it or another program asks for it in UTF-16.
+void FillRowText(NMLVDISPINFOW* info);
+// LVM_GETITEMTEXTA, and LVM_GETITEMA asking for text, at an owner-data list: the record's
+// code page bytes as they are in the file (the list itself would convert its UTF-16
+// text). False when the message is not one of these; *result gets the answer.
+bool AnswerCodePageText(HWND list, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

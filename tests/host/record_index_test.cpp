@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "store/record_index.h"
+#include "store/record_text.h"
 #include "store/text_search.h"
 #include "temp_dir.h"
 
@@ -57,18 +58,18 @@ TEST(RowIndex, AFilterNarrowsTheRowsAndKeepsThroughCapturesAndReloads) {
   FileHandle f = OpenRecordFile(dir.File("f").c_str());
   RowIndex index;
   ASSERT_TRUE(LoadRowIndex(f, &index));
-  SetRowFilter(&index, "AP");
+  SetRowFilter(&index, {"AP", "AP"});
   EXPECT_EQ(Rows(index), (Texts{"pineapple@27", "Apple pie@4"}));
-  SetRowFilter(&index, "APPLE ");  // typed on
+  SetRowFilter(&index, {"APPLE ", "APPLE "});  // typed on
   EXPECT_EQ(Rows(index), (Texts{"Apple pie@4"}));
-  SetRowFilter(&index, "an");  // another text
+  SetRowFilter(&index, {"an", "an"});  // another text
   EXPECT_EQ(Rows(index), (Texts{"banana@17"}));
   int64_t position = AppendRecordTo(f, "mango", 5);
   EXPECT_EQ(AddRecordToIndex(&index, position, "mango", 5), 0);
   EXPECT_EQ(AddRecordToIndex(&index, position + 9, "kiwi", 4), -1);  // hidden by the filter
   ASSERT_TRUE(LoadRowIndex(f, &index));
   EXPECT_EQ(Rows(index), (Texts{"mango@50", "banana@17"}));
-  SetRowFilter(&index, "");
+  SetRowFilter(&index, {});
   EXPECT_EQ(RowCount(index), 5);
   CloseFileHandle(f);
 }
@@ -119,6 +120,27 @@ TEST(TextSearch, AgreesWithAWalkThroughTheCharactersOnMixedTexts) {
     for (char& c : needle) c = bytes[next(sizeof bytes)];
     ASSERT_EQ(ContainsText(text, needle), ContainsByWalking(text, needle)) << text << " / " << needle;
   }
+}
+
+TEST(RecordText, AnExactTextFollowsTheCodePageTextAfterAZeroByte) {
+  const std::string exact = "caf\xC3\xA9 \xE2\x9C\x93 \xF0\x9F\x98\x80";  // café ✓ 😀
+  const std::string record = RecordWithExactText("caf? ? ?", exact);
+  EXPECT_EQ(record, std::string("caf? ? ?\0", 9) + exact);
+  TempDir dir;
+  WriteFileBytes(dir.File("f"), RecordBytes({"plain", record}));
+  FileHandle f = OpenRecordFile(dir.File("f").c_str());
+  std::vector<RecordText> read;  // as any reader of the format reads it
+  ASSERT_TRUE(ReadAllRecords(f, &read));
+  ASSERT_EQ(read.size(), 2u);
+  EXPECT_EQ(CodePageText(read[1].text), "caf? ? ?");
+  RowIndex index;  // as the lists read it
+  ASSERT_TRUE(LoadRowIndex(f, &index));
+  std::string_view found;
+  ASSERT_TRUE(ExactText(TextOf(index, *RecordOfRow(index, 0)), &found));
+  EXPECT_EQ(found, exact);
+  EXPECT_FALSE(ExactText(TextOf(index, *RecordOfRow(index, 1)), &found));
+  EXPECT_FALSE(ExactText(std::string("old\0\xff\xfe", 6), &found));  // no UTF-8 after the zero
+  CloseFileHandle(f);
 }
 
 }  // namespace

@@ -68,6 +68,30 @@ TEST(AALines, EachLineIsARowWithoutItsLineEndAndEmptyLinesAreSkipped) {
   }
 }
 
+TEST(AALines, AUtf8FileIsToldFromACodePage932OneAndSplitWithoutCuttingACharacter) {
+  const std::string e = "\xC3\xA9";  // é
+  const struct {
+    const char* name;
+    std::string content;
+    bool utf8;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"byte-order mark", "\xEF\xBB\xBF" "abc\r\n\r\nde\n", true, {"abc", "de"}},
+      {"UTF-8 without a mark", "caf" + e + "\nx", true, {"caf" + e, "x"}},
+      {"a long line cut before a character", std::string(2046, 'a') + e + "b\n", true, {std::string(2046, 'a'), e + "b"}},
+      {"a zero byte ends the text", "a" + e + std::string("\0z\n", 3), true, {"a" + e}},
+      {"code page 932", "\x82\xA0\x82\xA2\n", false, {}},
+      {"ASCII only", "abc\n", false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ReadsAsUtf8(c.content), c.utf8);
+    if (c.utf8) {
+      EXPECT_EQ(SplitUtf8Lines(c.content), c.rows);
+    }
+  }
+}
+
 TEST(FullScreenGuard, Decisions) {
   struct Case {
     const char* name;
