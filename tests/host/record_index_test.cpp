@@ -54,7 +54,8 @@ TEST(RowIndex, RowsFollowTheFileCapturesAndReloadsInEitherOrder) {
 
 TEST(RowIndex, AFilterNarrowsTheRowsAndKeepsThroughCapturesAndReloads) {
   TempDir dir;
-  WriteFileBytes(dir.File("f"), RecordBytes({"Apple pie", "banana", "pineapple", "cherry"}));
+  const std::string exact = RecordWithExactText("caf? ?", "caf\xC3\xA9 \xE2\x9C\x93");  // café ✓
+  WriteFileBytes(dir.File("f"), RecordBytes({"Apple pie", "banana", "pineapple", "cherry", exact}));
   FileHandle f = OpenRecordFile(dir.File("f").c_str());
   RowIndex index;
   ASSERT_TRUE(LoadRowIndex(f, &index));
@@ -68,9 +69,9 @@ TEST(RowIndex, AFilterNarrowsTheRowsAndKeepsThroughCapturesAndReloads) {
   EXPECT_EQ(AddRecordToIndex(&index, position, "mango", 5), 0);
   EXPECT_EQ(AddRecordToIndex(&index, position + 9, "kiwi", 4), -1);  // hidden by the filter
   ASSERT_TRUE(LoadRowIndex(f, &index));
-  EXPECT_EQ(Rows(index), (Texts{"mango@50", "banana@17"}));
+  EXPECT_EQ(Rows(index), (Texts{"mango@" + std::to_string(position), "banana@17"}));
   SetRowFilter(&index, {});
-  EXPECT_EQ(RowCount(index), 5);
+  EXPECT_EQ(RowCount(index), 6);
   CloseFileHandle(f);
 }
 

@@ -78,6 +78,17 @@ std::string ClipboardText() {
   return text;
 }
 
+void CopyUnicode(const std::wstring& text) {
+  CopyBytes(std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)), CF_UNICODETEXT);
+}
+
+std::string Utf8(const std::wstring& text) {
+  std::string bytes(text.size() * 4, '\0');
+  bytes.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                       bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
+  return bytes;
+}
+
 ClipboardHold::ClipboardHold() : held(OpenClipboardPatiently()) {}
 void ClipboardHold::Put(const std::string& text) {
   EmptyClipboard();
@@ -325,24 +336,34 @@ struct RemoteBuffer {
   char* at;
 };
 
-std::vector<std::string> Pelmor::Rows(int listId, int column) const {
-  std::vector<std::string> rows;
-  HWND list = Child(listId);
+// Each row's text as LVM_GETITEMTEXTA or W answer it to another program.
+template <typename Item, typename Char>
+static std::vector<std::basic_string<Char>> ReadRows(const Pelmor& p, int listId, int column, UINT message) {
+  std::vector<std::basic_string<Char>> rows;
+  HWND list = p.Child(listId);
   const size_t textSize = 8192;
-  RemoteBuffer remote(process.hProcess, sizeof(LVITEMA) + textSize);
+  RemoteBuffer remote(p.process.hProcess, sizeof(Item) + textSize * sizeof(Char));
   int count = static_cast<int>(Ask(list, LVM_GETITEMCOUNT));
   for (int row = 0; row < count; ++row) {
-    LVITEMA item = {};
+    Item item = {};
     item.iSubItem = column;
-    item.pszText = remote.at + sizeof(LVITEMA);
+    item.pszText = reinterpret_cast<Char*>(remote.at + sizeof(Item));
     item.cchTextMax = textSize;
     remote.Put(&item, sizeof item);
-    Ask(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.at));
-    std::string text(textSize, '\0');
-    ReadProcessMemory(process.hProcess, item.pszText, text.data(), textSize, nullptr);
+    Ask(list, message, row, reinterpret_cast<LPARAM>(remote.at));
+    std::basic_string<Char> text(textSize, Char());
+    ReadProcessMemory(p.process.hProcess, item.pszText, text.data(), textSize * sizeof(Char), nullptr);
     rows.push_back(text.c_str());
   }
   return rows;
+}
+
+std::vector<std::string> Pelmor::Rows(int listId, int column) const {
+  return ReadRows<LVITEMA, char>(*this, listId, column, LVM_GETITEMTEXTA);
+}
+
+std::vector<std::wstring> Pelmor::RowsW(int listId) const {
+  return ReadRows<LVITEMW, wchar_t>(*this, listId, 0, LVM_GETITEMTEXTW);
 }
 
 std::vector<int> Pelmor::Selected(int listId) const {
@@ -405,6 +426,13 @@ bool Target::Start(const std::string& title, Kind kind) {
   const char* flag = kind == kTopmost ? "/topmost " : kind == kFullScreen ? "/fullscreen " : "";
   if (!StartProcess(exe, "\"" + exe + "\" " + flag + title, nullptr, &process)) return false;
   return WaitUntil([&] { return (window = FindTopWindow(process.dwProcessId, "PelmorTestTarget")) && IsWindowVisible(window); });
+}
+
+std::wstring Target::TextW() const {
+  wchar_t text[4096] = {};
+  DWORD_PTR ignored;
+  SendMessageTimeoutW(GetDlgItem(window, 100), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &ignored);
+  return text;
 }
 
 int Target::Pastes() const { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(window, "PelmorTestPastes"))); }

@@ -31,6 +31,9 @@ inline void CopyText(const std::string& text) { CopyBytes(text); }
 // The text together with a marker format of password managers.
 void CopyPrivateText(const std::string& text, const char* markFormat, const std::string& markData);
 std::string ClipboardText();
+// What a Unicode program puts on the clipboard; the system adds the other text formats.
+void CopyUnicode(const std::wstring& text);
+std::string Utf8(const std::wstring& text);
 // Keeps the clipboard open, as a busy program would, for the object's life.
 struct ClipboardHold {
   ClipboardHold();
@@ -92,6 +95,7 @@ struct Pelmor {
   // "(no dialog)".
   std::string Answer(const char* caption, int button, int ms = 5000) const;
   std::vector<std::string> Rows(int listId, int column = 0) const;  // read as other programs do
+  std::vector<std::wstring> RowsW(int listId) const;               // the same, in UTF-16
   std::vector<int> Selected(int listId) const;
   void Select(int listId, const std::vector<int>& rows) const;  // exactly these, the last focused
   int CurrentTab() const { return static_cast<int>(Ask(Child(5999), 0x130B /* TCM_GETCURSEL */)); }
@@ -109,6 +113,7 @@ struct Target {
   enum Kind { kNormal, kTopmost, kFullScreen };
   bool Start(const std::string& title, Kind kind = kNormal);
   std::string Text() const { return WindowText(GetDlgItem(window, 100)); }
+  std::wstring TextW() const;
   int Pastes() const;  // Ctrl+V presses its edit received, whether anything was pasted
   void Focus() const;
 };

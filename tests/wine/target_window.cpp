@@ -13,7 +13,7 @@ static LRESULT CALLBACK CountingEditProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     HWND top = GetParent(w);
     SetPropA(top, "PelmorTestPastes", reinterpret_cast<HANDLE>(reinterpret_cast<INT_PTR>(GetPropA(top, "PelmorTestPastes")) + 1));
   }
-  return CallWindowProcA(gEditProc, w, m, wp, lp);
+  return CallWindowProcW(gEditProc, w, m, wp, lp);
 }
 
 static LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -45,10 +45,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
                                  GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr)
                : CreateWindowExA(topmost ? WS_EX_TOPMOST : 0, "PelmorTestTarget", title, WS_OVERLAPPEDWINDOW,
                                  topmost ? 600 : 100, 100, 400, 200, nullptr, nullptr, instance, nullptr);
-  gEdit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0,
+  // A Unicode edit, as in today's programs: it pastes CF_UNICODETEXT.
+  gEdit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0,
                           400, 200, w, reinterpret_cast<HMENU>(100), instance, nullptr);
   gEditProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(gEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingEditProc)));
+      SetWindowLongPtrW(gEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingEditProc)));
   if (topmost) {
     // A palette or picture-in-picture window: on top of everything, never taking the focus.
     ShowWindow(w, SW_SHOWNOACTIVATE);
