@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include "../store/text_search.h"
 #endif
 
 // The longest name the program forms in the data directory (the rotation scratch files
@@ -14,7 +16,7 @@ bool IsLeadByte(unsigned char byte) {
 #ifdef _WIN32
   return IsDBCSLeadByte(byte) != FALSE;  // the system code page, 932 on Japanese systems
 #else
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);  // code page 932
+  return IsCp932LeadByte(byte);
 #endif
 }
 

@@ -143,26 +143,6 @@ int SettleRecordFile(FileHandle file) {
   return SeekTo(file, 0) ? 0 : -101;
 }
 
-bool ReadAllRecords(FileHandle file, std::vector<RecordText>* records) {
-  records->clear();
-  RecordIndex index;
-  if (!IndexRecordFile(file, &index)) return false;
-  BlockReader r;
-  if (!StartReader(&r, file, 0)) return false;
-  try {
-    records->reserve(index.records.size());
-    for (const RecordSpan& span : index.records) {
-      RecordText record{span.position, std::string(static_cast<size_t>(span.length), '\0')};
-      r.cursor = span.position + 4;
-      if (!ReadAt(&r, record.text.data(), span.length)) return false;
-      records->push_back(std::move(record));
-    }
-  } catch (const std::bad_alloc&) {
-    return false;  // the records read so far are kept
-  }
-  return true;
-}
-
 // Reads the count of a settled file, turning a file without its 4 count bytes into an
 // empty record file first.
 static bool ReadCountRepairing(FileHandle file, int32_t* count) {
@@ -210,32 +190,6 @@ int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length) {
   } catch (const std::bad_alloc&) {
     return -1;  // nothing was written
   }
-}
-
-std::vector<int64_t> FindOtherRecordsEqualTo(FileHandle file, const char* text, int32_t length,
-                                             int64_t keepPosition) {
-  std::vector<int64_t> found;
-  RecordIndex index;
-  BlockReader r;
-  if (!IndexRecordFile(file, &index) || !StartReader(&r, file, 0)) return found;
-  try {
-    std::string candidate(static_cast<size_t>(std::max(length, 0)), '\0');
-    for (const RecordSpan& span : index.records) {
-      // Texts of another length are never read.
-      if (span.length != length || span.position == keepPosition) continue;
-      r.cursor = span.position + 4;
-      if (!ReadAt(&r, candidate.data(), length)) break;
-      if (std::memcmp(candidate.data(), text, static_cast<size_t>(length)) == 0)
-        found.push_back(span.position);
-    }
-  } catch (const std::bad_alloc&) {
-    // the matches found so far
-  }
-  return found;
-}
-
-int CountRecordsEqualTo(FileHandle file, const char* text, int32_t length) {
-  return static_cast<int>(FindOtherRecordsEqualTo(file, text, length, -1).size());
 }
 
 bool ReadRecordsAt(FileHandle file, const std::vector<int64_t>& positions,

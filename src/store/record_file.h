@@ -14,11 +14,6 @@ struct RecordSpan {
   int32_t length;
 };
 
-struct RecordText {
-  int64_t position;
-  std::string text;
-};
-
 // What a walk over a record file found.
 struct RecordIndex {
   std::vector<RecordSpan> records;  // every complete record, in file order
@@ -38,18 +33,9 @@ const RecordSpan* FindRecordAt(const RecordIndex& index, int64_t position);
 // complete records, so that no complete record stays hidden. 0, or -101 / -102.
 int SettleRecordFile(FileHandle file);
 
-// Reads every complete record in file order.
-bool ReadAllRecords(FileHandle file, std::vector<RecordText>* records);
-
 // Appends one record to a settled file and raises the count; returns the new record's
 // position, or -1.
 int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length);
-
-// Number of records whose text equals the given bytes.
-int CountRecordsEqualTo(FileHandle file, const char* text, int32_t length);
-// Positions of the records equal to the text, except the one at keepPosition.
-std::vector<int64_t> FindOtherRecordsEqualTo(FileHandle file, const char* text, int32_t length,
-                                             int64_t keepPosition);
 
 // Reads the texts of the records at the given positions, in the given order; a position
 // that is not the start of a complete record is skipped. False on a read error.

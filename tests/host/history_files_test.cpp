@@ -88,20 +88,6 @@ TEST(HistoryFiles, AnInterruptedExitNeverLeavesHalfASavedHistory) {
   EXPECT_EQ(ReadFileBytes(h.paths.saved), work);
 }
 
-TEST(HistoryFiles, AWorkFileHeldByAnotherProgramCannotBeOpenedAndNothingChanges) {
-  History h;
-  WriteFileBytes(h.paths.saved, RecordBytes({"a"}));
-  WriteFileBytes(h.paths.work, RecordBytes({"held"}));
-  FileHandle other = OpenRecordFile(h.paths.work.c_str());
-  PrepareWorkFile(h.paths, 0);
-  FileHandle work;
-  EXPECT_EQ(OpenWorkFileAt(h.paths.work, &work), -101);
-  CloseFileHandle(other);
-  EXPECT_EQ(ReadFileBytes(h.paths.saved), RecordBytes({"a"}));
-  EXPECT_EQ(ReadFileBytes(h.paths.work), RecordBytes({"held"}));
-  EXPECT_FALSE(FileThere(h.paths.backup));
-}
-
 TEST(HistoryFiles, AfterAFailedRewriteTheWorkFileIsOpenAgainAndKeepsTheNextCapture) {
   History h;
   FaultGuard faults;

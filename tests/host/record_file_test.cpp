@@ -2,27 +2,22 @@
 // writes that fail part-way for real.
 #include <gtest/gtest.h>
 
-#include "store/record_file.h"
+#include "store/record_index.h"
 #include "temp_dir.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
 
-Texts TextsOf(FileHandle f) {
-  std::vector<RecordText> records;
-  EXPECT_TRUE(ReadAllRecords(f, &records));
-  Texts texts;
-  for (auto& r : records) texts.push_back(r.text);
-  return texts;
-}
-
 // Opens and settles the file as every opening does; its records.
 Texts SettleAndRead(const std::string& path) {
   FileHandle f = OpenRecordFile(path.c_str());
   EXPECT_EQ(SettleRecordFile(f), 0);
-  Texts texts = TextsOf(f);
+  RowIndex index;
+  EXPECT_TRUE(LoadRowIndex(f, &index));
   CloseFileHandle(f);
+  Texts texts;
+  for (const RecordSpan& r : index.records) texts.emplace_back(TextOf(index, r));
   return texts;
 }
 
@@ -55,43 +50,25 @@ TEST(RecordFile, DamagedFilesKeepTheCompleteRecordsBeforeTheDamageAndAreSettled)
   }
 }
 
-TEST(RecordFile, PositionsAreTheOffsetsOfTheLengthFieldsAndAnyBytesAreText) {
+TEST(RecordFile, RecordsAreReadAtTheirPositionsOnlyAndAnyBytesAreText) {
   TempDir dir;
-  WriteFileBytes(dir.File("f"), RecordBytes({"A", "BB", "", "\xff\x01"}));
+  WriteFileBytes(dir.File("f"), RecordBytes({"A", "BB", "", "\xff\x01"}));  // at 4, 9, 15, 19
   FileHandle f = OpenRecordFile(dir.File("f").c_str());
-  std::vector<RecordText> records;
-  ASSERT_TRUE(ReadAllRecords(f, &records));
-  std::vector<int64_t> positions;
-  for (auto& r : records) positions.push_back(r.position);
-  EXPECT_EQ(positions, (std::vector<int64_t>{4, 9, 15, 19}));
-  EXPECT_EQ(records[3].text, "\xff\x01");  // not a deletion mark
   Texts texts;
   // In the order asked; 5 is inside a text, 99 and -4 lie outside the file.
-  ASSERT_TRUE(ReadRecordsAt(f, {15, 5, 4, 99, -4, 9}, &texts));
-  EXPECT_EQ(texts, (Texts{"", "A", "BB"}));
+  ASSERT_TRUE(ReadRecordsAt(f, {19, 15, 5, 4, 99, -4, 9}, &texts));
+  EXPECT_EQ(texts, (Texts{"\xff\x01", "", "A", "BB"}));
   CloseFileHandle(f);
 }
 
-TEST(RecordFile, AppendsGoAtTheEndWithTheCountRaised) {
-  TempDir dir;
-  // A crash had written a length and part of the text, but not the count.
-  WriteFileBytes(dir.File("f"), RecordBytes({"x"}) + Int32Bytes(6) + "par");
-  FileHandle f = OpenRecordFile(dir.File("f").c_str());
-  ASSERT_EQ(SettleRecordFile(f), 0);
-  EXPECT_EQ(AppendRecordTo(f, "abc", 3), 4 + 5);
-  EXPECT_EQ(AppendRecordTo(f, "", 0), 4 + 5 + 7);
-  int64_t first = 0;
-  ASSERT_EQ(AppendRecordsTo(f, {"a", "b"}, &first), 0);
-  EXPECT_EQ(first, 4 + 5 + 7 + 4);
-  CloseFileHandle(f);
-  EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes({"x", "abc", "", "a", "b"}));
-}
-
-TEST(RecordFile, FailedAppendLeavesTheFileAsItWasAndTheNextAppendIsWhole) {
+TEST(RecordFile, AnAppendThatFailsPartWayLeavesTheFileAsItWasAndTheNextIsWhole) {
   const struct {
     const char* name;
     int failingWrite;  // the write that fails part-way: the record, then the count
-  } cases[] = {{"inside the record", 1}, {"writing the count", 2}};
+    Texts after;
+  } cases[] = {{"no failure", 0, {"abc", "hello", "next"}},
+               {"inside the record", 1, {"abc", "next"}},
+               {"writing the count", 2, {"abc", "next"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
@@ -100,22 +77,12 @@ TEST(RecordFile, FailedAppendLeavesTheFileAsItWasAndTheNextAppendIsWhole) {
     FileHandle f = OpenRecordFile(dir.File("f").c_str());
     ASSERT_EQ(SettleRecordFile(f), 0);
     gFileFaults.failWrite = c.failingWrite;
-    EXPECT_EQ(AppendRecordTo(f, "hello", 5), -1);
-    EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes({"abc"}));
-    EXPECT_EQ(AppendRecordTo(f, "next", 4), 4 + 7);
+    EXPECT_EQ(AppendRecordTo(f, "hello", 5), c.failingWrite ? -1 : 4 + 7);
+    EXPECT_EQ(ReadFileBytes(dir.File("f")).size(), 4 + 7 + (c.failingWrite ? 0u : 9u));
+    EXPECT_EQ(AppendRecordTo(f, "next", 4), c.failingWrite ? 4 + 7 : 4 + 7 + 9);
     CloseFileHandle(f);
-    EXPECT_EQ(SettleAndRead(dir.File("f")), (Texts{"abc", "next"}));
+    EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes(c.after));
   }
-}
-
-TEST(RecordFile, DuplicateSearchFindsEqualTextsOnlyAndLeavesOutTheNewRecord) {
-  TempDir dir;
-  WriteFileBytes(dir.File("f"), RecordBytes({"abc", "abd", "abc", "abcd", "abc"}));
-  FileHandle f = OpenRecordFile(dir.File("f").c_str());
-  EXPECT_EQ(CountRecordsEqualTo(f, "abc", 3), 3);
-  EXPECT_EQ(CountRecordsEqualTo(f, "", 0), 0);
-  EXPECT_EQ(FindOtherRecordsEqualTo(f, "abc", 3, 4 + 7 + 7 + 7 + 8), (std::vector<int64_t>{4, 18}));
-  CloseFileHandle(f);
 }
 
 TEST(RecordFile, RewriteDropsExactlyTheChosenRecordsOrLeavesTheFileAsItWas) {
@@ -154,10 +121,8 @@ TEST(RecordFile, RewriteDropsExactlyTheChosenRecordsOrLeavesTheFileAsItWas) {
     EXPECT_NE(again, kNoFile);
     CloseFileHandle(again);
   }
-}
-
-TEST(RecordFile, PositionsAfterARewriteMoveUpByTheDroppedRecordsBeforeThem) {
-  const std::vector<RecordSpan> dropped = {{4, 3}, {15, 5}};  // "one" and "three" of one, "", three, x
+  // Records after the dropped ones move up by their sizes.
+  const std::vector<RecordSpan> dropped = {{4, 3}, {15, 5}};
   EXPECT_EQ(PositionAfterDrops(11, dropped), 4);
   EXPECT_EQ(PositionAfterDrops(24, dropped), 24 - 7 - 9);
   EXPECT_EQ(PositionAfterDrops(15, dropped), -1);

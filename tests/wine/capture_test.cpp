@@ -3,7 +3,7 @@
 
 namespace {
 
-TEST(Capture, EveryCopyIsRecordedOnceButNotWhatWasThereAtStart) {
+TEST(Captures, EveryCopyIsRecordedOnceButNotWhatWasThereAtStart) {
   const struct {
     const char* ini;
     Rows rows;
@@ -31,8 +31,9 @@ TEST(Capture, EveryCopyIsRecordedOnceButNotWhatWasThereAtStart) {
   }
 }
 
-TEST(Capture, AChangeFirstSeenWhileTheClipboardIsBusyIsRecordedAtTheNextNotification) {
-  Pelmor p(MakeDataDir("busy-capture"));
+using Capture = PelmorTest;
+
+TEST_F(Capture, AChangeFirstSeenWhileTheClipboardIsBusyIsRecordedAtTheNextNotification) {
   ASSERT_TRUE(p.Start());
   {
     ClipboardHold hold;
@@ -42,23 +43,10 @@ TEST(Capture, AChangeFirstSeenWhileTheClipboardIsBusyIsRecordedAtTheNextNotifica
     EXPECT_EQ(p.Rows(kHistory), Rows{});
   }  // closing the clipboard notifies the chain again
   EXPECT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"copied while busy"}; }));
-  EXPECT_EQ(p.Quit(), 0u);
 }
 
-TEST(Capture, WithOverlapEachTextStaysOnceAsItsNewestCopy) {
+TEST_F(Capture, PasswordManagerCopiesAreNotRecordedButPassedOn) {
   ChainViewer viewer;
-  Pelmor p(MakeDataDir("overlap"));
-  WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nOVERLAP=1\r\n");
-  ASSERT_TRUE(p.Start());
-  for (const char* text : {"same", "other", "same"}) ASSERT_TRUE(viewer.CopyThrough(text));
-  EXPECT_EQ(p.Rows(kHistory), (Rows{"same", "other"}));
-  EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes({"other", "same"}));
-}
-
-TEST(Capture, PasswordManagerCopiesAreNotRecordedButPassedOn) {
-  ChainViewer viewer;
-  Pelmor p(MakeDataDir("private"));
   ASSERT_TRUE(p.Start());
   const struct {
     const char* text;
@@ -72,24 +60,20 @@ TEST(Capture, PasswordManagerCopiesAreNotRecordedButPassedOn) {
   };
   for (const auto& c : copies) {
     int seen = viewer.notifications;
-    CopyPrivateText(c.text, c.mark, c.data);
+    CopyFormats({{RegisterClipboardFormatA(c.mark), c.data}, {CF_TEXT, c.text}});
     EXPECT_TRUE(WaitUntil([&] { return viewer.notifications > seen; })) << c.text;
   }
   EXPECT_EQ(p.Rows(kHistory), Rows{"allowed"});
-  EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes({"allowed"}));
 }
 
-TEST(Capture, ViewersBehindThatLeaveAreCutOutAndTheRestStillGetEveryChange) {
+TEST_F(Capture, ViewersBehindThatLeaveAreCutOutAndTheRestStillGetEveryChange) {
   ChainViewer last, middle, first;  // the chain: Pelmor, first, middle, last
-  Pelmor p(MakeDataDir("chain"));
   ASSERT_TRUE(p.Start());
   middle.Leave();  // not Pelmor's neighbour: Pelmor passes the news on
   first.Leave();   // Pelmor's neighbour: Pelmor links up with the one after it
   ASSERT_TRUE(last.CopyThrough("after the repair"));
   EXPECT_EQ(p.Rows(kHistory), Rows{"after the repair"});
   EXPECT_EQ(first.notifications + middle.notifications, 0);
-  EXPECT_EQ(p.Quit(), 0u);
 }
 
 }  // namespace

@@ -52,28 +52,18 @@ static void PutFormat(UINT format, const std::string& bytes) {
   SetClipboardData(format, block);
 }
 
-void CopyBytes(const std::string& bytes, UINT format) {
+void CopyFormats(const std::vector<std::pair<UINT, std::string>>& formats) {
   if (!OpenClipboardPatiently()) return;
   EmptyClipboard();
-  PutFormat(format, bytes);
-  CloseClipboard();
-}
-
-void CopyPrivateText(const std::string& text, const char* markFormat, const std::string& markData) {
-  if (!OpenClipboardPatiently()) return;
-  EmptyClipboard();
-  PutFormat(RegisterClipboardFormatA(markFormat), markData);
-  PutFormat(CF_TEXT, text);
+  for (const auto& [format, bytes] : formats) PutFormat(format, bytes);
   CloseClipboard();
 }
 
 std::string ClipboardText() {
   std::string text;
   if (!OpenClipboardPatiently()) return text;
-  if (HANDLE h = GetClipboardData(CF_TEXT)) {
-    if (const char* p = static_cast<const char*>(GlobalLock(h))) text = p;
-    GlobalUnlock(h);
-  }
+  if (const char* locked = static_cast<const char*>(GlobalLock(GetClipboardData(CF_TEXT)))) text = locked;
+  GlobalUnlock(GetClipboardData(CF_TEXT));
   CloseClipboard();
   return text;
 }
@@ -84,18 +74,17 @@ void CopyUnicode(const std::wstring& text) {
 
 std::string Utf8(const std::wstring& text) {
   std::string bytes(text.size() * 4, '\0');
-  bytes.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                       bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr)));
+  bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), text.size(), bytes.data(), bytes.size(), nullptr, nullptr));
   return bytes;
 }
 
 ClipboardHold::ClipboardHold() : held(OpenClipboardPatiently()) {}
+ClipboardHold::~ClipboardHold() {
+  if (held) CloseClipboard();
+}
 void ClipboardHold::Put(const std::string& text) {
   EmptyClipboard();
   PutFormat(CF_TEXT, text);
-}
-ClipboardHold::~ClipboardHold() {
-  if (held) CloseClipboard();
 }
 
 void PressKey(BYTE key, bool alt, bool ctrl, bool shift) {
@@ -114,42 +103,18 @@ void ClickWindow(HWND window) {
   GetWindowRect(window, &r);
   // Near the lower right corner: clear of the list window at the screen's corner.
   INPUT input[3] = {};
-  const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-  for (int i = 0; i < 3; ++i) {
-    input[i].type = INPUT_MOUSE;
-    input[i].mi.dx = (r.right - 30) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    input[i].mi.dy = (r.bottom - 30) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    input[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
-  }
+  for (DWORD i = 0, flags[] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}; i < 3; ++i)
+    input[i] = {INPUT_MOUSE, {.mi = {(r.right - 30) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1),
+                                     (r.bottom - 30) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1), 0,
+                                     flags[i] | MOUSEEVENTF_ABSOLUTE, 0, 0}}};
   SendInput(3, input, sizeof(INPUT));
 }
 
-struct WindowSearch {
-  DWORD pid;
-  const char* className;
-  const char* title;
-  HWND found;
-};
-
-static BOOL CALLBACK MatchWindow(HWND w, LPARAM lp) {
-  auto* s = reinterpret_cast<WindowSearch*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  char cls[64] = {}, title[256] = {};
-  GetClassNameA(w, cls, sizeof cls);
-  GetWindowTextA(w, title, sizeof title);
-  if ((s->pid == 0 || pid == s->pid) && (!s->className || strcmp(cls, s->className) == 0) &&
-      (!s->title || strcmp(title, s->title) == 0)) {
-    s->found = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 HWND FindTopWindow(DWORD pid, const char* className, const char* title) {
-  WindowSearch s = {pid, className, title, nullptr};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&s));
-  return s.found;
+  DWORD owner = 0;
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, className, title));)
+    if (GetWindowThreadProcessId(w, &owner) && (pid == 0 || owner == pid)) return w;
+  return nullptr;
 }
 
 std::string WindowText(HWND window) {
@@ -282,22 +247,18 @@ bool Pelmor::ShowList() const {
   return shown && Settled();
 }
 
-static bool ThreadState(const Pelmor& p, const std::function<bool(const GUITHREADINFO&)>& holds) {
-  return WaitUntil([&] {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(p.process.dwThreadId, &info) && holds(info);
-  });
-}
-
-HWND Pelmor::Focus() const {
+static GUITHREADINFO ThreadInfo(const Pelmor& p) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;
-  return GetGUIThreadInfo(process.dwThreadId, &info) ? info.hwndFocus : nullptr;
+  GetGUIThreadInfo(p.process.dwThreadId, &info);
+  return info;
 }
 
+HWND Pelmor::Focus() const { return ThreadInfo(*this).hwndFocus; }
+
 bool Pelmor::Settled() const {
-  bool focused = ThreadState(*this, [&](const GUITHREADINFO& info) {
+  bool focused = WaitUntil([&] {
+    GUITHREADINFO info = ThreadInfo(*this);
     return info.hwndActive == main && info.hwndFocus && GetParent(info.hwndFocus) == main;
   });
   Idle();
@@ -306,8 +267,7 @@ bool Pelmor::Settled() const {
 
 bool Pelmor::Gone() const {
   // The deactivation, where the paste-back runs, may come after the hiding.
-  bool inactive = ThreadState(*this, [&](const GUITHREADINFO& info) { return !Shown() && !info.hwndActive; });
-  return Flush() && inactive;
+  return WaitUntil([&] { return !Shown() && !ThreadInfo(*this).hwndActive; }) && Flush();
 }
 
 HWND Pelmor::Dialog(const char* caption, int ms) const {
@@ -446,7 +406,7 @@ void Target::Focus() const {
 
 void PelmorTest::Start(const std::string& ini, const std::vector<std::string>& history,
                        const std::vector<std::string>& favorites, const std::optional<std::string>& aaList) {
-  EndProcess(&p.process);
+  EXPECT_TRUE(!p.process.hProcess || p.Quit() == 0);
   p.dir = MakeDataDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
   WriteFileBytes(p.File("Pelmor.ini"), ini);
   if (aaList) WriteFileBytes(p.File("AAList.txt"), *aaList);
@@ -471,4 +431,11 @@ void PelmorTest::ShowTab(int tab) {
     ASSERT_TRUE(p.Settled());
   }
   ASSERT_EQ(p.CurrentTab(), tab);
+}
+
+bool PelmorTest::Choose(int list, const std::vector<int>& rows) {
+  int pastes = target.Pastes();
+  p.Select(list, rows);
+  PressKey(VK_RETURN);
+  return p.Gone() && (rows.empty() || WaitUntil([&] { return target.Pastes() > pastes; }));
 }

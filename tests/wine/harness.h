@@ -25,11 +25,10 @@ inline const std::string kDataRoot = "C:\\pelmor-e2e\\";
 std::string MakeDataDir(const std::string& name);
 std::string ProgramDir();  // where the suite, Pelmor.exe and the helper programs lie
 
-// Clipboard, as other programs use it.
-void CopyBytes(const std::string& bytes, UINT format = CF_TEXT);
+// Clipboard, as other programs use it: each format with its bytes.
+void CopyFormats(const std::vector<std::pair<UINT, std::string>>& formats);
+inline void CopyBytes(const std::string& bytes, UINT format = CF_TEXT) { CopyFormats({{format, bytes}}); }
 inline void CopyText(const std::string& text) { CopyBytes(text); }
-// The text together with a marker format of password managers.
-void CopyPrivateText(const std::string& text, const char* markFormat, const std::string& markData);
 std::string ClipboardText();
 // What a Unicode program puts on the clipboard; the system adds the other text formats.
 void CopyUnicode(const std::wstring& text);
@@ -118,10 +117,12 @@ struct Target {
   void Focus() const;
 };
 
-// Pelmor with a data folder named after the test, and a target window in front of it.
+// Pelmor with a data folder named after the test, and a target window in front of it. A
+// Pelmor still running at the end must quit in order.
 struct PelmorTest : ::testing::Test {
   Pelmor p{MakeDataDir(::testing::UnitTest::GetInstance()->current_test_info()->name())};
   Target target;
+  void TearDown() override { EXPECT_TRUE(!p.process.hProcess || p.Quit() == 0); }
   // In a fresh data folder, writes the files (history as Pelmor.DAT, favorites as
   // Pelmor.SAV, none when empty; AAList.txt when given), starts the target and Pelmor.
   void Start(const std::string& ini, const std::vector<std::string>& history,
@@ -130,4 +131,7 @@ struct PelmorTest : ::testing::Test {
   void ShowListOverTarget();
   // Tab until the given list is shown and has the focus.
   void ShowTab(int tab);
+  // Selects the rows and presses Enter; true once the window is gone and, when rows were
+  // chosen, the target has received the Ctrl+V.
+  bool Choose(int list, const std::vector<int>& rows);
 };

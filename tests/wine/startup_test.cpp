@@ -3,87 +3,58 @@
 
 namespace {
 
-bool HasRow(const Pelmor& p, const std::string& text) {
+using Startup = PelmorTest;
+
+bool Listed(const Pelmor& p, const std::string& text) {
   Rows rows = p.Rows(kHistory);
   return std::find(rows.begin(), rows.end(), text) != rows.end();
 }
 
-TEST(Startup, FirstStartThenTwoOrderlyExitsRotateTheHistory) {
-  Pelmor p(MakeDataDir("first-start"));
-  ASSERT_TRUE(p.Start());
-  EXPECT_FALSE(p.Shown());
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.SAV")), RecordBytes({}));
-  EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes({}));
-  EXPECT_FALSE(FileThere(p.File("Pelmor.DAT.BAK")));
-
-  ASSERT_TRUE(p.Start());
-  CopyText("first copy");
-  ASSERT_TRUE(WaitUntil([&] { return HasRow(p, "first copy"); }));
-  EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes({"first copy"}));
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), RecordBytes({}));
-  EXPECT_FALSE(FileThere(p.File("Temp.DAT")));
-}
-
-TEST(Startup, TheWindowReturnsWhereItWasOnlyWithFlag) {
-  Pelmor p(MakeDataDir("geometry"));
+TEST_F(Startup, TheWindowReturnsWhereItWasOnlyWithFlag) {
   WriteFileBytes(p.File("Pelmor.ini"), "[WINDOW]\r\nFLAG=1\r\nX=-40\r\nY=-25\r\nWIDTH=420\r\nHEIGHT=330\r\n");
   ASSERT_TRUE(p.Start());
   RECT r;
   GetWindowRect(p.main, &r);
-  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top}),
-            (std::vector<LONG>{-40, -25, 420, 330}));
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top}), (std::vector<LONG>{-40, -25, 420, 330}));
   SetWindowPos(p.main, nullptr, -60, 80, 500, 400, SWP_NOZORDER | SWP_NOACTIVATE);  // the user moves it
   ASSERT_EQ(p.Quit(), 0u);
   EXPECT_EQ(p.Ini("WINDOW", "X") + " " + p.Ini("WINDOW", "Y") + " " + p.Ini("WINDOW", "WIDTH"), "-60 80 500");
-
   WritePrivateProfileStringA("WINDOW", "FLAG", "0", p.File("Pelmor.ini").c_str());
-  ASSERT_TRUE(p.Start());
+  ASSERT_TRUE(p.Start());  // without FLAG the stored place is not used
   GetWindowRect(p.main, &r);
   EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left}), (std::vector<LONG>{0, 0, 300}));
-  ASSERT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(p.Ini("WINDOW", "X") + " " + p.Ini("WINDOW", "WIDTH"), "0 300");
 }
 
-TEST(Startup, SecondCopyOnTheSameDirectoryEndsAtOnceButOtherDirectoriesRun) {
-  Pelmor first(MakeDataDir("instance-a"));
-  ASSERT_TRUE(first.Start());
-  Pelmor second(first.dir);
+TEST_F(Startup, ASecondCopyOnTheSameFolderEndsAtOnceButOtherFoldersRun) {
+  ASSERT_TRUE(p.Start());
+  Pelmor second(p.dir), other(MakeDataDir("instance-b"));
   ASSERT_TRUE(second.Launch());
   EXPECT_EQ(second.WaitExit(), 0u);
   EXPECT_EQ(FindTopWindow(second.process.dwProcessId, "Pelmor"), nullptr);
-  Pelmor other(MakeDataDir("instance-b"));
   ASSERT_TRUE(other.Start());
-  EXPECT_EQ(first.WaitExit(0), STILL_ACTIVE);
+  EXPECT_EQ(p.WaitExit(0), STILL_ACTIVE);
   EXPECT_EQ(other.Quit(), 0u);
-  EXPECT_EQ(first.Quit(), 0u);
 }
 
-TEST(Startup, WorkFileHeldByAnotherProgramEndsSilentlyAndTouchesNothing) {
-  Pelmor p(MakeDataDir("locked"));
-  const std::string ini = "[OPTION]\r\nADDFLG=0\r\n";
+TEST_F(Startup, AWorkFileHeldByAnotherProgramEndsItSilentlyAndTouchesNothing) {
+  const std::string ini = "[OPTION]\r\nADDFLG=0\r\n", saved = RecordBytes({"saved"});
   WriteFileBytes(p.File("Pelmor.ini"), ini);
-  WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"saved"}));
-  WriteFileBytes(p.File("Pelmor.DAT.BAK"), RecordBytes({"older"}));
-  WriteFileBytes(p.File("Pelmor.WK"), RecordBytes({"saved"}));
-  HANDLE held = CreateFileA(p.File("Pelmor.WK").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  for (const char* name : {"Pelmor.DAT", "Pelmor.DAT.BAK", "Pelmor.WK"}) WriteFileBytes(p.File(name), saved);
+  HANDLE held = CreateFileA(p.File("Pelmor.WK").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
   ASSERT_TRUE(p.Launch());
   EXPECT_EQ(p.WaitExit(), 0u);  // a message box would have kept it running
   CloseHandle(held);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.ini")), ini);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes({"saved"}));
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), RecordBytes({"older"}));
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.ini")) + ReadFileBytes(p.File("Pelmor.DAT")) +
+                ReadFileBytes(p.File("Pelmor.DAT.BAK")),
+            ini + saved + saved);
 }
 
-TEST(Startup, CapturesOfAKilledRunAreThereAtTheNextStart) {
-  Pelmor p(MakeDataDir("crash"));
+TEST_F(Startup, CapturesOfAKilledRunAreThereAtTheNextStart) {
   WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"from last exit"}));
   ASSERT_TRUE(p.Start());
   CopyText("copied before the crash");
-  ASSERT_TRUE(WaitUntil([&] { return HasRow(p, "copied before the crash"); }));
+  ASSERT_TRUE(WaitUntil([&] { return Listed(p, "copied before the crash"); }));
   EndProcess(&p.process);
   ASSERT_TRUE(p.Start());
   EXPECT_EQ(p.Rows(kHistory), (Rows{"copied before the crash", "from last exit"}));
@@ -91,46 +62,42 @@ TEST(Startup, CapturesOfAKilledRunAreThereAtTheNextStart) {
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes({"from last exit", "copied before the crash"}));
 }
 
-TEST(Startup, AfterACancelledEndOfSessionTheBackupStillHoldsThePreviousExit) {
-  Pelmor p(MakeDataDir("end-session"));
+TEST_F(Startup, AfterACancelledEndOfSessionTheBackupStillHoldsThePreviousExit) {
   WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"old"}));
   ASSERT_TRUE(p.Start());
   CopyText("before log-off");
-  ASSERT_TRUE(WaitUntil([&] { return HasRow(p, "before log-off"); }));
+  ASSERT_TRUE(WaitUntil([&] { return Listed(p, "before log-off"); }));
   EXPECT_EQ(Ask(p.main, WM_QUERYENDSESSION), 1);
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes({"old", "before log-off"}));
   EXPECT_EQ(p.Ini("OPTION", "ONHOTKEY"), "49");
   Ask(p.main, WM_ENDSESSION, FALSE);  // another program vetoed the log-off
   CopyText("after the veto");
-  ASSERT_TRUE(WaitUntil([&] { return HasRow(p, "after the veto"); }));
+  ASSERT_TRUE(WaitUntil([&] { return Listed(p, "after the veto"); }));
   EXPECT_EQ(p.Quit(), 0u);
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes({"old", "before log-off", "after the veto"}));
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), RecordBytes({"old"}));
 }
 
-TEST(Startup, AFolderNamedWithABackslashTrailByteKeepsItsFilesInside) {
-  std::string parent = MakeDataDir("trail-byte");
-  Pelmor p(parent + "表\\");  // 0x95 0x5C
+TEST_F(Startup, AFolderNamedWithABackslashTrailByteKeepsItsFilesInside) {
+  const std::string parent = p.dir;
+  p.dir += "表\\";  // 0x95 0x5C
   CreateDirectoryA(p.dir.c_str(), nullptr);
   WriteFileBytes(p.File("AAList.txt"), "aa\n");
   ASSERT_TRUE(p.Start());
   EXPECT_NE(p.Child(kAA), nullptr);
   EXPECT_EQ(p.Quit(), 0u);
-  for (const char* name : {"Pelmor.WK", "Pelmor.DAT", "Pelmor.SAV", "Pelmor.ini"})
-    EXPECT_TRUE(FileThere(p.File(name))) << name;
+  for (const char* name : {"Pelmor.WK", "Pelmor.DAT", "Pelmor.SAV", "Pelmor.ini"}) EXPECT_TRUE(FileThere(p.File(name))) << name;
   EXPECT_FALSE(FileThere(parent + "表Pelmor.WK"));
 }
 
-TEST(Startup, DataDirectoryTooLongIsRefusedWithAMessage) {
+TEST_F(Startup, ADataFolderTooLongIsRefusedWithAMessage) {
   // 250 characters with the backslash: the folder itself is usable, but with
   // "Pelmor.DAT.BAK" behind it a path would pass 259 characters.
-  std::string dir = MakeDataDir("long");
-  while (dir.size() < 250) {
-    size_t left = 250 - dir.size();
-    dir += std::string(left > 22 ? 10 : left - 1, 'd') + "\\";
-    CreateDirectoryA(dir.c_str(), nullptr);
+  while (p.dir.size() < 250) {
+    size_t left = 250 - p.dir.size();
+    p.dir += std::string(left > 22 ? 10 : left - 1, 'd') + "\\";
+    CreateDirectoryA(p.dir.c_str(), nullptr);
   }
-  Pelmor p(dir);
   ASSERT_TRUE(p.Launch());
   EXPECT_EQ(p.Answer("ｴﾗｰ", IDOK),
             "データフォルダのパスが長すぎるため起動できません。\nもっと短いパスのフォルダから起動してください。");
