@@ -95,34 +95,6 @@ TEST(TextSearch, DoubleByteCharactersMatchWholeAndLettersInEitherCase) {
   for (const auto& c : cases) EXPECT_EQ(ContainsText(c.text, c.needle), c.found) << c.name;
 }
 
-// Walks both texts character by character from the start of the text: slow, plainly right.
-bool ContainsByWalking(const std::string& text, const std::string& needle) {
-  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  for (size_t start = 0; start < text.size(); start += IsCp932LeadByte(text[start]) ? 2 : 1) {
-    size_t t = start, n = 0;
-    while (n < needle.size() && t < text.size()) {
-      size_t size = IsCp932LeadByte(needle[n]) && n + 1 < needle.size() ? 2 : 1;
-      if (size == 1 ? fold(text[t]) != fold(needle[n]) : text.compare(t, 2, needle, n, 2) != 0) break;
-      t += size;
-      n += size;
-    }
-    if (n >= needle.size()) return true;
-  }
-  return false;
-}
-
-TEST(TextSearch, AgreesWithAWalkThroughTheCharactersOnMixedTexts) {
-  const char bytes[] = {'a', 'A', 'e', '\x83', '\x88', '\x9f', '\x41', '\x5c', ' '};
-  unsigned seed = 12345;
-  auto next = [&](unsigned n) { return (seed = seed * 1103515245 + 12345) / 65536 % n; };
-  for (int round = 0; round < 20000; ++round) {
-    std::string text(next(16), ' '), needle(1 + next(4), ' ');
-    for (char& c : text) c = bytes[next(sizeof bytes)];
-    for (char& c : needle) c = bytes[next(sizeof bytes)];
-    ASSERT_EQ(ContainsText(text, needle), ContainsByWalking(text, needle)) << text << " / " << needle;
-  }
-}
-
 TEST(RecordText, AnExactTextFollowsTheCodePageTextAfterAZeroByte) {
   const std::string exact = "caf\xC3\xA9 \xE2\x9C\x93 \xF0\x9F\x98\x80";  // café ✓ 😀
   const std::string record = RecordWithExactText("caf? ? ?", exact);

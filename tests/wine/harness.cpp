@@ -10,7 +10,10 @@ bool WaitUntil(const std::function<bool()>& condition, int ms) {
   DWORD end = GetTickCount() + static_cast<DWORD>(ms);
   for (;;) {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);  // the target window in this process gets its characters
+      DispatchMessageW(&msg);
+    }
     if (condition()) return true;
     if (static_cast<LONG>(GetTickCount() - end) > 0) return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
@@ -381,21 +384,52 @@ DWORD Pelmor::Quit() {
   return code;
 }
 
+// The target's edit counts the Ctrl+V presses it receives.
+static LRESULT CALLBACK TargetEditProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  auto* target = reinterpret_cast<Target*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+  if (m == WM_CHAR && wp == 0x16) ++target->pastes;
+  return CallWindowProcW(target->editProc, w, m, wp, lp);
+}
+
+static LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_SETFOCUS) SetFocus(GetDlgItem(w, 100));  // like any editor: the focus goes into the edit
+  return m == WM_SETFOCUS ? 0 : DefWindowProcW(w, m, wp, lp);
+}
+
 bool Target::Start(const std::string& title, Kind kind) {
-  std::string exe = ProgramDir() + "\\target_window.exe";
-  const char* flag = kind == kTopmost ? "/topmost " : kind == kFullScreen ? "/fullscreen " : "";
-  if (!StartProcess(exe, "\"" + exe + "\" " + flag + title, nullptr, &process)) return false;
-  return WaitUntil([&] { return (window = FindTopWindow(process.dwProcessId, "PelmorTestTarget")) && IsWindowVisible(window); });
+  Close();
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = TargetProc;
+  wc.lpszClassName = L"PelmorTestTarget";
+  RegisterClassW(&wc);  // fails harmlessly once registered
+  std::wstring name(title.size() + 1, L'\0');
+  name.resize(MultiByteToWideChar(CP_ACP, 0, title.c_str(), -1, name.data(), name.size()) - 1);
+  // A window kept on top that never takes the focus (a palette), one over the whole
+  // screen (a game), or a plain one.
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  window = kind == kFullScreen ? CreateWindowExW(0, wc.lpszClassName, name.c_str(), WS_POPUP, 0, 0, w, h, nullptr, nullptr, nullptr, nullptr)
+                               : CreateWindowExW(kind == kTopmost ? WS_EX_TOPMOST : 0, wc.lpszClassName, name.c_str(), WS_OVERLAPPEDWINDOW,
+                                                 kind == kTopmost ? 600 : 100, 100, 400, 200, nullptr, nullptr, nullptr, nullptr);
+  HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0, 400, 200, window,
+                              reinterpret_cast<HMENU>(100), nullptr, nullptr);  // a Unicode edit, as programs have today
+  SetWindowLongPtrW(edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TargetEditProc)));
+  ShowWindow(window, kind == kTopmost ? SW_SHOWNOACTIVATE : SW_SHOW);
+  if (kind != kTopmost) Focus();
+  return edit && WaitUntil([&] { return IsWindowVisible(window); });
+}
+
+void Target::Close() {
+  if (window) DestroyWindow(window);
+  window = nullptr;
+  pastes = 0;
 }
 
 std::wstring Target::TextW() const {
   wchar_t text[4096] = {};
-  DWORD_PTR ignored;
-  SendMessageTimeoutW(GetDlgItem(window, 100), WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &ignored);
+  GetWindowTextW(GetDlgItem(window, 100), text, 4096);
   return text;
 }
-
-int Target::Pastes() const { return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(window, "PelmorTestPastes"))); }
 
 void Target::Focus() const {
   // Unmanaged windows under Wine are not raised by activation alone.
@@ -412,7 +446,6 @@ void PelmorTest::Start(const std::string& ini, const std::vector<std::string>& h
   if (aaList) WriteFileBytes(p.File("AAList.txt"), *aaList);
   if (!history.empty()) WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes(history));
   if (!favorites.empty()) WriteFileBytes(p.File("Pelmor.SAV"), RecordBytes(favorites));
-  EndProcess(&target.process);
   ASSERT_TRUE(target.Start("Editor"));
   ASSERT_TRUE(p.Start());
 }

@@ -104,16 +104,19 @@ struct Pelmor {
   DWORD Quit();                          // command 40003; the exit code
 };
 
-// The stand-in for the program the user was typing in: a titled window with an edit.
+// The stand-in for the program the user was typing in: a titled window with an edit, in
+// this process (its messages are handled while the test waits).
 struct Target {
-  ~Target() { EndProcess(&process); }
-  PROCESS_INFORMATION process = {};
+  ~Target() { Close(); }
   HWND window = nullptr;
+  WNDPROC editProc = nullptr;
+  int pastes = 0;  // Ctrl+V presses its edit received, whether anything was pasted
   enum Kind { kNormal, kTopmost, kFullScreen };
   bool Start(const std::string& title, Kind kind = kNormal);
+  void Close();
   std::string Text() const { return WindowText(GetDlgItem(window, 100)); }
   std::wstring TextW() const;
-  int Pastes() const;  // Ctrl+V presses its edit received, whether anything was pasted
+  int Pastes() const { return pastes; }
   void Focus() const;
 };
 

@@ -90,12 +90,6 @@ TEST_F(Options, TheEditorPathIsStoredAtOnceAndStartsTheEditorOnTheAAList) {
   p.Command(40009);
   // The stand-in editor writes the command line it got.
   ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(p.File("editor-args.txt")).find(" \"" + p.File("AAList.txt") + "\"") != std::string::npos; }));
-  WritePrivateProfileStringA("TEXT", "PATH", "", p.File("Pelmor.ini").c_str());  // empty: Notepad
-  p.Command(40009);
-  PROCESS_INFORMATION notepad = {};
-  ASSERT_TRUE(WaitUntil([&] { return GetWindowThreadProcessId(FindTopWindow(0, "Notepad"), &notepad.dwProcessId); }, 15000));
-  notepad.hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, notepad.dwProcessId);
-  EndProcess(&notepad);
   WritePrivateProfileStringA("TEXT", "PATH", "Z:\\no such\\editor.exe", p.File("Pelmor.ini").c_str());
   p.Command(40009);
   EXPECT_EQ(p.Answer("ｴﾃﾞｨﾀ起動ｴﾗｰ", IDOK), "ｴﾃﾞｨﾀが起動できません。");

@@ -41,17 +41,17 @@ TEST_F(PasteTest, ThePasteGoesToTheWindowTheUserWasIn) {
   for (Step step : {kHotKeyUnderAPalette, kThatWindowClosed, kClickElsewhere}) {
     SCOPED_TRACE(step);
     Target palette;
-    ASSERT_TRUE((target.process.hProcess || target.Start("Editor")) && palette.Start("Palette", Target::kTopmost));
+    ASSERT_TRUE((target.window || target.Start("Editor")) && palette.Start("Palette", Target::kTopmost));
     ClickWindow(target.window);  // the user types in the target, then shows the list by the hot key
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
     PressKey('1', true);
     ASSERT_TRUE(WaitUntil([&] { return p.Shown() && GetForegroundWindow() == p.main; }) && p.Settled());
-    if (step == kThatWindowClosed) EndProcess(&target.process);
+    if (step == kThatWindowClosed) target.Close();
     step == kClickElsewhere ? ClickWindow(palette.window) : PressKey(VK_RETURN);
     ASSERT_TRUE(p.Gone());
     Target& receiver = step == kThatWindowClosed ? palette : target;  // else the first titled window
     ASSERT_TRUE(step == kClickElsewhere || WaitUntil([&] { return receiver.Pastes() == 1; }));
-    EXPECT_EQ(palette.Text() + "|" + (target.process.hProcess ? target.Text() : ""),
+    EXPECT_EQ(palette.Text() + "|" + (target.window ? target.Text() : ""),
               step == kHotKeyUnderAPalette ? "|for A" : step == kThatWindowClosed ? "for A|" : "|");
   }
 }

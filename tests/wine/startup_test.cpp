@@ -50,18 +50,6 @@ TEST_F(Startup, AWorkFileHeldByAnotherProgramEndsItSilentlyAndTouchesNothing) {
             ini + saved + saved);
 }
 
-TEST_F(Startup, CapturesOfAKilledRunAreThereAtTheNextStart) {
-  WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"from last exit"}));
-  ASSERT_TRUE(p.Start());
-  CopyText("copied before the crash");
-  ASSERT_TRUE(WaitUntil([&] { return Listed(p, "copied before the crash"); }));
-  EndProcess(&p.process);
-  ASSERT_TRUE(p.Start());
-  EXPECT_EQ(p.Rows(kHistory), (Rows{"copied before the crash", "from last exit"}));
-  EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes({"from last exit", "copied before the crash"}));
-}
-
 TEST_F(Startup, AfterACancelledEndOfSessionTheBackupStillHoldsThePreviousExit) {
   WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"old"}));
   ASSERT_TRUE(p.Start());
