@@ -80,7 +80,7 @@ bool TakeAll() {
   const char* pages[] = {"options-general", "options-hotkeys", "options-editor"};
   for (int page = 0; page < 3 && sheet; ++page) {
     PostMessageA(sheet, PSM_SETCURSEL, page, 0);
-    p.Idle();
+    p.Flush();
     saved = SaveScreenshot(sheet, pages[page]) && saved;
   }
   PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <sstream>
 
 bool WaitUntil(const std::function<bool()>& condition, int ms) {
   DWORD end = GetTickCount() + static_cast<DWORD>(ms);
@@ -196,9 +195,9 @@ void ChainViewer::Leave() {
   window = nullptr;
 }
 
-bool ChainViewer::CopyThrough(const std::string& bytes, UINT format) {
+bool ChainViewer::CopyThrough(const std::vector<std::pair<UINT, std::string>>& formats) {
   int seen = notifications;
-  CopyBytes(bytes, format);
+  CopyFormats(formats);
   return WaitUntil([&] { return notifications > seen; });
 }
 
@@ -260,12 +259,12 @@ static GUITHREADINFO ThreadInfo(const Pelmor& p) {
 HWND Pelmor::Focus() const { return ThreadInfo(*this).hwndFocus; }
 
 bool Pelmor::Settled() const {
-  bool focused = WaitUntil([&] {
+  // Flush, not a sent message: Pelmor answers those also while it drains the keys queued
+  // behind the one it handles, and keys pressed then would be drained too.
+  return WaitUntil([&] {
     GUITHREADINFO info = ThreadInfo(*this);
     return info.hwndActive == main && info.hwndFocus && GetParent(info.hwndFocus) == main;
-  });
-  Idle();
-  return focused;
+  }) && Flush();
 }
 
 bool Pelmor::Gone() const {
@@ -347,26 +346,6 @@ void Pelmor::Select(int listId, const std::vector<int>& rows) const {
   };
   setState(-1, 0);
   for (int row : rows) setState(row, LVIS_SELECTED | (row == rows.back() ? LVIS_FOCUSED : 0));
-}
-
-std::vector<std::string> Pelmor::PopupMenuItems() const {
-  std::string file = File("menu-items.txt");
-  DeleteFileA(file.c_str());
-  HMODULE probe = LoadLibraryA((ProgramDir() + "\\menu_probe.dll").c_str());
-  auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(probe, "ProbeMenu")));
-  if (HHOOK hook = proc ? SetWindowsHookExA(WH_GETMESSAGE, proc, probe, process.dwThreadId) : nullptr) {
-    // Any message Pelmor's menu loop takes runs the probe.
-    WaitUntil([&] {
-      PostThreadMessageA(process.dwThreadId, WM_NULL, 0, 0);
-      return FileThere(file);
-    });
-    UnhookWindowsHookEx(hook);
-  }
-  FreeLibrary(probe);
-  std::vector<std::string> items;
-  std::istringstream lines(ReadFileBytes(file));
-  for (std::string line; std::getline(lines, line);) items.push_back(line);
-  return items;
 }
 
 DWORD Pelmor::WaitExit(int ms) const {

@@ -63,7 +63,7 @@ struct ChainViewer {
   HWND next = nullptr;  // the viewer after this one
   int notifications = 0;
   // Copies and returns once the change has come through to this viewer.
-  bool CopyThrough(const std::string& bytes, UINT format = CF_TEXT);
+  bool CopyThrough(const std::vector<std::pair<UINT, std::string>>& formats);
 };
 
 // One running Pelmor in its own data folder.
@@ -82,10 +82,9 @@ struct Pelmor {
   void Command(int id) const { PostMessageA(main, WM_COMMAND, id, 0); }
   void Tray(LPARAM mouse, WPARAM id = 5995) const { PostMessageA(main, WM_USER + 1, id, mouse); }
   bool Flush() const;    // returns once Pelmor has handled what was posted to it
-  void Idle() const { Ask(main, WM_NULL); }  // returns once Pelmor takes messages again
   bool Shown() const { return IsWindowVisible(main) != FALSE; }
   bool ShowList() const;  // tray left click, then Settled
-  bool Settled() const;   // the list window active with the focus in a list, and idle
+  bool Settled() const;   // the list window active with the focus in it, and what was queued handled
   bool Gone() const;      // the list window hidden and deactivated, and idle
   HWND Focus() const;     // Pelmor's window with the keyboard focus
   // Waits for Pelmor's message box or dialog with this caption; null when none comes.
@@ -98,8 +97,6 @@ struct Pelmor {
   std::vector<int> Selected(int listId) const;
   void Select(int listId, const std::vector<int>& rows) const;  // exactly these, the last focused
   int CurrentTab() const { return static_cast<int>(Ask(Child(5999), 0x130B /* TCM_GETCURSEL */)); }
-  // The items of Pelmor's open popup menu, "id<TAB>state<TAB>text" each, read in-process.
-  std::vector<std::string> PopupMenuItems() const;
   DWORD WaitExit(int ms = 10000) const;  // exit code, or STILL_ACTIVE
   DWORD Quit();                          // command 40003; the exit code
 };

@@ -34,7 +34,7 @@ TEST_F(HistoryTest, DeleteAsksThenRemovesExactlyTheChosenRecordsWhateverTheFocus
       c.rowPopup ? (void)PostMessageA(p.Child(c.list), WM_COMMAND, 40010, 0) : PressKey(VK_DELETE);
       EXPECT_TRUE(p.Dialog("確認") && p.Shown());  // the list stays behind the question
       EXPECT_EQ(p.Answer("確認", answer), "選択行を削除しますか？");
-      p.Idle();
+      ASSERT_TRUE(p.Flush());
     }
     EXPECT_EQ(p.Rows(c.list), c.left);
     EXPECT_EQ(p.Selected(c.list), std::vector<int>{0});
@@ -80,7 +80,7 @@ TEST_F(HistoryTest, DeleteAllAndRestoreAskFirstAndWorkOnTheWholeHistory) {
     p.Command(c.command);
     EXPECT_EQ(p.Answer("確認", c.answer),
               c.command == 40004 ? "履歴一覧を全件削除しますか？" : "前回終了直前の履歴ﾃﾞｰﾀへ復元しますか？");
-    p.Idle();
+    ASSERT_TRUE(p.Flush());
     EXPECT_EQ(p.Rows(kHistory), Rows(c.work.rbegin(), c.work.rend()));
     EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), RecordBytes({"older"}));  // neither touches the backup
     EXPECT_EQ(p.Quit(), 0u);

@@ -10,21 +10,6 @@ bool Listed(const Pelmor& p, const std::string& text) {
   return std::find(rows.begin(), rows.end(), text) != rows.end();
 }
 
-TEST_F(Startup, TheWindowReturnsWhereItWasOnlyWithFlag) {
-  WriteFileBytes(p.File("Pelmor.ini"), "[WINDOW]\r\nFLAG=1\r\nX=-40\r\nY=-25\r\nWIDTH=420\r\nHEIGHT=330\r\n");
-  ASSERT_TRUE(p.Start());
-  RECT r;
-  GetWindowRect(p.main, &r);
-  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top}), (std::vector<LONG>{-40, -25, 420, 330}));
-  SetWindowPos(p.main, nullptr, -60, 80, 500, 400, SWP_NOZORDER | SWP_NOACTIVATE);  // the user moves it
-  ASSERT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(p.Ini("WINDOW", "X") + " " + p.Ini("WINDOW", "Y") + " " + p.Ini("WINDOW", "WIDTH"), "-60 80 500");
-  WritePrivateProfileStringA("WINDOW", "FLAG", "0", p.File("Pelmor.ini").c_str());
-  ASSERT_TRUE(p.Start());  // without FLAG the stored place is not used
-  GetWindowRect(p.main, &r);
-  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right - r.left}), (std::vector<LONG>{0, 0, 300}));
-}
-
 TEST_F(Startup, ASecondCopyOnTheSameFolderEndsAtOnceButOtherFoldersRun) {
   ASSERT_TRUE(p.Start());
   Pelmor second(p.dir), other(MakeDataDir("instance-b"));

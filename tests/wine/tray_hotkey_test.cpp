@@ -5,37 +5,18 @@ namespace {
 
 using TrayTest = PelmorTest;
 
-// The tray menu's command ids from the top (0 for a separator), each with its state.
-std::string TrayMenu(const Pelmor& p) {
-  p.Tray(WM_RBUTTONDOWN);
-  HWND menu = WaitForPopupMenu();
-  std::string ids;
-  for (const std::string& item : p.PopupMenuItems()) ids += item.substr(0, item.find('\t', item.find('\t') + 1)) + " ";
-  PressKey(VK_ESCAPE);
-  EXPECT_TRUE(menu && WaitUntil([&] { return !IsWindowVisible(menu); }));
-  return ids;
-}
-
-TEST_F(TrayTest, TheMenuHasTheAAItemsOnlyWithAnAAListAndPauseAgreesWithWhatIsRecorded) {
-  const std::string head = "40005\t0 0\t2048 40004\t0 40007\t0 ";
-  const std::string tail = "0\t2048 40002\t0 40012\t0 0\t2048 40011\t0 40001\t0 0\t2048 40003\t0 ";
-  Start("[OPTION]\r\nHOTKEY=0\r\n", {}, {}, "aa\n");
-  EXPECT_EQ(TrayMenu(p), head + "40009\t0 40008\t0 " + tail);
+TEST_F(TrayTest, PauseFromTheMenuOrTheHotKeyStopsRecordingUntilResumed) {
+  Start("[OPTION]\r\nHOTKEY=0\r\n", {});
   ChainViewer viewer;  // passes each change on to it, recorded or not
   const struct {
-    bool byHotKey, paused;
+    bool byHotKey;
     const char* copy;
-  } steps[] = {{false, true, "while paused"}, {true, false, "after resuming"}, {true, true, "paused again"},
-               {false, false, "recorded"}};
+  } steps[] = {{false, "while paused"}, {true, "after resuming"}, {true, "paused again"}, {false, "recorded"}};
   for (const auto& s : steps) {
     s.byHotKey ? PressKey('2', true) : p.Command(40005);
-    ASSERT_TRUE(p.Flush());
-    EXPECT_EQ(TrayMenu(p).substr(0, 8), s.paused ? "40005\t8 " : "40005\t0 ");  // checked while paused
-    ASSERT_TRUE(viewer.CopyThrough(s.copy));
+    ASSERT_TRUE(p.Flush() && viewer.CopyThrough({{CF_TEXT, s.copy}}));
   }
   EXPECT_EQ(p.Rows(kHistory), (Rows{"recorded", "after resuming"}));
-  Start("", {});  // without AAList.txt
-  EXPECT_EQ(TrayMenu(p), head + tail);
 }
 
 TEST_F(TrayTest, AltOneShowsAndHidesAndAKeyCodeOfZeroLeavesItsHotKeyFree) {
