@@ -64,7 +64,7 @@ bool TakeAll() {
                               "git commit -m \"Fix the delete\"", "お疲れさまです。"}));
   WriteFileBytes(p.File("AAList.txt"), "(・∀・)\r\nよろしくお願いいたします。\r\nBest regards,\r\n");
   Target editor;
-  if (!editor.Start("メモ - 無題") || !p.Start()) return Failed("start");
+  if (!editor.Start(L"メモ - 無題") || !p.Start()) return Failed("start");
   editor.Focus();
   if (!p.ShowList()) return Failed("the list window");
   p.Select(kHistory, {1});

@@ -17,10 +17,9 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 bool FileThere(const std::string& path) { return std::ifstream(path).good(); }
 
 std::string Int32Bytes(int32_t value) {
-  uint32_t v = static_cast<uint32_t>(value);
-  std::string b(4, '\0');
-  for (int i = 0; i < 4; ++i) b[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-  return b;
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(static_cast<uint32_t>(value) >> (8 * i));
+  return bytes;
 }
 
 std::string RecordBytes(int32_t count, const std::vector<std::string>& texts) {

@@ -71,7 +71,7 @@ std::string ClipboardText() {
 }
 
 void CopyUnicode(const std::wstring& text) {
-  CopyBytes(std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)), CF_UNICODETEXT);
+  CopyFormats({{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t))}});
 }
 
 std::string Utf8(const std::wstring& text) {
@@ -89,15 +89,12 @@ void ClipboardHold::Put(const std::string& text) {
   PutFormat(CF_TEXT, text);
 }
 
-void PressKey(BYTE key, bool alt, bool ctrl, bool shift) {
-  const BYTE modifiers[3] = {VK_MENU, VK_CONTROL, VK_SHIFT};
-  const bool held[3] = {alt, ctrl, shift};
-  for (int i = 0; i < 3; ++i)
-    if (held[i]) keybd_event(modifiers[i], 0, 0, 0);
+void PressKey(BYTE key, bool alt, bool ctrl) {
+  BYTE modifier = alt ? VK_MENU : ctrl ? VK_CONTROL : 0;
+  if (modifier) keybd_event(modifier, 0, 0, 0);
   keybd_event(key, 0, 0, 0);
   keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-  for (int i = 2; i >= 0; --i)
-    if (held[i]) keybd_event(modifiers[i], 0, KEYEVENTF_KEYUP, 0);
+  if (modifier) keybd_event(modifier, 0, KEYEVENTF_KEYUP, 0);
 }
 
 void ClickWindow(HWND window) {
@@ -112,7 +109,8 @@ void ClickWindow(HWND window) {
   SendInput(3, input, sizeof(INPUT));
 }
 
-HWND FindTopWindow(DWORD pid, const char* className, const char* title) {
+// A top-level window of the process (any process for 0) by class and title (any for null).
+static HWND FindTopWindow(DWORD pid, const char* className, const char* title = nullptr) {
   DWORD owner = 0;
   for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, className, title));)
     if (GetWindowThreadProcessId(w, &owner) && (pid == 0 || owner == pid)) return w;
@@ -132,17 +130,13 @@ HWND WaitForPopupMenu() {
 }
 
 bool HotKeyFree(UINT modifiers, UINT key) {
-  bool free = RegisterHotKey(nullptr, 77, modifiers, key) != FALSE;
-  if (free) UnregisterHotKey(nullptr, 77);
-  return free;
+  return RegisterHotKey(nullptr, 77, modifiers, key) && UnregisterHotKey(nullptr, 77);
 }
 
 void EndProcess(PROCESS_INFORMATION* process) {
   if (!process->hProcess) return;
-  if (WaitForSingleObject(process->hProcess, 0) != WAIT_OBJECT_0) {
-    TerminateProcess(process->hProcess, 9);
-    WaitForSingleObject(process->hProcess, 5000);
-  }
+  TerminateProcess(process->hProcess, 9);  // nothing happens to one that has ended
+  WaitForSingleObject(process->hProcess, 5000);
   CloseHandle(process->hThread);
   CloseHandle(process->hProcess);
   *process = {};
@@ -230,12 +224,11 @@ bool Pelmor::Flush() const {
   // handled, so has everything posted before it (hot keys included). The marker is the
   // width of the history list's hidden third column, put back to 0 afterwards.
   HWND list = Child(kHistory);
-  bool handled = true;
-  for (int width : {1, 0}) {
+  auto mark = [&](int width) {
     PostMessageA(list, LVM_SETCOLUMNWIDTH, 2, width);
-    handled = WaitUntil([&] { return Ask(list, LVM_GETCOLUMNWIDTH, 2) == width; }) && handled;
-  }
-  return handled;
+    return WaitUntil([&] { return Ask(list, LVM_GETCOLUMNWIDTH, 2) == width; });
+  };
+  return mark(1) & mark(0);  // both, also when the first fails
 }
 
 bool Pelmor::ShowList() const {
@@ -290,10 +283,9 @@ std::string Pelmor::Answer(const char* caption, int button, int ms) const {
 
 // Memory in Pelmor's process for the item records that list messages carry.
 struct RemoteBuffer {
-  RemoteBuffer(HANDLE process, size_t size)
-      : process(process), at(static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE))) {}
+  RemoteBuffer(HANDLE process, size_t size) : process(process) { at = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)); }
   ~RemoteBuffer() { VirtualFreeEx(process, at, 0, MEM_RELEASE); }
-  void Put(const void* bytes, size_t size, size_t offset = 0) { WriteProcessMemory(process, at + offset, bytes, size, nullptr); }
+  void Put(const void* bytes, size_t size) { WriteProcessMemory(process, at, bytes, size, nullptr); }
   HANDLE process;
   char* at;
 };
@@ -375,22 +367,21 @@ static LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return m == WM_SETFOCUS ? 0 : DefWindowProcW(w, m, wp, lp);
 }
 
-bool Target::Start(const std::string& title, Kind kind) {
+bool Target::Start(const std::wstring& title, Kind kind) {
   Close();
   WNDCLASSW wc = {};
   wc.lpfnWndProc = TargetProc;
   wc.lpszClassName = L"PelmorTestTarget";
   RegisterClassW(&wc);  // fails harmlessly once registered
-  std::wstring name(title.size() + 1, L'\0');
-  name.resize(MultiByteToWideChar(CP_ACP, 0, title.c_str(), -1, name.data(), name.size()) - 1);
-  // A window kept on top that never takes the focus (a palette), one over the whole
-  // screen (a game), or a plain one.
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  window = kind == kFullScreen ? CreateWindowExW(0, wc.lpszClassName, name.c_str(), WS_POPUP, 0, 0, w, h, nullptr, nullptr, nullptr, nullptr)
-                               : CreateWindowExW(kind == kTopmost ? WS_EX_TOPMOST : 0, wc.lpszClassName, name.c_str(), WS_OVERLAPPEDWINDOW,
-                                                 kind == kTopmost ? 600 : 100, 100, 400, 200, nullptr, nullptr, nullptr, nullptr);
-  HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0, 400, 200, window,
-                              reinterpret_cast<HMENU>(100), nullptr, nullptr);  // a Unicode edit, as programs have today
+  // A window kept on top that never takes the focus (a palette), one over the whole screen
+  // (a game), or a plain one.
+  RECT r = {kind == kTopmost ? 600 : 100, 100, 400, 200};
+  if (kind == kFullScreen) r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  window = CreateWindowExW(kind == kTopmost ? WS_EX_TOPMOST : 0, wc.lpszClassName, title.c_str(),
+                           kind == kFullScreen ? WS_POPUP : WS_OVERLAPPEDWINDOW, r.left, r.top, r.right, r.bottom,
+                           nullptr, nullptr, nullptr, nullptr);
+  HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL, 0, 0, 400, 200,
+                              window, reinterpret_cast<HMENU>(100), nullptr, nullptr);  // Unicode, as programs are today
   SetWindowLongPtrW(edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TargetEditProc)));
   ShowWindow(window, kind == kTopmost ? SW_SHOWNOACTIVATE : SW_SHOW);
@@ -425,7 +416,7 @@ void PelmorTest::Start(const std::string& ini, const std::vector<std::string>& h
   if (aaList) WriteFileBytes(p.File("AAList.txt"), *aaList);
   if (!history.empty()) WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes(history));
   if (!favorites.empty()) WriteFileBytes(p.File("Pelmor.SAV"), RecordBytes(favorites));
-  ASSERT_TRUE(target.Start("Editor"));
+  ASSERT_TRUE(target.Start(L"Editor"));
   ASSERT_TRUE(p.Start());
 }
 
@@ -436,13 +427,11 @@ void PelmorTest::ShowListOverTarget() {
 
 void PelmorTest::ShowTab(int tab) {
   // Each Tab is handled before the next is pressed: keys queued behind one are drained.
-  for (int presses = 0; p.CurrentTab() != tab && presses < 3; ++presses) {
-    int expected = (p.CurrentTab() + 1) % (p.Child(kAA) ? 3 : 2);
+  while (p.CurrentTab() != tab) {
+    int next = (p.CurrentTab() + 1) % (p.Child(kAA) ? 3 : 2);
     PressKey(VK_TAB);
-    ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == expected; }));
-    ASSERT_TRUE(p.Settled());
+    ASSERT_TRUE(WaitUntil([&] { return p.CurrentTab() == next; }) && p.Settled());
   }
-  ASSERT_EQ(p.CurrentTab(), tab);
 }
 
 bool PelmorTest::Choose(int list, const std::vector<int>& rows) {

@@ -27,8 +27,7 @@ std::string ProgramDir();  // where the suite, Pelmor.exe and the helper program
 
 // Clipboard, as other programs use it: each format with its bytes.
 void CopyFormats(const std::vector<std::pair<UINT, std::string>>& formats);
-inline void CopyBytes(const std::string& bytes, UINT format = CF_TEXT) { CopyFormats({{format, bytes}}); }
-inline void CopyText(const std::string& text) { CopyBytes(text); }
+inline void CopyText(const std::string& text) { CopyFormats({{CF_TEXT, text}}); }
 std::string ClipboardText();
 // What a Unicode program puts on the clipboard; the system adds the other text formats.
 void CopyUnicode(const std::wstring& text);
@@ -41,11 +40,10 @@ struct ClipboardHold {
   bool held;
 };
 
-// Presses and releases a key with the given modifiers held.
-void PressKey(BYTE key, bool alt = false, bool ctrl = false, bool shift = false);
+// Presses and releases a key with Alt or Ctrl held.
+void PressKey(BYTE key, bool alt = false, bool ctrl = false);
 // A left click near the window's lower right corner, with the real mouse.
 void ClickWindow(HWND window);
-HWND FindTopWindow(DWORD pid, const char* className, const char* title = nullptr);
 std::string WindowText(HWND window);
 HWND WaitForPopupMenu();
 // True when no program holds this global hot key.
@@ -109,7 +107,7 @@ struct Target {
   WNDPROC editProc = nullptr;
   int pastes = 0;  // Ctrl+V presses its edit received, whether anything was pasted
   enum Kind { kNormal, kTopmost, kFullScreen };
-  bool Start(const std::string& title, Kind kind = kNormal);
+  bool Start(const std::wstring& title, Kind kind = kNormal);
   void Close();
   std::string Text() const { return WindowText(GetDlgItem(window, 100)); }
   std::wstring TextW() const;

