@@ -1,7 +1,5 @@
 #include "history_commands.h"
 
-#include <commctrl.h>
-
 #include "../app/app_state.h"
 #include "../app/work_file.h"
 #include "list_window.h"
@@ -17,13 +15,12 @@ static void ReplaceWorkFileBegins() {
 // After the work file was replaced: show it, or, when it cannot be opened, an empty list
 // rather than rows that no longer match a file. The next capture or command tries again.
 static void ReloadHistoryAfterReopen() {
-  if (OpenWorkFile() != 0) {
-    CloseWorkFile();
-    SendMessageA(AppState.HistoryList, LVM_DELETEALLITEMS, 0, 0);
-    return;
-  }
+  bool reopened = OpenWorkFile() == 0;
+  if (!reopened) CloseWorkFile();
+  // Without a work file the list and its index are emptied; a capture adds no row to
+  // an index of records that no longer match a file.
   LoadRecordList(AppState.HistoryList, nullptr);
-  SelectFirstRow(AppState.HistoryList);
+  if (reopened) SelectFirstRow(AppState.HistoryList);
 }
 
 void RestorePreviousHistory(HWND) {
