@@ -22,10 +22,11 @@ constexpr ByteTables MakeTables() {
 constexpr ByteTables kTables = MakeTables();
 
 // The needle at the start of the text, both walked by characters of the needle: a
-// double-byte character must be equal in both bytes, a single one in either case.
-bool MatchesHere(const unsigned char* text, const unsigned char* needle, size_t size) {
+// double-byte character must be equal in both bytes, a single one in either case. In UTF-8
+// a letter is never part of another character, so each byte stands alone.
+bool MatchesHere(const unsigned char* text, const unsigned char* needle, size_t size, TextEncoding encoding) {
   for (size_t i = 0; i < size;) {
-    if (kTables.length[needle[i]] == 2 && i + 1 < size) {
+    if (encoding == kCodePage932 && kTables.length[needle[i]] == 2 && i + 1 < size) {
       if (text[i] != needle[i] || text[i + 1] != needle[i + 1]) return false;
       i += 2;
     } else {
@@ -89,7 +90,7 @@ bool ContainsText(std::string_view text, std::string_view needle, TextEncoding e
   size_t known = 0;
   for (const unsigned char* at = first.Take(); at <= last; at = first.Take())
     if ((encoding == kUtf8 || StartsCharacter(t, static_cast<size_t>(at - t), &known)) &&
-        MatchesHere(at, n, needle.size()))
+        MatchesHere(at, n, needle.size(), encoding))
       return true;
   return false;
 }

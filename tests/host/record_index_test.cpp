@@ -81,6 +81,7 @@ TEST(TextSearch, DoubleByteCharactersMatchWholeAndLettersInEitherCase) {
     const char* name;
     std::string text, needle;
     bool found;
+    TextEncoding encoding = kCodePage932;
   } cases[] = {
       {"letters in either case", "Hello World", "o w", true},
       {"not there", "Hello", "help", false},
@@ -91,8 +92,9 @@ TEST(TextSearch, DoubleByteCharactersMatchWholeAndLettersInEitherCase) {
       {"the second byte of a character is compared exactly", "\x83\x61", "\x83\x41", false},
       {"empty needle", "x", "", true},
       {"longer than the text", "ab", "abc", false},
+      {"UTF-8: letters in either case after any character", "😀あApple", "あapple", true, kUtf8},
   };
-  for (const auto& c : cases) EXPECT_EQ(ContainsText(c.text, c.needle), c.found) << c.name;
+  for (const auto& c : cases) EXPECT_EQ(ContainsText(c.text, c.needle, c.encoding), c.found) << c.name;
 }
 
 TEST(RecordText, AnExactTextFollowsTheCodePageTextAfterAZeroByte) {
