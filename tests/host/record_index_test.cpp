@@ -31,10 +31,9 @@ TEST(RowIndex, RowsFollowTheFileCapturesAndReloadsInEitherOrder) {
     FileHandle f = OpenRecordFile(dir.File("f").c_str());
     RowIndex index;
     index.newestFirst = newestFirst;
+    auto inListOrder = [&](Texts t) { return newestFirst ? Texts(t.rbegin(), t.rend()) : t; };
     ASSERT_TRUE(LoadRowIndex(f, &index));
-    Texts rows = {"A@4", "BB@9", "@15"};
-    if (newestFirst) std::reverse(rows.begin(), rows.end());
-    EXPECT_EQ(Rows(index), rows);
+    EXPECT_EQ(Rows(index), inListOrder({"A@4", "BB@9", "@15"}));
     ASSERT_EQ(SettleRecordFile(f), 0);  // the torn record goes; then a capture
     int64_t position = AppendRecordTo(f, "new", 3);
     EXPECT_EQ(AddRecordToIndex(&index, position, "new", 3), newestFirst ? 0 : 3);
@@ -43,9 +42,7 @@ TEST(RowIndex, RowsFollowTheFileCapturesAndReloadsInEitherOrder) {
     ASSERT_EQ(RewriteRecordFile(f, dir.File("f").c_str(), dir.File("t").c_str(), {9}), 0);
     f = OpenRecordFile(dir.File("f").c_str());
     ASSERT_TRUE(LoadRowIndex(f, &index));
-    rows = {"A@4", "@9", "new@13"};
-    if (newestFirst) std::reverse(rows.begin(), rows.end());
-    EXPECT_EQ(Rows(index), rows);
+    EXPECT_EQ(Rows(index), inListOrder({"A@4", "@9", "new@13"}));
     EXPECT_EQ(FindEqualRecords(index, "new", -1), std::vector<int64_t>{13});
     EXPECT_EQ(FindEqualRecords(index, "new", 13), std::vector<int64_t>{});
     CloseFileHandle(f);
