@@ -8,7 +8,7 @@
 #include "../clip/paste.h"
 #include "../res/resource.h"
 #include "../ui/record_lists.h"
-#include "../app/work_file.h"
+#include "work_file.h"
 #include "../ui/aa_list.h"
 #include "../ui/commands.h"
 #include "../ui/filter_line.h"

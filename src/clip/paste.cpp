@@ -14,11 +14,13 @@
 #include "clipboard.h"
 #include "wide_text.h"
 
-void ReleasePendingPaste() {
-  free(AppState.PendingPaste.buffer);
-  free(AppState.PendingPaste.exact);
-  AppState.PendingPaste = {};
+static void FreePasteText(PendingPasteText* text) {
+  free(text->buffer);
+  free(text->exact);
+  *text = {};
 }
+
+void ReleasePendingPaste() { FreePasteText(&AppState.PendingPaste); }
 
 // A zero-terminated copy from the general allocator, or null.
 template <typename Char>
@@ -34,8 +36,7 @@ void SetPendingPaste(const std::string& codePage, const std::wstring* exact) {
   PendingPasteText text = {CopyOf(codePage), static_cast<uint32_t>(codePage.size()), nullptr, 0};
   if (exact) text.exact = CopyOf(*exact), text.exactLength = static_cast<uint32_t>(exact->size());
   if (!text.buffer || (exact && !text.exact)) {  // nothing is pasted rather than part of the text
-    free(text.buffer);
-    free(text.exact);
+    FreePasteText(&text);
     return;
   }
   AppState.PendingPaste = text;
@@ -154,9 +155,7 @@ static bool PlaceWaitingText(HWND mainWindow, bool retryBriefly) {
   if (!text.buffer) return true;
   if (PutTextOnClipboard(mainWindow, text.buffer, text.length, retryBriefly, text.exact, text.exactLength) != 0)
     return false;
-  free(text.buffer);
-  free(text.exact);
-  text = {};
+  FreePasteText(&text);
   return true;
 }
 
@@ -166,8 +165,7 @@ void OnDeactivate(HWND mainWindow) {
   if (AppState.PendingPaste.length == 0) return;
   // Taken over before anything else: bringing the target forward deactivates this window
   // again, and that nested deactivation must not paste the same text a second time.
-  free(AppState.UnplacedPaste.buffer);
-  free(AppState.UnplacedPaste.exact);
+  FreePasteText(&AppState.UnplacedPaste);
   AppState.UnplacedPaste = AppState.PendingPaste;
   AppState.PendingPaste = {};
   AppState.PasteTicks = 0;
@@ -182,9 +180,7 @@ void OnPasteTimer(HWND mainWindow) {
   constexpr int kClipboardTicks = 20;
   if (!PlaceWaitingText(mainWindow, false)) {
     if (++AppState.PasteTicks < kClipboardTicks) return;
-    free(AppState.UnplacedPaste.buffer);
-    free(AppState.UnplacedPaste.exact);
-    AppState.UnplacedPaste = {};
+    FreePasteText(&AppState.UnplacedPaste);
     KillTimer(mainWindow, ID_PASTE_TIMER);
     AppState.PasteWindow = nullptr;
     return;
