@@ -31,7 +31,6 @@ inline void CopyText(const std::string& text) { CopyFormats({{CF_TEXT, text}}); 
 std::string ClipboardText();
 // What a Unicode program puts on the clipboard; the system adds the other text formats.
 void CopyUnicode(const std::wstring& text);
-std::string Utf8(const std::wstring& text);
 // Keeps the clipboard open, as a busy program would, for the object's life.
 struct ClipboardHold {
   ClipboardHold();
