@@ -71,8 +71,7 @@ std::wstring RowText(HWND list, int row) {
     item.cchTextMax = static_cast<int>(capacity);
     SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
     size_t length = wcslen(buffer.c_str());
-    // A text cut inside a character (a surrogate pair, or a double-byte character of the
-    // code page) comes back one unit shorter still.
+    // A text cut inside a surrogate pair comes back one unit shorter still.
     if (length + 2 < capacity) return buffer.substr(0, length);
   }
 }
