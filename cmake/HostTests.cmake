@@ -15,6 +15,7 @@ add_executable(host_tests
   tests/host/record_file_test.cpp
   tests/host/record_index_test.cpp
   tests/host/history_files_test.cpp
+  tests/host/history_model_test.cpp
   tests/host/rules_test.cpp)
 target_compile_options(host_tests PRIVATE ${WARNINGS} ${CHARSET} ${SANITIZE})
 target_link_options(host_tests PRIVATE ${SANITIZE})

@@ -58,30 +58,33 @@ static bool SameContents(const std::string& a, const std::string& b) {
   return same;
 }
 
-bool WorkFileNeedsRotation(const HistoryPaths& paths, int bootInit) {
-  FileHandle work = OpenFileForReading(paths.work.c_str());
-  if (work == kNoFile) return false;
+// True when the file holds at least one complete record.
+static bool HoldsRecords(const std::string& path) {
+  FileHandle file = OpenFileForReading(path.c_str());
+  if (file == kNoFile) return false;
   RecordIndex index;
-  bool hasRecords = IndexRecordFile(work, &index) && !index.records.empty();
-  CloseFileHandle(work);
-  // An empty work file holds nothing worth keeping. After an orderly exit the saved
-  // history is a copy of the work file; without a saved history the work file is used
-  // as it is, unless it is to be deleted.
-  if (!hasRecords) return false;
-  if (!PathExists(paths.saved.c_str())) return bootInit != 0;
-  return !SameContents(paths.work, paths.saved);
+  bool holds = IndexRecordFile(file, &index) && !index.records.empty();
+  CloseFileHandle(file);
+  return holds;
 }
 
 void PrepareWorkFile(const HistoryPaths& paths, int bootInit) {
-  if (WorkFileNeedsRotation(paths, bootInit)) RotateHistoryFiles(paths);
-  if (bootInit == 0)
-    CopyFileSafely(paths.saved.c_str(), paths.work.c_str(), paths.scratch.c_str());  // may fail: no saved history yet
-  else
+  bool savedThere = PathExists(paths.saved.c_str());
+  bool saved = savedThere && SameContents(paths.work, paths.saved);
+  bool holdsRecords = !saved && HoldsRecords(paths.work);
+  // Without a saved history the work file is used as it is, unless it is to be deleted.
+  if (holdsRecords && (savedThere || bootInit != 0)) {
+    if (!RotateHistoryFiles(paths)) return;  // kept where they are rather than lost
+    saved = true;
+  }
+  if (bootInit != 0)
     RemoveFile(paths.work.c_str());
+  else if (!saved && !holdsRecords)
+    CopyFileSafely(paths.saved.c_str(), paths.work.c_str(), paths.scratch.c_str());  // may fail: no saved history yet
 }
 
-void RotateHistoryFiles(const HistoryPaths& paths, bool backUp) {
-  // Results are ignored: a failed copy leaves the older file in place.
+bool RotateHistoryFiles(const HistoryPaths& paths, bool backUp) {
+  // A failed backup leaves the older one in place; the saved history is written regardless.
   if (backUp) CopyFileSafely(paths.saved.c_str(), paths.backup.c_str(), paths.backupScratch.c_str());
-  CopyFileSafely(paths.work.c_str(), paths.saved.c_str(), paths.savedScratch.c_str());
+  return CopyFileSafely(paths.work.c_str(), paths.saved.c_str(), paths.savedScratch.c_str());
 }

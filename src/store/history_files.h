@@ -29,16 +29,14 @@ int OpenWorkFileAt(const std::string& workPath, FileHandle* file);
 int RewriteWorkFile(const HistoryPaths& paths, FileHandle* work, const std::vector<int64_t>& dropPositions,
                     std::vector<RecordSpan>* dropped = nullptr);
 
-// True when the work file holds records of a run that ended without rotating them (killed
-// or crashed) which the start-up would otherwise lose: it differs from the saved history,
-// or, with no saved history yet, bootInit would delete it.
-bool WorkFileNeedsRotation(const HistoryPaths& paths, int bootInit);
-
-// Start-up: keeps an unrotated work file's captures by rotating it first, then (bootInit 0)
-// copies the saved history over the work file or (bootInit non-zero) deletes it.
+// Start-up: decides what the work file must be. After an orderly exit it is the saved history
+// already; a work file holding records of a run that ended without rotating them (killed or
+// crashed) is rotated first, so they are not lost; then (bootInit 0) an empty work file is
+// replaced by the saved history, or (bootInit non-zero) the work file is deleted. Records that
+// cannot be saved by the rotation stay in the work file.
 void PrepareWorkFile(const HistoryPaths& paths, int bootInit);
 
 // Exit: Pelmor.DAT -> Pelmor.DAT.BAK (unless backUp is false), then Pelmor.WK -> Pelmor.DAT;
 // each copy is written under a scratch name and renamed into place, so an interruption
-// never leaves half a file.
-void RotateHistoryFiles(const HistoryPaths& paths, bool backUp = true);
+// never leaves half a file. True when Pelmor.DAT now holds the work file.
+bool RotateHistoryFiles(const HistoryPaths& paths, bool backUp = true);

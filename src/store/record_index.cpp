@@ -102,6 +102,8 @@ int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_
   for (int i = 0; i < 4; ++i) header[i] = static_cast<char>((static_cast<uint32_t>(length) >> (8 * i)) & 0xFF);
   index->bytes.append(header, 4).append(text, static_cast<size_t>(length));
   index->records.push_back({position, length});
+  const uint32_t count = static_cast<uint32_t>(index->records.size());  // as the file's count now says
+  for (int i = 0; i < 4; ++i) index->bytes[static_cast<size_t>(i)] = static_cast<char>((count >> (8 * i)) & 0xFF);
   if (!index->filter.utf8.empty()) {
     if (!HoldsFilter(*index, index->records.back())) return -1;
     index->matches.push_back(static_cast<int32_t>(index->records.size() - 1));

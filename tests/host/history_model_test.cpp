@@ -1,0 +1,244 @@
+// What the history keeps: recording, repeats, the cap, deletes that outlive a rewrite,
+// favorites, restore and delete-all, on real files, with the file layer failing part-way.
+#include <gtest/gtest.h>
+
+#include "history/history_model.h"
+#include "temp_dir.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+Texts Numbered(const std::string& prefix, int count) {
+  Texts texts;
+  for (int i = 0; i < count; ++i) texts.push_back(prefix + std::to_string(i));
+  return texts;
+}
+
+// How a change reads in the tables: "+row" a row added, "R" the list reloaded, "-" nothing.
+std::string Describe(const ListChange& c) {
+  return c.kind == ListChange::kRowAdded ? "+" + std::to_string(c.row) : c.kind == ListChange::kReloaded ? "R" : "-";
+}
+
+struct Model {
+  TempDir dir;
+  HistoryModel m;
+  ~Model() { CloseFileHandle(m.work); }
+  int Open(const Texts& saved, const HistoryOptions& options = {}, const Texts& favorites = {}) {
+    if (!saved.empty()) WriteFileBytes(dir.File("Pelmor.DAT"), RecordBytes(saved));
+    if (!favorites.empty()) WriteFileBytes(dir.File("Pelmor.SAV"), RecordBytes(favorites));
+    return OpenHistory(&m, dir.path, 0, options);
+  }
+  std::string Record(const std::string& text) {
+    ListChange change;
+    int result = RecordText(&m, text, &change);
+    return result == 0 ? Describe(change) : std::to_string(result);
+  }
+  // The list's texts, row by row, and the positions of the rows asked for.
+  Texts Rows(RecordList list = RecordList::kHistory) const {
+    const RowIndex& index = list == RecordList::kHistory ? m.history : m.favorites;
+    Texts rows;
+    for (int row = 0; row < RowCount(index); ++row) rows.emplace_back(TextOf(index, *RecordOfRow(index, row)));
+    return rows;
+  }
+  std::vector<int64_t> At(const std::vector<int>& rows, RecordList list = RecordList::kHistory) const {
+    const RowIndex& index = list == RecordList::kHistory ? m.history : m.favorites;
+    std::vector<int64_t> positions;
+    for (int row : rows) positions.push_back(RecordOfRow(index, row)->position);
+    return positions;
+  }
+  std::string File(const char* name) const { return ReadFileBytes(dir.File(name)); }
+  // The rows are the file: what a fresh start would show.
+  void ExpectMirrors() const {
+    EXPECT_EQ(m.history.bytes, File("Pelmor.WK"));
+    EXPECT_EQ(m.favorites.bytes, File("Pelmor.SAV"));
+  }
+};
+
+TEST(HistoryModel, RecordingKeepsTheFileAndTheRowsInStep) {
+  const struct {
+    const char* name;
+    HistoryOptions options;
+    Texts saved, recorded;
+    std::string changes;
+    Texts file, rows;
+  } cases[] = {
+      {"newest first", {}, {"a", "b"}, {"c", "a"}, "+0 +0", {"a", "b", "c", "a"}, {"a", "c", "b", "a"}},
+      {"oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "+1 +2", {"a", "b", "a"}, {"a", "b", "a"}},
+      {"a repeat removes the older equal texts", {.dropDuplicates = true}, {"a", "b", "a"}, {"a", "c"}, "R +0",
+       {"b", "a", "c"}, {"c", "a", "b"}},
+      {"an empty text is a record like any other", {.dropDuplicates = true}, {"", "x"}, {""}, "R", {"x", ""}, {"", "x"}},
+      {"equal only when every byte is", {.dropDuplicates = true}, {"ab", "a"}, {"a\xff", "ab"}, "+0 R",
+       {"a", "a\xff", "ab"}, {"ab", "a\xff", "a"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Model h;
+    ASSERT_EQ(h.Open(c.saved, c.options), 0);
+    std::string changes;
+    for (const std::string& text : c.recorded) changes += (changes.empty() ? "" : " ") + h.Record(text);
+    EXPECT_EQ(changes, c.changes);
+    EXPECT_EQ(h.File("Pelmor.WK"), RecordBytes(c.file));
+    EXPECT_EQ(h.Rows(), c.rows);
+    h.ExpectMirrors();
+  }
+}
+
+TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTheLimit) {
+  const struct {
+    const char* name;
+    int cap, saved, recorded;
+    int countAfterStart, countAfter;
+    int rewrites;  // captures that rewrote the file
+  } cases[] = {
+      {"no cap", 0, 300, 50, 300, 350, 0},
+      {"cut to the cap at start-up", 100, 150, 0, 100, 100, 0},
+      {"up to the cap and 100 more", 100, 100, 100, 100, 200, 0},
+      {"one past the limit", 100, 100, 101, 100, 100, 1},
+      {"a tenth more above 1000", 1000, 1000, 201, 1000, 1100, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Model h;
+    ASSERT_EQ(h.Open(Numbered("s", c.saved), {.maxCount = c.cap}), 0);
+    EXPECT_EQ(RowCount(h.m.history), c.countAfterStart);
+    int rewrites = 0;
+    for (const std::string& text : Numbered("n", c.recorded)) rewrites += h.Record(text) == "R";
+    EXPECT_EQ(RowCount(h.m.history), c.countAfter);
+    EXPECT_EQ(rewrites, c.rewrites);
+    EXPECT_EQ(h.Rows().front(), c.recorded ? "n" + std::to_string(c.recorded - 1) : "s" + std::to_string(c.saved - 1));
+    h.ExpectMirrors();
+  }
+}
+
+TEST(HistoryModel, ADeleteRemovesExactlyTheChosenRecordsWhateverHappensWhileItsQuestionIsOpen) {
+  enum Meanwhile { kNothing, kRepeatCompacts, kChosenIsRepeated, kRestore, kEmpty, kFavoritesReplaced };
+  const struct {
+    const char* name;
+    RecordList list;
+    std::vector<int> chosen;  // rows, newest first
+    Meanwhile meanwhile;
+    bool confirmed;
+    int result;
+    Texts rows;
+  } cases[] = {
+      {"two rows apart", RecordList::kHistory, {0, 2}, kNothing, true, 0, {"c", "a"}},
+      {"cancelled", RecordList::kHistory, {0}, kNothing, false, -1, {"d", "c", "b", "a"}},
+      {"a repeat compacts the file meanwhile", RecordList::kHistory, {1}, kRepeatCompacts, true, 0, {"b", "d", "a"}},
+      {"the chosen record is purged meanwhile", RecordList::kHistory, {1}, kChosenIsRepeated, true, -1,
+       {"c", "d", "b", "a"}},
+      {"the history restored meanwhile", RecordList::kHistory, {0}, kRestore, true, -1, {"s"}},
+      {"the history emptied meanwhile", RecordList::kHistory, {0}, kEmpty, true, -1, {}},
+      {"favorites", RecordList::kFavorites, {1}, kNothing, true, 0, {"f2", "f0"}},
+      {"favorites replaced by another program meanwhile", RecordList::kFavorites, {1}, kFavoritesReplaced, true, -1,
+       {"other", "f1", "f0"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Model h;
+    ASSERT_EQ(h.Open({"s"}, {.dropDuplicates = true}, Numbered("f", 3)), 0);
+    ListChange change;
+    ASSERT_EQ(EmptyHistory(&h.m, &change), 0);
+    for (const char* text : {"a", "b", "c", "d"}) h.Record(text);
+    BeginDelete(&h.m, c.list, h.At(c.chosen, c.list));
+    if (c.meanwhile == kRepeatCompacts) h.Record("b");
+    if (c.meanwhile == kChosenIsRepeated) h.Record("c");
+    if (c.meanwhile == kRestore) RestoreSavedHistory(&h.m, &change);
+    if (c.meanwhile == kEmpty) EmptyHistory(&h.m, &change);
+    if (c.meanwhile == kFavoritesReplaced) WriteFileBytes(h.dir.File("Pelmor.SAV"), RecordBytes({"f0", "f1", "other"}));
+    EXPECT_EQ(FinishDelete(&h.m, c.confirmed, &change), c.result);
+    EXPECT_EQ(h.Rows(c.list), c.rows);
+    h.ExpectMirrors();
+  }
+}
+
+TEST(HistoryModel, SavedToFavoritesAreTheChosenTextsFromMemoryInTheOrderChosen) {
+  Model h;
+  ASSERT_EQ(h.Open({"x", "y", "z"}, {}, {"f"}), 0);
+  ListChange change;
+  std::vector<int64_t> chosen = h.At({0, 2});  // z and x
+  chosen.push_back(5);                         // no record starts there
+  EXPECT_EQ(CopyToFavorites(&h.m, chosen, &change), 0);
+  EXPECT_EQ(Describe(change), "R");
+  // The count on disk is the records' at once, not only after the next opening settles it.
+  EXPECT_EQ(h.File("Pelmor.SAV"), RecordBytes({"f", "z", "x"}));
+  EXPECT_EQ(h.Rows(RecordList::kFavorites), (Texts{"x", "z", "f"}));
+  EXPECT_EQ(CopyToFavorites(&h.m, {5}, &change), -1);
+  h.ExpectMirrors();
+}
+
+TEST(HistoryModel, RestoreBringsBackTheLastExitAndDeleteAllEmptiesOnlyTheWorkFile) {
+  Model h;
+  ASSERT_EQ(h.Open({"saved"}), 0);
+  WriteFileBytes(h.dir.File("Pelmor.DAT.BAK"), RecordBytes({"older"}));
+  h.Record("new");
+  ListChange change;
+  EXPECT_EQ(RestoreSavedHistory(&h.m, &change), 0);
+  EXPECT_EQ(h.Rows(), Texts{"saved"});
+  h.Record("again");
+  EXPECT_EQ(EmptyHistory(&h.m, &change), 0);
+  EXPECT_EQ(Describe(change), "R");
+  EXPECT_EQ(h.Rows(), Texts{});
+  EXPECT_EQ(h.Record("after"), "+0");
+  h.ExpectMirrors();
+  CloseHistory(&h.m);
+  EXPECT_EQ(h.File("Pelmor.DAT"), RecordBytes({"after"}));
+  EXPECT_EQ(h.File("Pelmor.DAT.BAK"), RecordBytes({"saved"}));
+  ASSERT_TRUE(EnsureWorkFile(&h.m));  // the end of the session was cancelled: work goes on
+  EXPECT_EQ(h.Record("later"), "+0");
+  CloseHistory(&h.m);
+  EXPECT_EQ(h.File("Pelmor.DAT.BAK"), RecordBytes({"saved"}));  // backed up once a run
+}
+
+// Every operation meets a file layer that fails part-way; afterwards the files are whole,
+// the rows are the files, and the next capture is kept.
+TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
+  enum Operation { kRecord, kRecordRepeat, kDelete, kSave, kRestore };
+  const struct {
+    const char* name;
+    Operation operation;
+    FileFaults fault;
+    int result;
+    Texts work;
+  } cases[] = {
+      {"record: the disk fills in the text", kRecord, {.failWrite = 1}, -103, {"a", "b"}},
+      {"record: the count cannot be written", kRecord, {.failWrite = 2}, -103, {"a", "b"}},
+      {"repeat: no scratch file", kRecordRepeat, {.failOpen = 1}, 0, {"a", "b", "a"}},
+      {"repeat: the disk fills in the scratch file", kRecordRepeat, {.writeBudget = 9 + 6}, 0, {"a", "b", "a"}},
+      {"repeat: the scratch file cannot replace the work file", kRecordRepeat, {.failRename = 1}, 0, {"a", "b", "a"}},
+      {"delete: no scratch file", kDelete, {.failOpen = 1}, -1, {"a", "b"}},
+      {"delete: cannot replace", kDelete, {.failRename = 1}, -1, {"a", "b"}},
+      {"save: the favorites cannot be opened", kSave, {.failOpen = 1}, -101, {"a", "b"}},
+      {"save: the disk fills", kSave, {.writeBudget = 3}, -102, {"a", "b"}},
+      {"restore: the copy fails", kRestore, {.failRename = 1}, 0, {"a", "b"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Model h;
+    FaultGuard guard;
+    ASSERT_EQ(h.Open({"a"}, {.dropDuplicates = true}, {"f"}), 0);
+    h.Record("b");
+    ListChange change;
+    std::vector<int64_t> newest = h.At({0});
+    gFileFaults = c.fault;
+    int result = 0;
+    if (c.operation == kRecord) result = RecordText(&h.m, "x", &change);
+    if (c.operation == kRecordRepeat) result = RecordText(&h.m, "a", &change);
+    if (c.operation == kDelete) {
+      BeginDelete(&h.m, RecordList::kHistory, newest);
+      result = FinishDelete(&h.m, true, &change);
+    }
+    if (c.operation == kSave) result = CopyToFavorites(&h.m, newest, &change);
+    if (c.operation == kRestore) result = RestoreSavedHistory(&h.m, &change);
+    gFileFaults = FileFaults();
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(h.File("Pelmor.WK"), RecordBytes(c.work));
+    EXPECT_EQ(h.File("Pelmor.SAV"), RecordBytes({"f"}));
+    EXPECT_FALSE(FileThere(h.dir.File("Temp.DAT")));
+    h.ExpectMirrors();
+    EXPECT_EQ(h.Record("next"), "+0");
+    EXPECT_EQ(h.Rows().front(), "next");
+  }
+}
+
+}  // namespace
