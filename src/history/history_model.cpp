@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_map>
 
 #include "../store/index_file.h"
 
@@ -170,6 +171,47 @@ int RecordText(HistoryModel* model, std::string_view text, ListChange* change) {
   if (model->options.dropDuplicates) drop = FindEqualRecords(model->history, text, position);
   DropOldestBeyondCap(model, false, &drop);
   if (!drop.empty() && DropFromHistory(model, drop) == 0) change->kind = ListChange::kReloaded;
+  return 0;
+}
+
+// The records older than the batch's last record of the same text, in file order.
+static std::vector<int64_t> OlderEqualRecords(const RowIndex& index, size_t batchStart) {
+  std::unordered_map<std::string_view, int64_t> newest;
+  for (size_t i = batchStart; i < index.records.size(); ++i)
+    newest[TextOf(index, index.records[i])] = index.records[i].position;
+  std::vector<int64_t> older;
+  for (const RecordSpan& record : index.records) {
+    auto it = newest.find(TextOf(index, record));
+    if (it != newest.end() && it->second != record.position) older.push_back(record.position);
+  }
+  return older;
+}
+
+int RecordTexts(HistoryModel* model, const std::vector<std::string_view>& texts, ListChange* change) {
+  if (texts.size() == 1) return RecordText(model, texts[0], change);
+  *change = {};
+  if (texts.empty()) return 0;
+  if (!EnsureWorkFile(model)) return -103;
+  const size_t batchStart = model->history.records.size();
+  try {
+    std::vector<std::string> records(texts.begin(), texts.end());
+    int64_t position = 0;
+    if (AppendRecordsTo(model->work, records, &position) != 0) return -103;
+    change->kind = ListChange::kReloaded;
+    for (const std::string& text : records) {
+      int32_t length = static_cast<int32_t>(text.size());
+      if (AddRecordToIndex(&model->history, position, text.data(), length) == -2) throw std::bad_alloc();
+      position += 4 + length;
+    }
+  } catch (const std::bad_alloc&) {
+    // Written or not, the file says what is there.
+    LoadHistory(model);
+    return change->kind == ListChange::kReloaded ? 0 : -103;
+  }
+  std::vector<int64_t> drop;
+  if (model->options.dropDuplicates) drop = OlderEqualRecords(model->history, batchStart);
+  DropOldestBeyondCap(model, false, &drop);
+  if (!drop.empty()) DropFromHistory(model, drop);
   return 0;
 }
 

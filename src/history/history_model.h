@@ -65,6 +65,10 @@ bool EnsureWorkFile(HistoryModel* model);
 // 0, or -103 when it could not be written (nothing changed then).
 int RecordText(HistoryModel* model, std::string_view text, ListChange* change);
 
+// Records several texts in this order as one step, with the result of recording them one by
+// one (a text that comes twice is kept once, as the later), in one append and one rewrite.
+int RecordTexts(HistoryModel* model, const std::vector<std::string_view>& texts, ListChange* change);
+
 // A delete confirmation opens for these records of the list (positions as the rows show them).
 void BeginDelete(HistoryModel* model, RecordList list, const std::vector<int64_t>& positions);
 // It closes: with confirmed, exactly the chosen records still there go. 0 when the file was

@@ -60,7 +60,7 @@ TEST(HistoryModel, RecordingKeepsTheFileAndTheRowsInStep) {
     const char* name;
     HistoryOptions options;
     Texts saved, recorded;
-    std::string changes;
+    std::string changes;  // "batch": recorded in one step
     Texts file, rows;
   } cases[] = {
       {"newest first", {}, {"a", "b"}, {"c", "a"}, "+0 +0", {"a", "b", "c", "a"}, {"a", "c", "b", "a"}},
@@ -70,13 +70,22 @@ TEST(HistoryModel, RecordingKeepsTheFileAndTheRowsInStep) {
       {"an empty text is a record like any other", {.dropDuplicates = true}, {"", "x"}, {""}, "R", {"x", ""}, {"", "x"}},
       {"equal only when every byte is", {.dropDuplicates = true}, {"ab", "a"}, {"a\xff", "ab"}, "+0 R",
        {"a", "a\xff", "ab"}, {"ab", "a\xff", "a"}},
+      {"in one step, as one by one", {.dropDuplicates = true}, {"a", "b", "d"}, {"c", "a", "c", "e"}, "batch",
+       {"b", "d", "a", "c", "e"}, {"e", "c", "a", "d", "b"}},
+      {"in one step, oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "batch", {"a", "b", "a"}, {"a", "b", "a"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Model h;
     ASSERT_EQ(h.Open(c.saved, c.options), 0);
     std::string changes;
-    for (const std::string& text : c.recorded) changes += (changes.empty() ? "" : " ") + h.Record(text);
+    if (c.changes == "batch") {
+      ListChange change;
+      EXPECT_EQ(RecordTexts(&h.m, std::vector<std::string_view>(c.recorded.begin(), c.recorded.end()), &change), 0);
+      changes = Describe(change) == "R" ? "batch" : Describe(change);
+    }
+    for (const std::string& text : c.changes == "batch" ? Texts{} : c.recorded)
+      changes += (changes.empty() ? "" : " ") + h.Record(text);
     EXPECT_EQ(changes, c.changes);
     EXPECT_EQ(h.File("Pelmor.WK"), RecordBytes(c.file));
     EXPECT_EQ(h.Rows(), c.rows);
