@@ -1,5 +1,7 @@
-// Record store timings at 1,000, 10,000 and 100,000 records of typical clipboard texts.
+// The history's operations at 1,000, 10,000 and 100,000 records of typical clipboard texts,
+// natively, and a capped history under 100,000 captures.
 // Run: build/host/store_bench [directory]
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "store/record_index.h"
+#include "history/history_model.h"
 
 namespace {
 
@@ -55,79 +57,97 @@ double Best(int rounds, F f) {
   return best;
 }
 
-}  // namespace
+void RemoveFiles(const std::string& dir) {
+  for (const char* name : {"Pelmor.WK", "Pelmor.DAT", "Pelmor.DAT.BAK", "Pelmor.SAV"}) unlink((dir + name).c_str());
+}
 
-int main(int argc, char** argv) {
-  std::string dir = argc > 1 ? argv[1] : "/tmp";
-  std::string work = dir + "/bench.WK", fav = dir + "/bench.SAV", scratch = dir + "/bench.TMP";
-  printf("| records | file MB | append ms | duplicate test ms | purge, compaction and reload ms | index load ms | "
+void MeasureSizes(const std::string& dir) {
+  printf("| records | file MB | start-up ms | capture ms | repeat (OVERLAP 1) ms | delete one ms | "
          "save 3 to favorites ms | filter \"7\" ms | filter \"7e\" typed on ms |\n");
   printf("|---|---|---|---|---|---|---|---|---|\n");
   for (int n : {1000, 10000, 100000}) {
-    Fill(work, n);
-    FileHandle f = OpenRecordFile(work.c_str());
-    SettleRecordFile(f);
-    double mb = static_cast<double>(FileSizeOf(f)) / 1e6;
-    int serial = 0;
-    double append = Best(50, [&] {
-      std::string t = "new text " + std::to_string(serial++);
-      AppendRecordTo(f, t.data(), static_cast<int32_t>(t.size()));
-    });
-    const std::string fresh = TypicalText(n + 12345) + "!";
-    RowIndex index;
-    double load = Best(5, [&] { LoadRowIndex(f, &index); });
-    double duplicate = Best(5, [&] { FindEqualRecords(index, fresh, -1); });
-    std::vector<int64_t> picks = {index.records[0].position, index.records[index.records.size() / 2].position,
-                                  index.records.back().position};
-    unlink(fav.c_str());
-    double save = Best(5, [&] {
-      FileHandle s = OpenRecordFile(fav.c_str());
-      SettleRecordFile(s);
-      std::vector<std::string> texts;
-      ReadRecordsAt(f, picks, &texts);
-      AppendRecordsTo(s, texts);
-      CloseFileHandle(s);
-    });
-    // Purge: one older copy of the text just captured, the rewrite (with its flush to
-    // disk) and the reopening; the flush alone is timed on a file of the same size.
-    double purge = 1e9;
-    for (int round = 0; round < 3; ++round) {
-      const std::string dup(TextOf(index, index.records[index.records.size() / 3 + round]));
+    RemoveFiles(dir);
+    Fill(dir + "Pelmor.DAT", n);
+    HistoryModel model;
+    // Start-up after an orderly exit: the work file equals the saved history.
+    double startup = Best(3, [&] {
+      CloseHistory(&model);
+      model = HistoryModel();
       auto start = Clock::now();
-      int64_t pos = AppendRecordTo(f, dup.data(), static_cast<int32_t>(dup.size()));
-      AddRecordToIndex(&index, pos, dup.data(), static_cast<int32_t>(dup.size()));
-      std::vector<int64_t> older = FindEqualRecords(index, dup, pos);
-      RewriteRecordFile(f, work.c_str(), scratch.c_str(), older);
-      f = OpenRecordFile(work.c_str());
-      LoadRowIndex(f, &index);
-      purge = std::min(purge, MillisecondsSince(start));
-    }
-    double flushOnly = 1e9;
-    for (int round = 0; round < 3; ++round) {
-      std::string bytes(static_cast<size_t>(mb * 1e6), 'x');
-      FileHandle s = CreateScratchFile(scratch.c_str());
-      WriteBytes(s, bytes.data(), static_cast<int64_t>(bytes.size()));
-      auto start = Clock::now();
-      FlushToDisk(s);
-      flushOnly = std::min(flushOnly, MillisecondsSince(start));
-      CloseFileHandle(s);
-    }
-    unlink(scratch.c_str());
-    double filter = Best(5, [&] {
-      SetRowFilter(&index, {});
-      SetRowFilter(&index, {"7", "7"});
-    });
-    double typedOn = Best(5, [&] {
-      SetRowFilter(&index, {"7", "7"});
-      auto start = Clock::now();
-      SetRowFilter(&index, {"7e", "7e"});
+      OpenHistory(&model, dir, 0, {.dropDuplicates = true});
       return MillisecondsSince(start);
     });
-    CloseFileHandle(f);
-    printf("| %d | %.1f | %.4f | %.2f | %.1f (flush %.1f) | %.1f | %.2f | %.1f | %.1f |\n", n, mb, append, duplicate,
-           purge, flushOnly, load, save, filter, typedOn);
+    double mb = static_cast<double>(model.history.bytes.size()) / 1e6;
+    ListChange change;
+    int serial = 0;
+    double capture = Best(50, [&] { RecordText(&model, "new text " + std::to_string(serial++), &change); });
+    double repeat = Best(3, [&] {
+      std::string older(TextOf(model.history, model.history.records[model.history.records.size() / 3]));
+      RecordText(&model, older, &change);
+    });
+    double remove = Best(3, [&] {
+      BeginDelete(&model, RecordList::kHistory, {model.history.records[model.history.records.size() / 2].position});
+      FinishDelete(&model, true, &change);
+    });
+    const std::vector<int64_t> picks = {model.history.records[0].position,
+                                        model.history.records[model.history.records.size() / 2].position,
+                                        model.history.records.back().position};
+    double save = Best(5, [&] { CopyToFavorites(&model, picks, &change); });
+    double filter = Best(5, [&] {
+      SetRowFilter(&model.history, {});
+      SetRowFilter(&model.history, {"7", "7"});
+    });
+    double typedOn = Best(5, [&] {
+      SetRowFilter(&model.history, {"7", "7"});
+      auto start = Clock::now();
+      SetRowFilter(&model.history, {"7e", "7e"});
+      return MillisecondsSince(start);
+    });
+    CloseHistory(&model);
+    printf("| %d | %.1f | %.1f | %.4f | %.1f | %.1f | %.2f | %.1f | %.1f |\n", n, mb, startup, capture, repeat, remove,
+           save, filter, typedOn);
   }
-  unlink(work.c_str());
-  unlink(fav.c_str());
+}
+
+// A cap of 10,000 under 100,000 captures: each capture's time, and the cut's.
+void MeasureCap(const std::string& dir) {
+  RemoveFiles(dir);
+  HistoryModel model;
+  OpenHistory(&model, dir, 0, {.maxCount = 10000});
+  double total = 0, worst = 0;
+  int cuts = 0;
+  ListChange change;
+  for (int i = 0; i < 100000; ++i) {
+    auto start = Clock::now();
+    RecordText(&model, TypicalText(i), &change);
+    double took = MillisecondsSince(start);
+    total += took;
+    worst = std::max(worst, took);
+    cuts += change.kind == ListChange::kReloaded;
+  }
+  printf("\n| cap | captures | mean capture ms | worst capture ms (a cut) | cuts | records at the end |\n");
+  printf("|---|---|---|---|---|---|\n| 10000 | 100000 | %.4f | %.1f | %d | %d |\n", total / 100000, worst, cuts,
+         RowCount(model.history));
+  CloseHistory(&model);
+  // The cut of a 100,000-record history to a cap of 10,000 (at start-up or when the cap is set).
+  RemoveFiles(dir);
+  Fill(dir + "Pelmor.DAT", 100000);
+  OpenHistory(&model, dir, 0, {});
+  ListChange history, favorites;
+  auto start = Clock::now();
+  ApplyHistoryOptions(&model, {.maxCount = 10000}, &history, &favorites);
+  printf("\nCutting 100,000 records to 10,000: %.1f ms\n", MillisecondsSince(start));
+  CloseHistory(&model);
+  RemoveFiles(dir);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string dir = std::string(argc > 1 ? argv[1] : "/tmp") + "/pelmor-bench/";
+  mkdir(dir.c_str(), 0755);
+  MeasureSizes(dir);
+  MeasureCap(dir);
+  rmdir(dir.c_str());
   return 0;
 }

@@ -6,8 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "../store/file_io.h"
-#include "../store/record_index.h"
+#include "../history/history_model.h"
 #include "data_dir.h"
 
 // The text gathered from the lists, waiting for the window to hide.
@@ -22,7 +21,6 @@ struct AppStateRecord {
   char DataDir[kPathSize];
   HWND MainWindow;
   HINSTANCE AppInstance;
-  FileHandle WorkFile;
   int LastTabIndex;  // 2 when AAList.txt existed at start-up, else 1
   int CaptureEnabled;
   int SelfCopyPending;
@@ -33,10 +31,6 @@ struct AppStateRecord {
   PendingPasteText PendingPaste;
   PendingPasteText UnplacedPaste;  // chosen text still waiting for a busy clipboard
   int PasteTicks;                  // paste timer ticks spent waiting for it
-  // While the history's delete confirmation is open: the positions of the records it is
-  // about, kept in step with the work file, which a capture may compact meanwhile.
-  std::vector<int64_t>* HistoryDeletePositions;
-  int HistoryRotated;  // this run has already moved the saved history into the backup
   HWND NextViewer;
   DWORD LastClipboardSequence;  // the clipboard change the last notification was about
   HMENU TrayMenu;
@@ -49,8 +43,7 @@ struct AppStateRecord {
   HWND HistoryList;
   HWND FavoritesList;
   HWND AAList;
-  RowIndex HistoryRows;   // what the history list shows: the work file
-  RowIndex FavoriteRows;  // what the favorites list shows: Pelmor.SAV
+  HistoryModel History;  // the work file, the favorites and the rows the two lists show
   HWND FilterLine;        // the filter line while it is open, else null
   WNDPROC FilterPrevProc;
   WNDPROC HistoryPrevProc;
@@ -64,6 +57,8 @@ struct SettingsRecord {
   int ONHOTALT, ONHOTCTL, ONHOTSFT, ONHOTKEY;
   int OFFHOTALT, OFFHOTCTL, OFFHOTSFT, OFFHOTKEY;
   int MENUHOTALT, MENUHOTCTL, MENUHOTSFT, MENUHOTKEY;
+  int MAXCOUNT;         // the history's cap, 0: none
+  bool MaxCountStored;  // MAXCOUNT stands in the file: it is written back even when 0
 };
 
 extern AppStateRecord AppState;

@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 
@@ -49,6 +50,14 @@ void SettingsPath(char* path) { MakeDataPath("Pelmor.ini", path); }
 
 }  // namespace
 
+// A cap is a setting some users make: an INI without it stays as it is.
+static void LoadMaxCount(const char* path) {
+  char value[16];
+  GetPrivateProfileStringA("OPTION", "MAXCOUNT", "", value, sizeof value, path);
+  Settings.MaxCountStored = value[0] != '\0';
+  Settings.MAXCOUNT = static_cast<int>(GetPrivateProfileIntA("OPTION", "MAXCOUNT", 0, path));
+}
+
 void LoadSettings() {
   char path[kPathSize];
   SettingsPath(path);
@@ -62,6 +71,7 @@ void LoadSettings() {
       Settings.*e->field =
           static_cast<int>(GetPrivateProfileIntA(e->section, e->key, e->defaultValue, path));
   }
+  LoadMaxCount(path);
 }
 
 void SaveSettings() {
@@ -72,6 +82,17 @@ void SaveSettings() {
     snprintf(value, sizeof value, "%d", Settings.*e->field);
     WritePrivateProfileStringA(e->section, e->key, value, path);  // failures are not reported
   }
+  if (Settings.MAXCOUNT != 0 || Settings.MaxCountStored) {
+    char value[16];
+    snprintf(value, sizeof value, "%d", Settings.MAXCOUNT);
+    WritePrivateProfileStringA("OPTION", "MAXCOUNT", value, path);
+  }
+}
+
+HistoryOptions HistoryOptionsFromSettings() {
+  // A cap edited by hand outside what the options page accepts is taken as the nearest it does.
+  int cap = Settings.MAXCOUNT <= 0 ? 0 : std::clamp(Settings.MAXCOUNT, kMinMaxCount, kMaxMaxCount);
+  return {Settings.ADDFLG != 0, Settings.OVERLAP == 1, cap};
 }
 
 void ReadEditorPath(const char* defaultValue, char* path, size_t size) {

@@ -7,8 +7,6 @@
 #include <string>
 
 #include "../app/app_state.h"
-#include "../ui/record_lists.h"
-#include "../ui/record_rows.h"
 #include "../store/record_text.h"
 #include "clipboard.h"
 #include "wide_text.h"
@@ -51,7 +49,7 @@ std::string ClipboardRecord(const char* codePageText, size_t length) {
 
 }  // namespace
 
-int CaptureClipboard(HWND mainWindow) {
+int CaptureClipboard(HWND mainWindow, ListChange* change) {
   if (!IsClipboardFormatAvailable(CF_TEXT)) return -101;
   if (!OpenClipboardBriefly(mainWindow)) return -102;
   if (MarkedAsPrivate()) {
@@ -76,18 +74,11 @@ int CaptureClipboard(HWND mainWindow) {
   GlobalUnlock(data);
   CloseClipboard();  // released before any file work
   if (!copied) return -104;
-  int32_t length = static_cast<int32_t>(record.size());
-  int64_t position = AppendRecord(record.data(), length);
-  if (position < 0) return -103;
-  HWND history = AppState.HistoryList;
-  InsertRow(history, static_cast<int>(SendMessageA(history, LVM_GETITEMCOUNT, 0, 0)), record.data(), length,
-            static_cast<int>(position));
-  if (Settings.OVERLAP == 1 && HasDuplicateRecord(record.data(), length) == 1)
-    PurgeDuplicates(history, record.data(), length, position);
-  return 0;
+  return RecordText(&AppState.History, record, change);
 }
 
-void OnDrawClipboard(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
+void TakeClipboardChange(HWND mainWindow, ListChange* change) {
+  *change = {};
   // Some systems notify the chain more than once for one change; a change is recorded once.
   DWORD sequence = GetClipboardSequenceNumber();
   bool seen = sequence != 0 && sequence == AppState.LastClipboardSequence;
@@ -98,9 +89,12 @@ void OnDrawClipboard(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
     if (AppState.SkipFirstDraw == 1)
       AppState.SkipFirstDraw = 0;  // what was on the clipboard when we joined the chain
     else if (!seen)
-      settled = CaptureClipboard(mainWindow) != -102;  // a busy clipboard is tried again next time
+      settled = CaptureClipboard(mainWindow, change) != -102;  // a busy clipboard is tried again next time
   }
   if (settled) AppState.LastClipboardSequence = sequence;
+}
+
+void PassClipboardChange(WPARAM wParam, LPARAM lParam) {
   if (AppState.NextViewer) SendMessageA(AppState.NextViewer, WM_DRAWCLIPBOARD, wParam, lParam);
 }
 

@@ -6,10 +6,6 @@
 
 #include "../app/app_state.h"
 #include "../res/resource.h"
-#include "../store/record_file.h"
-#include "../ui/record_lists.h"
-#include "../ui/filter_line.h"
-#include "../ui/record_rows.h"
 #include "../store/record_text.h"
 #include "clipboard.h"
 #include "wide_text.h"
@@ -42,40 +38,25 @@ void SetPendingPaste(const std::string& codePage, const std::wstring* exact) {
   AppState.PendingPaste = text;
 }
 
-void GatherSelectedRecords(HWND list, FileHandle file) {
+void SetPendingRecords(const std::vector<std::string_view>& records) {
   ReleasePendingPaste();
-  std::vector<int64_t> positions = SelectedPositions(list);
-  if (positions.empty() || file == kNoFile) return;
   try {
-    std::vector<std::string> records;
-    // Rows whose position no longer leads to a record are skipped.
-    if (!ReadRecordsAt(file, positions, &records)) return;
     std::string codePage;
     bool anyExact = false;
-    for (const std::string& record : records) {
+    for (std::string_view record : records) {
       std::string_view exact;
       bool hasExact = ExactText(record, &exact);
       anyExact = anyExact || hasExact;
-      codePage += hasExact ? CodePageText(record) : std::string_view(record);
+      codePage += hasExact ? CodePageText(record) : record;
     }
     // Where any of the texts lies outside the code page, the clipboard gets them all exactly.
     std::wstring exact;
     if (anyExact)
-      for (const std::string& record : records) exact += WideOfRecord(record);
+      for (std::string_view record : records) exact += WideOfRecord(record);
     SetPendingPaste(codePage, anyExact ? &exact : nullptr);
   } catch (const std::bad_alloc&) {
     ReleasePendingPaste();
   }
-}
-
-void PasteFromFavorites(HWND favoritesList) {
-  FileHandle file = OpenFavoritesFile();
-  if (file == kNoFile) {
-    ReleasePendingPaste();
-    return;
-  }
-  GatherSelectedRecords(favoritesList, file);
-  CloseFileHandle(file);
 }
 
 // A movable global block holding the bytes and a terminating zero, or null.
@@ -128,12 +109,6 @@ void SynthesizePaste() {
   keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
 }
 
-void OnCloseMainWindow(HWND mainWindow) {
-  ShowWindow(mainWindow, SW_HIDE);
-  AppState.ListShown = 0;
-  CloseFilterLine();  // the next showing starts on the whole list
-}
-
 // The window the user was typing in: the one remembered when the list hot key showed the
 // list, when it is still there; otherwise the first visible titled window from the top.
 static void BringPasteTargetForward() {
@@ -159,9 +134,7 @@ static bool PlaceWaitingText(HWND mainWindow, bool retryBriefly) {
   return true;
 }
 
-void OnDeactivate(HWND mainWindow) {
-  if (AppState.PromptOpen == 1) return;  // the delete confirmation keeps the list on screen
-  OnCloseMainWindow(mainWindow);
+void StartPasteBack(HWND mainWindow) {
   if (AppState.PendingPaste.length == 0) return;
   // Taken over before anything else: bringing the target forward deactivates this window
   // again, and that nested deactivation must not paste the same text a second time.

@@ -4,17 +4,16 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
-
-#include "../store/file_io.h"
 
 void ReleasePendingPaste();
 // Replaces PendingPaste with the code page text and, when some of it lies outside the code
 // page, the exact text; empty on failure.
 void SetPendingPaste(const std::string& codePage, const std::wstring* exact);
 
-void GatherSelectedRecords(HWND list, FileHandle file);
-void PasteFromFavorites(HWND favoritesList);
+// Replaces PendingPaste with these records' texts, joined with nothing between them.
+void SetPendingRecords(const std::vector<std::string_view>& records);
 // The code page text as CF_TEXT and, when given, the exact text as CF_UNICODETEXT. 0, or
 // -101 (no memory), -103 (the clipboard stays busy), -104 (not taken).
 int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retryBriefly = true,
@@ -22,6 +21,7 @@ int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retr
 BOOL CALLBACK FindPasteTarget(HWND window, LPARAM);
 void SynthesizePaste();
 
-void OnCloseMainWindow(HWND mainWindow);
-void OnDeactivate(HWND mainWindow);
+// The list window has hidden: the gathered text goes on the clipboard, the window the user was
+// in comes forward, and the timer will press Ctrl+V there.
+void StartPasteBack(HWND mainWindow);
 void OnPasteTimer(HWND mainWindow);

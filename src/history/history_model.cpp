@@ -6,6 +6,11 @@
 
 #include "../store/index_file.h"
 
+void CloseWorkFile(HistoryModel* model) {
+  CloseFileHandle(model->work);
+  model->work = kNoFile;
+}
+
 namespace {
 
 RowIndex& IndexOf(HistoryModel* model, RecordList list) {
@@ -55,10 +60,7 @@ void FollowPendingDelete(HistoryModel* model, RecordList list, const std::vector
 int ReplaceWithScratch(HistoryModel* model, RecordList list, const std::vector<int64_t>& drop) {
   bool history = list == RecordList::kHistory;
   const std::string& target = history ? model->paths.work : model->paths.favorites;
-  if (history) {
-    CloseFileHandle(model->work);
-    model->work = kNoFile;
-  }
+  if (history) CloseWorkFile(model);
   bool replaced = RenameOver(model->paths.scratch.c_str(), target.c_str());
   if (!replaced) {
     RemoveFile(model->paths.scratch.c_str());
@@ -131,8 +133,7 @@ int OpenHistory(HistoryModel* model, const std::string& dataDir, int bootInit, c
 }
 
 void CloseHistory(HistoryModel* model) {
-  CloseFileHandle(model->work);
-  model->work = kNoFile;
+  CloseWorkFile(model);
   RotateHistoryFiles(model->paths, !model->backedUp);
   model->backedUp = true;
 }
@@ -143,8 +144,7 @@ bool EnsureWorkFile(HistoryModel* model) {
   // Every rewrite is written from the history: it must be the file, byte for byte.
   if (model->mirrored && FileSizeOf(model->work) == static_cast<int64_t>(model->history.bytes.size())) return true;
   if (LoadHistory(model)) return true;
-  CloseFileHandle(model->work);
-  model->work = kNoFile;
+  CloseWorkFile(model);
   return false;
 }
 
@@ -277,8 +277,7 @@ static int ReadReplacedWorkFile(HistoryModel* model, ListChange* change) {
   change->kind = ListChange::kReloaded;
   model->work = OpenRecordFile(model->paths.work.c_str());
   if (model->work != kNoFile && LoadHistory(model)) return 0;
-  CloseFileHandle(model->work);
-  model->work = kNoFile;
+  CloseWorkFile(model);
   model->mirrored = false;
   ClearIndex(&model->history);
   return -1;
@@ -287,8 +286,7 @@ static int ReadReplacedWorkFile(HistoryModel* model, ListChange* change) {
 // The work file is about to be replaced as a whole: a delete confirmation still open is about
 // records that will no longer be there, and must delete nothing.
 static void ReleaseWorkFile(HistoryModel* model) {
-  CloseFileHandle(model->work);
-  model->work = kNoFile;
+  CloseWorkFile(model);
   if (model->pendingDelete.list == RecordList::kHistory) model->pendingDelete.positions.clear();
 }
 

@@ -18,7 +18,9 @@ enum class RecordList { kHistory, kFavorites };
 struct ListChange {
   enum Kind { kUnchanged, kRowAdded, kReloaded };
   Kind kind = kUnchanged;
-  int row = -1;  // kRowAdded: the row the new record shows in; -1 while a filter hides it
+  // kRowAdded: the row the new record shows in (-1 while a filter hides it); kReloaded by a
+  // recording: the row it was added at before the rewrite that followed, else -1
+  int row = -1;
 };
 
 struct HistoryOptions {
@@ -54,6 +56,8 @@ int64_t HistoryLimit(int maxCount);
 // bootInit is set), reads both files and cuts the history to its cap. 0, -101 (the work file
 // cannot be opened) or -102 (it cannot be written); nothing else is touched on failure.
 int OpenHistory(HistoryModel* model, const std::string& dataDir, int bootInit, const HistoryOptions& options);
+// Closes the work file, as a start-up that fails must (no rotation).
+void CloseWorkFile(HistoryModel* model);
 // Exit: closes the work file (a second call finds it closed) and rotates the history files,
 // moving the saved history into the backup once a run.
 void CloseHistory(HistoryModel* model);

@@ -9,6 +9,7 @@
 #define IDD_OPT_GENERAL 106
 #define IDD_OPT_HOTKEY 107
 #define IDD_OPT_EDITOR 109
+#define IDD_OPT_HISTORY 110
 
 #define IDC_TAB 5999
 #define IDC_HISTORY_LIST 5998
@@ -17,6 +18,8 @@
 #define ID_TRAY_ICON 5995
 #define IDC_FILTER_LINE 5994
 #define WM_TRAYCALLBACK (WM_USER + 1)
+// A command asks the main window to end the program.
+#define WM_APP_QUIT (WM_APP + 1)
 
 #define ID_HOTKEY_LIST 3001
 #define ID_HOTKEY_PAUSE 3002
@@ -52,3 +55,4 @@
 #define IDC_EDITOR_PATH 1014
 #define IDC_BROWSE 1015
 #define IDC_AUTHOR_URL 1016
+#define IDC_MAX_COUNT 1017

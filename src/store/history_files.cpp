@@ -17,22 +17,6 @@ HistoryPaths MakeHistoryPaths(const std::string& dataDir) {
   return p;
 }
 
-int OpenWorkFileAt(const std::string& workPath, FileHandle* file) {
-  *file = OpenRecordFile(workPath.c_str());
-  if (*file == kNoFile) return -101;
-  return SettleRecordFile(*file) == 0 ? 0 : -102;
-}
-
-int RewriteWorkFile(const HistoryPaths& paths, FileHandle* work, const std::vector<int64_t>& dropPositions,
-                    std::vector<RecordSpan>* dropped) {
-  int result = RewriteRecordFile(*work, paths.work.c_str(), paths.scratch.c_str(), dropPositions, dropped);
-  if (OpenWorkFileAt(paths.work, work) == -102) {
-    CloseFileHandle(*work);
-    *work = kNoFile;
-  }
-  return result;
-}
-
 // Compares two files block by block; a missing file equals nothing. Without the memory to
 // compare, they count as different (and the work file is kept by a rotation).
 static bool SameContents(const std::string& a, const std::string& b) {

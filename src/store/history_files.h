@@ -19,16 +19,6 @@ struct HistoryPaths {
 // dataDir ends in the path separator.
 HistoryPaths MakeHistoryPaths(const std::string& dataDir);
 
-// Opens the work file exclusively and settles it (at least the 4-byte count, no torn
-// tail). 0 on success; -101 cannot open (*file is kNoFile); -102 cannot write (*file open).
-int OpenWorkFileAt(const std::string& workPath, FileHandle* file);
-
-// Rewrites the work file without the records at dropPositions (see RewriteRecordFile),
-// taking over *work, and opens it again: whether or not the rewrite worked, *work is open
-// afterwards unless the file cannot be opened at all. The rewrite's result.
-int RewriteWorkFile(const HistoryPaths& paths, FileHandle* work, const std::vector<int64_t>& dropPositions,
-                    std::vector<RecordSpan>* dropped = nullptr);
-
 // Start-up: decides what the work file must be. After an orderly exit it is the saved history
 // already; a work file holding records of a run that ended without rotating them (killed or
 // crashed) is rotated first, so they are not lost; then (bootInit 0) an empty work file is

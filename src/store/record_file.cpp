@@ -122,13 +122,6 @@ bool IndexRecordFile(FileHandle file, RecordIndex* index) {
   return complete && !r.failed;
 }
 
-const RecordSpan* FindRecordAt(const RecordIndex& index, int64_t position) {
-  auto it = std::lower_bound(index.records.begin(), index.records.end(), position,
-                             [](const RecordSpan& s, int64_t p) { return s.position < p; });
-  if (it == index.records.end() || it->position != position) return nullptr;
-  return &*it;
-}
-
 int SettleRecordFile(FileHandle file) {
   RecordIndex index;
   if (!IndexRecordFile(file, &index)) return -101;
@@ -192,27 +185,6 @@ int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length) {
   }
 }
 
-bool ReadRecordsAt(FileHandle file, const std::vector<int64_t>& positions,
-                   std::vector<std::string>* texts) {
-  texts->clear();
-  RecordIndex index;
-  BlockReader r;
-  if (!IndexRecordFile(file, &index) || !StartReader(&r, file, 0)) return false;
-  try {
-    for (int64_t position : positions) {
-      const RecordSpan* span = FindRecordAt(index, position);
-      if (!span) continue;  // the file changed behind the list: never read blindly
-      std::string text(static_cast<size_t>(span->length), '\0');
-      r.cursor = span->position + 4;
-      if (!ReadAt(&r, text.data(), span->length)) return false;
-      texts->push_back(std::move(text));
-    }
-  } catch (const std::bad_alloc&) {
-    return false;  // the texts read so far are kept
-  }
-  return true;
-}
-
 int AppendRecordsTo(FileHandle file, const std::vector<std::string>& texts, int64_t* firstPosition) {
   try {
     std::string bytes;
@@ -221,60 +193,6 @@ int AppendRecordsTo(FileHandle file, const std::vector<std::string>& texts, int6
   } catch (const std::bad_alloc&) {
     return -101;  // nothing was written
   }
-}
-
-// Writes the kept records of the file into the scratch file, in 1 MiB pieces.
-// 0, -101 (read) or -102 (write).
-static int WriteKeptRecords(FileHandle file, const RecordIndex& index, const std::vector<int64_t>& drop,
-                            FileHandle scratch) {
-  int32_t kept = 0;
-  for (const RecordSpan& s : index.records)
-    if (!std::binary_search(drop.begin(), drop.end(), s.position)) ++kept;
-  std::string out(4, '\0');
-  EncodeInt32(kept, out.data());
-  BlockReader r;
-  if (!StartReader(&r, file, 0)) return -101;
-  std::string text;
-  for (const RecordSpan& s : index.records) {
-    if (std::binary_search(drop.begin(), drop.end(), s.position)) continue;
-    text.resize(static_cast<size_t>(s.length));
-    r.cursor = s.position + 4;
-    if (!ReadAt(&r, text.data(), s.length)) return -101;
-    AppendRecordBytes(&out, text.data(), s.length);
-    if (static_cast<int64_t>(out.size()) >= kBlockSize) {
-      if (!WriteBytes(scratch, out.data(), static_cast<int64_t>(out.size()))) return -102;
-      out.clear();
-    }
-  }
-  if (!WriteBytes(scratch, out.data(), static_cast<int64_t>(out.size())) || !FlushToDisk(scratch)) return -102;
-  return 0;
-}
-
-int RewriteRecordFile(FileHandle file, const char* targetPath, const char* scratchPath,
-                      const std::vector<int64_t>& dropPositions, std::vector<RecordSpan>* dropped) {
-  RecordIndex index;
-  int result = IndexRecordFile(file, &index) ? 0 : -101;
-  FileHandle scratch = kNoFile;
-  try {
-    std::vector<int64_t> drop(dropPositions);
-    std::sort(drop.begin(), drop.end());
-    // A scratch file left by an interrupted run is discarded, never appended to.
-    if (result == 0 && (scratch = CreateScratchFile(scratchPath)) == kNoFile) result = -102;
-    if (result == 0) result = WriteKeptRecords(file, index, drop, scratch);
-    if (result == 0 && dropped) {
-      dropped->clear();
-      for (const RecordSpan& s : index.records)
-        if (std::binary_search(drop.begin(), drop.end(), s.position)) dropped->push_back(s);
-    }
-  } catch (const std::bad_alloc&) {
-    result = -101;
-  }
-  CloseFileHandle(scratch);
-  CloseFileHandle(file);
-  if (result == 0 && !RenameOver(scratchPath, targetPath)) result = -103;
-  if (result != 0 && scratch != kNoFile) RemoveFile(scratchPath);
-  if (result != 0 && dropped) dropped->clear();
-  return result;
 }
 
 int64_t PositionAfterDrops(int64_t position, const std::vector<RecordSpan>& dropped) {

@@ -25,8 +25,6 @@ struct RecordIndex {
 
 // Walks the complete records from offset 4, reading the file in large blocks.
 bool IndexRecordFile(FileHandle file, RecordIndex* index);
-// True when the position is the start of a complete record of the index.
-const RecordSpan* FindRecordAt(const RecordIndex& index, int64_t position);
 
 // Makes an opened file consistent: a missing header becomes a zero count, a partial
 // record at the end (a torn append) is cut off, and the count is set to the number of
@@ -37,22 +35,10 @@ int SettleRecordFile(FileHandle file);
 // position, or -1.
 int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length);
 
-// Reads the texts of the records at the given positions, in the given order; a position
-// that is not the start of a complete record is skipped. False on a read error.
-bool ReadRecordsAt(FileHandle file, const std::vector<int64_t>& positions,
-                   std::vector<std::string>* texts);
-
 // Appends the texts as records at the end of a settled file, then writes the raised count.
 // 0, -101 (read) or -102 (write); *firstPosition gets the first new record's position.
 int AppendRecordsTo(FileHandle file, const std::vector<std::string>& texts,
                     int64_t* firstPosition = nullptr);
-
-// Writes the records of the file, without those at dropPositions, into the scratch file,
-// flushes it and renames it over targetPath. The handle is always closed. On failure the
-// target is left as it was and the scratch file removed. 0, or -101 (read), -102 (scratch
-// write), -103 (replace). *dropped gets the records that went, in file order.
-int RewriteRecordFile(FileHandle file, const char* targetPath, const char* scratchPath,
-                      const std::vector<int64_t>& dropPositions, std::vector<RecordSpan>* dropped = nullptr);
 
 // Where a record lies after a rewrite dropped the given records (in file order): each one
 // before it moved it forward by its size. -1 when the record itself was dropped.

@@ -11,7 +11,7 @@
 #include "../clip/paste.h"
 #include "../clip/wide_text.h"
 #include "aa_lines.h"
-#include "list_window.h"
+#include "list_rows.h"
 
 namespace {
 

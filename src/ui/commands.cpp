@@ -1,12 +1,11 @@
 #include "commands.h"
 
 #include "../app/app_state.h"
-#include "../app/main_window.h"
 #include "../res/resource.h"
-#include "history_commands.h"
 #include "aa_list.h"
 #include "aux_commands.h"
-#include "list_window.h"
+#include "history_commands.h"
+#include "list_rows.h"
 #include "options.h"
 #include "tray.h"
 
@@ -15,16 +14,11 @@ static void ReloadAAList() {
   SelectFirstRow(AppState.AAList);
 }
 
-static void Quit(HWND mainWindow) {
-  Shutdown(mainWindow);
-  DestroyWindow(mainWindow);
-}
-
 LRESULT HandleCommand(HWND mainWindow, HINSTANCE instance, WPARAM wParam) {
   switch (LOWORD(wParam)) {
     case IDM_ABOUT: ShowAbout(mainWindow); break;
     case IDM_OPTIONS: ShowOptions(mainWindow, instance); break;
-    case IDM_QUIT: Quit(mainWindow); break;
+    case IDM_QUIT: SendMessageA(mainWindow, WM_APP_QUIT, 0, 0); break;  // the shell ends the program
     case IDM_DELETE_ALL: DeleteAllHistory(mainWindow); break;
     case IDM_PAUSE: TogglePause(mainWindow); break;
     case IDM_RESTORE: RestorePreviousHistory(mainWindow); break;

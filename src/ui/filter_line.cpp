@@ -8,19 +8,24 @@
 #include "../app/app_state.h"
 #include "../clip/wide_text.h"
 #include "../res/resource.h"
-#include "list_procs.h"
-#include "list_window.h"
+#include "list_rows.h"
 #include "record_rows.h"
 
 namespace {
 
 HWND ListOfLine(HWND line) { return reinterpret_cast<HWND>(GetWindowLongPtrA(line, GWLP_USERDATA)); }
 
+// The line takes the top of the list area, or gives it back: the main window lays out its
+// children anew, as when it is resized.
+void LayOutAgain() { SendMessageA(AppState.MainWindow, WM_SIZE, 0, 0); }
+
 // Enter chooses the rows shown, Down goes down into them, Esc closes the line.
 LRESULT CALLBACK FilterLineProc(HWND line, UINT message, WPARAM wParam, LPARAM lParam) {
   HWND list = ListOfLine(line);
   if (message == WM_KEYDOWN && wParam == VK_RETURN) {
-    ChooseRows(list);  // hides the window, which closes this line
+    // Enter here is Enter in the list it narrows: the rows shown are chosen, and hiding the
+    // window closes this line.
+    SendMessageA(list, WM_KEYDOWN, VK_RETURN, 0);
     return 0;
   }
   if (message == WM_KEYDOWN && wParam == VK_DOWN) {
@@ -51,7 +56,7 @@ void OpenFilterLine(HWND list) {
         SetWindowLongPtrW(line, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FilterLineProc)));
     AppState.FilterLine = line;
     SetWindowPos(line, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // over the tab control
-    LayoutChildren(AppState.MainWindow);
+    LayOutAgain();
   }
   SetFocus(AppState.FilterLine);
 }
@@ -63,12 +68,12 @@ void CloseFilterLine() {
   AppState.FilterLine = nullptr;
   bool hadFocus = GetFocus() == line;
   DestroyWindow(line);
-  LayoutChildren(AppState.MainWindow);
+  LayOutAgain();
   RowIndex* rows = RowsOf(list);
   if (!rows || rows->filter.utf8.empty()) return;
   // The whole list comes back with the chosen records still chosen.
   std::vector<int64_t> chosen = SelectedPositions(list);
-  int focused = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  int focused = FocusedRow(list);
   const RecordSpan* focusedRecord = RecordOfRow(*rows, focused);
   int64_t focusedPosition = focusedRecord ? focusedRecord->position : -1;
   SetRowFilter(rows, {});

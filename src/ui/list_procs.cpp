@@ -5,11 +5,10 @@
 #include <new>
 
 #include "../app/app_state.h"
-#include "../clip/paste.h"
 #include "../res/resource.h"
-#include "../app/work_file.h"
 #include "aa_list.h"
 #include "filter_line.h"
+#include "list_rows.h"
 #include "list_window.h"
 #include "record_lists.h"
 #include "record_rows.h"
@@ -40,12 +39,10 @@ void DrainKeyboard(HWND list) {
 }
 
 void Gather(ListKind kind, HWND list) {
-  if (kind == kHistory)
-    GatherSelectedRecords(list, EnsureWorkFile() ? AppState.WorkFile : kNoFile);
-  else if (kind == kFavorites)
-    PasteFromFavorites(list);
-  else
+  if (kind == kAA)
     GatherAARows(list);
+  else
+    GatherSelectedRecords(list);  // the texts the rows show, from memory
 }
 
 ListKind KindOf(HWND list) {

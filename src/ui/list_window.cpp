@@ -8,6 +8,7 @@
 #include "../app/app_state.h"
 #include "../res/resource.h"
 #include "filter_line.h"
+#include "list_rows.h"
 #include "record_rows.h"
 
 namespace {
@@ -77,32 +78,6 @@ HWND CreateListControl(HWND mainWindow, HINSTANCE instance, int controlId, WNDPR
     SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
   return list;
-}
-
-void SetRowState(HWND list, int row, UINT state, UINT mask) {
-  LVITEMA item = {};
-  item.stateMask = mask;
-  item.state = state;
-  SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
-void SelectRow(HWND list, int row) {
-  SetRowState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-void SelectFirstRow(HWND list) {
-  if (list && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0) SelectRow(list, 0);
-}
-
-std::vector<int> SelectedRows(HWND list) {
-  std::vector<int> rows;
-  if (!list) return rows;
-  // The search for one more selected row would walk to the end of a long list.
-  size_t count = static_cast<size_t>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
-  int row = -1;
-  while (rows.size() < count && (row = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1)
-    rows.push_back(row);
-  return rows;
 }
 
 void SelectTab(HWND mainWindow, int index) {
@@ -177,4 +152,10 @@ void FocusCurrentList(HWND mainWindow) {
   int current = static_cast<int>(SendMessageA(AppState.TabControl, TCM_GETCURSEL, 0, 0));
   HWND list = ListOfTab(current < 0 || current > 2 ? 2 : current);
   if (list) SetFocus(list);
+}
+
+void HideListWindow(HWND mainWindow) {
+  ShowWindow(mainWindow, SW_HIDE);
+  AppState.ListShown = 0;
+  CloseFilterLine();
 }

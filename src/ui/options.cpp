@@ -6,9 +6,9 @@
 #include "../app/app_state.h"
 #include "../app/settings.h"
 #include "../res/resource.h"
-#include "record_lists.h"
 #include "hotkeys.h"
-#include "list_window.h"
+#include "list_rows.h"
+#include "record_rows.h"
 
 namespace {
 
@@ -16,6 +16,17 @@ bool IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_C
 
 // The notification codes are negative constants; compare them as UINT.
 UINT NotifyCode(LPARAM lParam) { return reinterpret_cast<const NMHDR*>(lParam)->code; }
+
+// The history's rules take the options as they now stand; both lists show the result (a
+// changed order at once) with their first rows selected.
+void ShowHistoryOptions() {
+  ListChange history, favorites;
+  ApplyHistoryOptions(&AppState.History, HistoryOptionsFromSettings(), &history, &favorites);
+  ShowRows(AppState.HistoryList);
+  ShowRows(AppState.FavoritesList);
+  SelectFirstRow(AppState.HistoryList);
+  SelectFirstRow(AppState.FavoritesList);
+}
 
 void InitGeneralPage(HWND page) {
   CheckDlgButton(page, IDC_KEEP_WINDOW, Settings.FLAG ? BST_CHECKED : BST_UNCHECKED);
@@ -35,11 +46,25 @@ void ApplyGeneralPage(HWND page) {
   Settings.ESCKEY = IsChecked(page, IDC_ESC_HIDES);
   Settings.ADDFLG = IsChecked(page, IDC_NEWEST_FIRST) ? 1 : 0;
   Settings.SELINDEX = IsChecked(page, IDC_SELECT_FIRST) ? 0 : 1;
-  // A changed order shows at once.
-  LoadRecordList(AppState.HistoryList, nullptr);
-  LoadRecordList(AppState.FavoritesList, "Pelmor.SAV");
-  SelectFirstRow(AppState.HistoryList);
-  SelectFirstRow(AppState.FavoritesList);
+  ShowHistoryOptions();
+}
+
+// The page of the history's cap.
+void InitHistoryPage(HWND page) { SetDlgItemInt(page, IDC_MAX_COUNT, static_cast<UINT>(Settings.MAXCOUNT), FALSE); }
+
+// Leaving the page, or OK on it, with a cap the history cannot take keeps the user there.
+bool HistoryPageRefuses(HWND page) {
+  BOOL number = FALSE;
+  int cap = static_cast<int>(GetDlgItemInt(page, IDC_MAX_COUNT, &number, FALSE));
+  if (number && (cap == 0 || (cap >= kMinMaxCount && cap <= kMaxMaxCount))) return false;
+  MessageBoxA(page, "履歴の最大件数には 0（無制限）か 100～1000000 の数を指定してください。", "ｴﾗｰ", MB_OK);
+  SetFocus(GetDlgItem(page, IDC_MAX_COUNT));
+  return true;
+}
+
+void ApplyHistoryPage(HWND page) {
+  Settings.MAXCOUNT = static_cast<int>(GetDlgItemInt(page, IDC_MAX_COUNT, nullptr, FALSE));
+  ShowHistoryOptions();  // a lowered cap cuts the list at once
 }
 
 const int kHotKeyControls[3] = {IDC_HOTKEY_LIST, IDC_HOTKEY_PAUSE, IDC_HOTKEY_MENU};
@@ -63,14 +88,22 @@ void ApplyHotKeyPage(HWND page) {
   }
 }
 
+bool AcceptsAnything(HWND) { return false; }
+
 // A page that loads the settings when it opens and stores them on OK; Cancel stores nothing.
-template <void (*Load)(HWND), void (*Store)(HWND)>
+// A page whose values Refuses leaves neither by another tab nor by OK.
+template <void (*Load)(HWND), void (*Store)(HWND), bool (*Refuses)(HWND) = AcceptsAnything>
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     Load(page);
     return TRUE;  // the system sets the first focus
   }
-  if (message == WM_NOTIFY && NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY)) Store(page);
+  if (message != WM_NOTIFY) return FALSE;
+  if (NotifyCode(lParam) == static_cast<UINT>(PSN_KILLACTIVE)) {
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, Refuses(page) ? TRUE : FALSE);
+    return TRUE;
+  }
+  if (NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY)) Store(page);
   return FALSE;
 }
 
@@ -119,10 +152,11 @@ void ShowOptions(HWND mainWindow, HINSTANCE instance) {
   page.dwSize = PROPSHEETPAGEA_V1_SIZE;
   page.dwFlags = PSP_USETITLE;
   page.hInstance = instance;
-  HPROPSHEETPAGE pages[3] = {
+  HPROPSHEETPAGE pages[] = {
       CreatePage(&page, IDD_OPT_GENERAL, "全般", SettingsPageProc<InitGeneralPage, ApplyGeneralPage>),
       CreatePage(&page, IDD_OPT_HOTKEY, "ﾎｯﾄｷｰ", SettingsPageProc<InitHotKeyPage, ApplyHotKeyPage>),
       CreatePage(&page, IDD_OPT_EDITOR, "ｴﾃﾞｨﾀ", EditorPageProc),
+      CreatePage(&page, IDD_OPT_HISTORY, "履歴", SettingsPageProc<InitHistoryPage, ApplyHistoryPage, HistoryPageRefuses>),
   };
   PROPSHEETHEADERA header = {};
   header.dwSize = PROPSHEETHEADERA_V1_SIZE;
@@ -130,7 +164,7 @@ void ShowOptions(HWND mainWindow, HINSTANCE instance) {
   header.hwndParent = mainWindow;
   header.hInstance = instance;
   header.pszCaption = "環境設定";
-  header.nPages = 3;
+  header.nPages = sizeof pages / sizeof pages[0];
   header.nStartPage = 0;
   header.phpage = pages;
   PropertySheetA(&header);

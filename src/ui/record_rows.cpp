@@ -8,12 +8,11 @@
 #include "../app/data_dir.h"
 #include "../clip/wide_text.h"
 #include "../store/record_text.h"
-#include "list_window.h"
-#include "record_lists.h"
+#include "list_rows.h"
 
 RowIndex* RowsOf(HWND list) {
-  if (list && list == AppState.HistoryList) return &AppState.HistoryRows;
-  if (list && list == AppState.FavoritesList) return &AppState.FavoriteRows;
+  if (list && list == AppState.HistoryList) return &AppState.History.history;
+  if (list && list == AppState.FavoritesList) return &AppState.History.favorites;
   return nullptr;
 }
 
@@ -29,16 +28,18 @@ void ShowRows(HWND list) {
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
-void InsertRow(HWND list, int, const char* text, int length, int position) {
-  RowIndex* rows = RowsOf(list);
-  if (!rows) return;
-  std::vector<int> selected = SelectedRows(list);
-  int focused = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-  int row = AddRecordToIndex(rows, position, text, length);
-  if (row == -2) {  // out of step with the file: read it again
-    LoadRecordList(list, nullptr);
+void ShowRecorded(HWND list, const ListChange& change) {
+  const RowIndex* rows = RowsOf(list);
+  if (!rows || change.kind == ListChange::kUnchanged) return;
+  std::vector<int> selected = SelectedRows(list);  // as the list still shows them
+  if (change.kind == ListChange::kReloaded) {
+    // The first selected place, as it was once the new row had moved the rows below it down.
+    int remembered = selected.empty() ? 0 : selected.front() + (change.row >= 0 && selected.front() >= change.row);
+    ShowRows(list);
+    SelectRow(list, remembered);
     return;
   }
+  int row = change.row, focused = FocusedRow(list);
   SendMessageA(list, LVM_SETITEMCOUNT, RowCount(*rows), LVSICF_NOSCROLL);
   bool moves = row >= 0 && focused >= row;
   for (int r : selected) moves = moves || (row >= 0 && r >= row);

@@ -7,16 +7,16 @@
 #include <cstdint>
 #include <vector>
 
-#include "../store/record_index.h"
+#include "../history/history_model.h"
 
 // The index behind the history or favorites list; null for any other list.
 RowIndex* RowsOf(HWND list);
 // After the index was rebuilt: every row new, none selected.
 void ShowRows(HWND list);
-// Adds the record just appended to the list's file: at the top when ADDFLG is set, else at
-// the bottom (index is the row count, as the capture passes it); rows added above keep
-// the selected records selected.
-void InsertRow(HWND list, int index, const char* text, int length, int position);
+// Shows a text the history just recorded: a row added at the top (ADDFLG) or the bottom,
+// the rows below keeping their records selected; or, after a rewrite, the list anew with the
+// first selected row's place selected again.
+void ShowRecorded(HWND list, const ListChange& change);
 // The record positions of the selected rows, in list order.
 std::vector<int64_t> SelectedPositions(HWND list);
 // LVN_GETDISPINFOW: a row's text (exactly, also where the code page cannot hold it), length

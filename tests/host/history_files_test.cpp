@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "store/history_files.h"
+#include "history/history_model.h"
 #include "temp_dir.h"
 
 namespace {
@@ -20,10 +20,9 @@ struct History {
   File Read(const std::string& path) { return FileThere(path) ? File(ReadFileBytes(path)) : std::nullopt; }
   // Start-up as the program does it: the work file prepared, opened and settled.
   void StartUp(int bootInit) {
-    PrepareWorkFile(paths, bootInit);
-    FileHandle work;
-    ASSERT_EQ(OpenWorkFileAt(paths.work, &work), 0);
-    CloseFileHandle(work);
+    HistoryModel model;
+    ASSERT_EQ(OpenHistory(&model, dir.path, bootInit, {}), 0);
+    CloseWorkFile(&model);
   }
 };
 
@@ -35,6 +34,7 @@ TEST(HistoryFiles, StartUpKeepsEveryHistoryThatWasNotSavedYet) {
     File work, saved, backup;
     int bootInit;
     File workAfter, savedAfter, backupAfter;
+    FileFaults fault = {};
   } cases[] = {
       {"first start ever", {}, {}, {}, 0, empty, {}, {}},
       {"after an orderly exit", a, a, old, 0, a, a, old},
@@ -44,6 +44,8 @@ TEST(HistoryFiles, StartUpKeepsEveryHistoryThatWasNotSavedYet) {
       {"a short work file is no history", "\x01\x02", a, {}, 0, a, a, {}},
       {"after a killed first run", ab, {}, {}, 0, ab, {}, {}},
       {"after a killed first run, emptied at start", ab, {}, {}, 1, empty, ab, {}},
+      {"after a killed run, the rotation fails", ab, a, old, 0, ab, a, a, {.failRename = 2}},
+      {"after a killed run, the rotation fails, emptied at start", ab, a, old, 1, ab, a, a, {.failRename = 2}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -51,7 +53,10 @@ TEST(HistoryFiles, StartUpKeepsEveryHistoryThatWasNotSavedYet) {
     h.Write(h.paths.work, c.work);
     h.Write(h.paths.saved, c.saved);
     h.Write(h.paths.backup, c.backup);
+    FaultGuard faults;
+    gFileFaults = c.fault;
     ASSERT_NO_FATAL_FAILURE(h.StartUp(c.bootInit));
+    gFileFaults = FileFaults();
     EXPECT_EQ(h.Read(h.paths.work), c.workAfter);
     EXPECT_EQ(h.Read(h.paths.saved), c.savedAfter);
     EXPECT_EQ(h.Read(h.paths.backup), c.backupAfter);
@@ -74,22 +79,6 @@ TEST(HistoryFiles, AnInterruptedExitNeverLeavesHalfASavedHistory) {
   EXPECT_EQ(ReadFileBytes(h.paths.backup), saved);
   RotateHistoryFiles(h.paths, false);  // a second exit of one run keeps the backup
   EXPECT_EQ(ReadFileBytes(h.paths.backup), saved);
-}
-
-TEST(HistoryFiles, AfterAFailedRewriteTheWorkFileIsOpenAgainAndKeepsTheNextCapture) {
-  History h;
-  FaultGuard faults;
-  WriteFileBytes(h.paths.work, RecordBytes({"a", "b"}));
-  FileHandle work;
-  ASSERT_EQ(OpenWorkFileAt(h.paths.work, &work), 0);
-  gFileFaults.failRename = 1;
-  EXPECT_EQ(RewriteWorkFile(h.paths, &work, {4}), -103);
-  ASSERT_NE(work, kNoFile);
-  EXPECT_EQ(AppendRecordTo(work, "next", 4), 4 + 5 + 5);
-  EXPECT_EQ(RewriteWorkFile(h.paths, &work, {9}), 0);
-  EXPECT_EQ(AppendRecordTo(work, "last", 4), 4 + 5 + 8);
-  CloseFileHandle(work);
-  EXPECT_EQ(ReadFileBytes(h.paths.work), RecordBytes({"a", "next", "last"}));
 }
 
 }  // namespace

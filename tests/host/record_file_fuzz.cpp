@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes as a record file to every operation that reads one.
+// Feeds arbitrary bytes as the work file to the history: start-up, a capture, a repeat that
+// rewrites the file and a delete must leave a well-formed record file that the rows mirror.
 #include <unistd.h>
 
 #include <cstdint>
@@ -6,41 +7,58 @@
 #include <string>
 #include <vector>
 
-#include "store/record_index.h"
+#include "history/history_model.h"
+
+static std::string ReadAll(const std::string& path) {
+  std::string bytes;
+  if (FILE* f = fopen(path.c_str(), "rb")) {
+    char block[4096];
+    for (size_t got; (got = fread(block, 1, sizeof block, f)) > 0;) bytes.append(block, got);
+    fclose(f);
+  }
+  return bytes;
+}
+
+// The file is a record file whose count names its records, and the rows are the file.
+static void CheckMirrored(const HistoryModel& model) {
+  FileHandle f = OpenFileForReading(model.paths.work.c_str());
+  RecordIndex found;
+  if (!IndexRecordFile(f, &found) || found.storedCount != static_cast<int32_t>(found.records.size()) ||
+      found.endOfRecords != found.fileSize || ReadAll(model.paths.work) != model.history.bytes)
+    __builtin_trap();
+  CloseFileHandle(f);
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string dir = [] {
-    // tmpfs: the flushes of the rewrite cost nothing there.
+    // tmpfs: the flushes of the rewrites cost nothing there.
     char pattern[] = "/dev/shm/pelmor-fuzz-XXXXXX";
     return std::string(mkdtemp(pattern)) + "/";
   }();
-  const std::string path = dir + "f", scratch = dir + "Temp.DAT";
-  FILE* out = fopen(path.c_str(), "wb");
+  const std::string work = dir + "Pelmor.WK";
+  FILE* out = fopen(work.c_str(), "wb");
   fwrite(data, 1, size, out);
   fclose(out);
+  unlink((dir + "Pelmor.DAT").c_str());  // no saved history: the work file is used as it is
 
-  FileHandle f = OpenRecordFile(path.c_str());
-  if (f == kNoFile) return 0;
-  RecordIndex scan;
-  IndexRecordFile(f, &scan);
-  std::vector<std::string> texts;
-  ReadRecordsAt(f, {4, 8, static_cast<int64_t>(size) / 2, -1}, &texts);
-  SettleRecordFile(f);
-  RowIndex rows;  // as the program does: the file settled first
-  LoadRowIndex(f, &rows);
-  SetRowFilter(&rows, {"a\x83", "a\x83"});
-  int64_t position = AppendRecordTo(f, "ab", 2);
-  if (AddRecordToIndex(&rows, position, "ab", 2) == -2) __builtin_trap();  // the index mirrors the file
-  std::vector<int64_t> older = FindEqualRecords(rows, "ab", position);
-  RewriteRecordFile(f, path.c_str(), scratch.c_str(), older);
+  FileHandle raw = OpenFileForReading(work.c_str());
+  RecordIndex before;
+  IndexRecordFile(raw, &before);
+  CloseFileHandle(raw);
 
-  // After settling, appending and rewriting, the file must be a well-formed record file
-  // holding every record found before plus the new one.
-  f = OpenRecordFile(path.c_str());
-  RecordIndex after;
-  if (!IndexRecordFile(f, &after) || after.storedCount != static_cast<int32_t>(after.records.size()) ||
-      after.endOfRecords != after.fileSize || after.records.size() != scan.records.size() + 1 - older.size())
-    __builtin_trap();
-  CloseFileHandle(f);
+  HistoryModel model;
+  if (OpenHistory(&model, dir, 0, {.dropDuplicates = true}) != 0) __builtin_trap();
+  if (model.history.records.size() != before.records.size()) __builtin_trap();  // every complete record kept
+  CheckMirrored(model);
+  ListChange change;
+  RecordText(&model, "ab", &change);
+  RecordText(&model, "ab", &change);  // a repeat: the older one goes in a rewrite
+  CheckMirrored(model);
+  if (!model.history.records.empty()) {
+    BeginDelete(&model, RecordList::kHistory, {model.history.records.front().position});
+    FinishDelete(&model, true, &change);
+  }
+  CheckMirrored(model);
+  CloseWorkFile(&model);
   return 0;
 }

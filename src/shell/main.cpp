@@ -2,10 +2,10 @@
 #include <windows.h>
 
 #include "../res/resource.h"
-#include "app_state.h"
-#include "data_dir.h"
+#include "../app/app_state.h"
+#include "../app/data_dir.h"
 #include "main_window.h"
-#include "settings.h"
+#include "../app/settings.h"
 
 static const char kWindowTitle[] = "Pelmor　Ver1.13";
 
@@ -29,7 +29,6 @@ static void ReleaseInstanceMutex(HANDLE mutex) {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  AppState.WorkFile = kNoFile;
   DWORD got = GetCurrentDirectoryA(kPathSize, AppState.DataDir);
   bool usable = got > 0 && got < kPathSize;
   if (usable) {

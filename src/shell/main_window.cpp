@@ -4,26 +4,25 @@
 
 #include <new>
 
+#include "../app/app_state.h"
+#include "../app/settings.h"
 #include "../clip/capture.h"
 #include "../clip/paste.h"
 #include "../res/resource.h"
-#include "../ui/record_lists.h"
-#include "work_file.h"
 #include "../ui/aa_list.h"
 #include "../ui/commands.h"
 #include "../ui/filter_line.h"
 #include "../ui/hotkeys.h"
 #include "../ui/list_procs.h"
+#include "../ui/list_rows.h"
 #include "../ui/list_window.h"
+#include "../ui/record_rows.h"
 #include "../ui/tray.h"
-#include "app_state.h"
-#include "settings.h"
 
 int PrepareStartup(HWND) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  PrepareWorkFile(DataHistoryPaths(), Settings.BOOTINIT);
-  int result = OpenWorkFile();
+  int result = OpenHistory(&AppState.History, AppState.DataDir, Settings.BOOTINIT, HistoryOptionsFromSettings());
   if (result != 0) return result;
   char aaPath[kPathSize];
   MakeDataPath("AAList.txt", aaPath);
@@ -40,22 +39,20 @@ int PrepareStartup(HWND) {
 void Shutdown(HWND mainWindow) {
   SaveSettings();
   UnregisterAllHotKeys(mainWindow);
-  CloseWorkFile();  // a second Shutdown (after a cancelled log-off) finds it closed already
-  // The previous exit's history goes into the backup once a run: after a cancelled end of
-  // the session, a later exit replaces only the saved history.
-  RotateHistoryFiles(DataHistoryPaths(), AppState.HistoryRotated == 0);
-  AppState.HistoryRotated = 1;
+  // A second Shutdown (after a cancelled log-off) finds the work file closed already, and
+  // replaces only the saved history: the backup is made once a run.
+  CloseHistory(&AppState.History);
 }
 
 static void BuildListWindow(HWND mainWindow, HINSTANCE instance) {
   AppState.TabControl = CreateTabControl(mainWindow, instance);
   AppState.HistoryList = CreateListControl(mainWindow, instance, IDC_HISTORY_LIST, HistoryListProc,
                                            &AppState.HistoryPrevProc, LVS_OWNERDATA);
-  LoadRecordList(AppState.HistoryList, nullptr);
+  ShowRows(AppState.HistoryList);
   SelectFirstRow(AppState.HistoryList);
   AppState.FavoritesList = CreateListControl(mainWindow, instance, IDC_FAVORITES_LIST, FavoritesListProc,
                                              &AppState.FavoritesPrevProc, LVS_OWNERDATA);
-  LoadRecordList(AppState.FavoritesList, "Pelmor.SAV");
+  ShowRows(AppState.FavoritesList);
   SelectFirstRow(AppState.FavoritesList);
   if (AppState.LastTabIndex == 2) {
     AppState.AAList = CreateListControl(mainWindow, instance, IDC_AA_LIST, AAListProc, &AppState.AAPrevProc);
@@ -67,7 +64,7 @@ static void BuildListWindow(HWND mainWindow, HINSTANCE instance) {
 
 static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
   if (PrepareStartup(window) != 0) {
-    CloseWorkFile();
+    CloseWorkFile(&AppState.History);
     DestroyWindow(window);
     return 0;
   }
@@ -101,15 +98,31 @@ static LRESULT OnQueryEndSession(HWND window) {
 static void OnEndSession(HWND window, WPARAM ending) {
   if (ending || !AppState.SessionEnded) return;
   AppState.SessionEnded = 0;
-  EnsureWorkFile();
+  EnsureWorkFile(&AppState.History);
   RegisterAllHotKeys(window);
 }
 
 static void OnActivate(HWND window, WPARAM wParam) {
-  if (LOWORD(wParam) != WA_INACTIVE)
+  if (LOWORD(wParam) != WA_INACTIVE) {
     FocusCurrentList(window);
-  else
-    OnDeactivate(window);
+    return;
+  }
+  if (AppState.PromptOpen == 1) return;  // the delete confirmation keeps the list on screen
+  HideListWindow(window);
+  StartPasteBack(window);
+}
+
+// A clipboard change is recorded and shown before the next viewer hears of it.
+static void OnDrawClipboard(HWND window, WPARAM wParam, LPARAM lParam) {
+  ListChange change;
+  TakeClipboardChange(window, &change);
+  ShowRecorded(AppState.HistoryList, change);
+  PassClipboardChange(wParam, lParam);
+}
+
+static void Quit(HWND window) {
+  Shutdown(window);
+  DestroyWindow(window);
 }
 
 // The shell's notification area was re-created (Explorer restarted): put the icon back.
@@ -123,7 +136,8 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_DESTROY: OnDestroy(window); return 0;
     case WM_SIZE: TrackWindowRect(window); LayoutChildren(window); return 0;
     case WM_ACTIVATE: OnActivate(window, wParam); return 0;
-    case WM_CLOSE: OnCloseMainWindow(window); return 0;
+    case WM_CLOSE: HideListWindow(window); return 0;
+    case WM_APP_QUIT: Quit(window); return 0;
     case WM_QUERYENDSESSION: return OnQueryEndSession(window);
     case WM_ENDSESSION: OnEndSession(window, wParam); return 0;
     case WM_NOTIFY: return OnMainNotify(window, reinterpret_cast<NMHDR*>(lParam));
