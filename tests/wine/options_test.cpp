@@ -68,6 +68,32 @@ TEST_F(Options, OldestFirstReversesBothListsAtOnce) {
   EXPECT_EQ(p.Ini("OPTION", "ADDFLG"), "0");
 }
 
+TEST_F(Options, TheHistoryPageCapsTheHistoryAtOkAndTheCapIsWrittenOnlyOnceSet) {
+  Rows saved;
+  for (int i = 0; i < 300; ++i) saved.push_back(std::to_string(i));
+  Start("", saved);
+  HWND sheet = OpenSheet(p);
+  ASSERT_TRUE(sheet && CloseSheet(p, sheet, PSBTN_OK));
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(p.Ini("OPTION", "MAXCOUNT"), "(none)");  // never set: the file stays as it was
+  ASSERT_TRUE(p.Start());
+  sheet = OpenSheet(p);
+  HWND page = GoToPage(sheet, 3);
+  ASSERT_NE(page, nullptr);
+  for (const char* refused : {"50", "1000001", ""}) {
+    SetDlgItemTextA(page, 1017, refused);
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    EXPECT_EQ(p.Answer("ｴﾗｰ", IDOK), "履歴の最大件数には 0（無制限）か 100～1000000 の数を指定してください。") << refused;
+    EXPECT_TRUE(IsWindow(sheet));
+  }
+  SetDlgItemTextA(page, 1017, "150");
+  ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
+  EXPECT_EQ(p.Rows(kHistory), Rows(saved.rbegin(), saved.rbegin() + 150));  // the oldest went at OK
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(p.Ini("OPTION", "MAXCOUNT"), "150");
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes(Rows(saved.end() - 150, saved.end())));
+}
+
 TEST_F(Options, TheEditorPathIsStoredAtOnceAndStartsTheEditorOnTheAAList) {
   Start("", {}, {}, "a\n");
   const std::string spaced = p.File("my tools\\fake editor.exe");  // passed as it stands, unquoted
