@@ -30,9 +30,10 @@ static const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool ReadsAsUtf8(std::string_view file) {
   if (file.substr(0, 3) == kByteOrderMark) return true;
-  bool beyondAscii = false;
-  for (char c : file) beyondAscii = beyondAscii || static_cast<unsigned char>(c) > 0x7F;
-  return beyondAscii && IsValidUtf8(file);
+  // In valid UTF-8 a byte from 0xE0 up begins a character of three or four bytes.
+  bool longCharacter = false;
+  for (char c : file) longCharacter = longCharacter || static_cast<unsigned char>(c) >= 0xE0;
+  return longCharacter && IsValidUtf8(file);
 }
 
 std::vector<std::string> SplitUtf8Lines(std::string_view file) {

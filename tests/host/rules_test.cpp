@@ -45,7 +45,9 @@ TEST(DataDir, EndsInExactlyOneBackslashCharacterAndMustLeaveRoomForTheFileNames)
 }
 
 TEST(AALines, EachLineIsARowWithoutItsLineEndInTheCodePageOrInUtf8) {
-  const std::string e = "\xC3\xA9";  // é in UTF-8
+  const std::string a = "\xE3\x81\x82";  // あ in UTF-8
+  const std::string e = "\xC3\xA9";      // é in UTF-8
+  const std::string t = "\xC3\xBD\xC4\x81\x41\xC3\xBD\xC4\x81\x42";  // ﾃｽﾄ、ﾃｽﾄ。, also UTF-8 of two-byte characters
   const struct {
     const char* name;
     std::string content;
@@ -59,9 +61,10 @@ TEST(AALines, EachLineIsARowWithoutItsLineEndInTheCodePageOrInUtf8) {
       {"a zero byte ends the text", std::string("ab\0cd\n", 6) + std::string("\0x\n", 3) + "e\n", false, {"ab", "e"}},
       {"code page 932", "\x82\xA0\x82\xA2\n", false, {"\x82\xA0\x82\xA2"}},
       {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" "abc\r\n\r\nde\n", true, {"abc", "de"}},
-      {"UTF-8 without one", "caf" + e + "\nx", true, {"caf" + e, "x"}},
-      {"UTF-8, a long line cut before a character", std::string(2046, 'a') + e + "b\n", true, {std::string(2046, 'a'), e + "b"}},
-      {"UTF-8, a zero byte ends the text", "a" + e + std::string("\0z\n", 3), true, {"a" + e}},
+      {"code page 932 that is UTF-8 of two-byte characters only", t, false, {t}},
+      {"UTF-8 without one", "caf" + e + a + "\nx", true, {"caf" + e + a, "x"}},
+      {"UTF-8, a long line cut before a character", std::string(2046, 'a') + a + "b\n", true, {std::string(2046, 'a'), a + "b"}},
+      {"UTF-8, a zero byte ends the text", "a" + a + std::string("\0z\n", 3), true, {"a" + a}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
