@@ -8,7 +8,8 @@
 constexpr int kAAPieceSize = 2048;  // a line is read in pieces of at most 2047 bytes
 
 // Reads the file as the AA list shows it: one entry per line piece, the line end
-// removed, empty pieces skipped, text cut at a zero byte.
+// removed, empty pieces skipped, text cut at a zero byte. A piece never ends inside a
+// double-byte character of the code page.
 std::vector<std::string> ReadAALines(FILE* file);
 
 // True when the file is to be read as UTF-8: it starts with the byte-order mark, or it is

@@ -60,6 +60,7 @@ TEST(AALines, EachLineIsARowWithoutItsLineEndInTheCodePageOrInUtf8) {
       {"pieces of 2047 bytes", std::string(3000, 'x') + "\nend\n", false, {std::string(2047, 'x'), std::string(953, 'x'), "end"}},
       {"a zero byte ends the text", std::string("ab\0cd\n", 6) + std::string("\0x\n", 3) + "e\n", false, {"ab", "e"}},
       {"code page 932", "\x82\xA0\x82\xA2\n", false, {"\x82\xA0\x82\xA2"}},
+      {"code page 932, a long line cut before a character", std::string(2046, 'a') + "\x82\xA0" "xyz", false, {std::string(2046, 'a'), "\x82\xA0" "xyz"}},
       {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" "abc\r\n\r\nde\n", true, {"abc", "de"}},
       {"code page 932 that is UTF-8 of two-byte characters only", t, false, {t}},
       {"UTF-8 without one", "caf" + e + a + "\nx", true, {"caf" + e + a, "x"}},
