@@ -13,7 +13,8 @@
 namespace {
 
 TEST(DataDir, EndsInExactlyOneBackslashCharacterAndMustLeaveRoomForTheFileNames) {
-  // 0x95 0x5C is 表: a double-byte character whose trail byte is a backslash.
+  // 0x95 0x5C is 表: a double-byte character whose trail byte is a backslash; 0x95 0x40 is
+  // 鼻. Each folder has a mutex name of its own, the one it always had where that was so.
   const std::string longest(259 - 3 - 14 - 1, 'a');  // the room "Pelmor.DAT.BAK" needs
   const struct {
     const char* name;
@@ -23,8 +24,11 @@ TEST(DataDir, EndsInExactlyOneBackslashCharacterAndMustLeaveRoomForTheFileNames)
   } cases[] = {
       {"ASCII folder", "C:\\Pelmor", "C:\\Pelmor\\", true, "C:@Pelmor@"},
       {"drive root", "D:\\", "D:\\", true, "D:@"},
-      {"folder named 表", "C:\\\x95\x5c", "C:\\\x95\x5c\\", true, "C:@\x95@@"},
-      {"表 then a real backslash", "C:\\\x95\x5c\\", "C:\\\x95\x5c\\", true, "C:@\x95@@"},
+      {"folder named 表", "C:\\\x95\x5c", "C:\\\x95\x5c\\", true, "C:@\x95\x5c@"},
+      {"表 then a real backslash", "C:\\\x95\x5c\\", "C:\\\x95\x5c\\", true, "C:@\x95\x5c@"},
+      {"folder named 鼻", "C:\\\x95\x40", "C:\\\x95\x40\\", true, "C:@\x95\x40@"},
+      {"a\\b", "C:\\a\\b", "C:\\a\\b\\", true, "C:@a@b@"},
+      {"a@b", "C:\\a@b", "C:\\a@b\\", true, "C:@a*b@"},
       {"just short enough", "C:\\" + longest, "C:\\" + longest + "\\", true, ""},
       {"one character too long", "C:\\" + longest + "a", "C:\\" + longest + "a\\", false, ""},
   };
