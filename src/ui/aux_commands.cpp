@@ -109,10 +109,13 @@ int RegisterStartup() {
     snprintf(shortcut, sizeof shortcut, "%s\\ペルモア.lnk", folder);
     WCHAR wide[kPathSize] = {};
     MultiByteToWideChar(CP_ACP, 0, shortcut, -1, wide, kPathSize);
-    file->Save(wide, TRUE);
+    HRESULT saved = file->Save(wide, TRUE);  // fails when, say, a folder of that name is in the way
     file->Release();
-    MessageBoxA(AppState.MainWindow, "Pelmor(ペルモア)をスタートアップへ登録しました。", "登録完了通知",
-                MB_OK);
+    if (SUCCEEDED(saved))
+      MessageBoxA(AppState.MainWindow, "Pelmor(ペルモア)をスタートアップへ登録しました。", "登録完了通知",
+                  MB_OK);
+    else
+      MessageBoxA(AppState.MainWindow, "スタートアップへの登録に失敗しました。", "ｴﾗｰ", MB_OK);
   }
   link->Release();
   return 0;

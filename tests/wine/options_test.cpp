@@ -2,6 +2,7 @@
 #include "harness.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -84,6 +85,26 @@ TEST_F(Options, TheEditorPathIsStoredAtOnceAndStartsTheEditorOnTheAAList) {
   WritePrivateProfileStringA("TEXT", "PATH", "Z:\\no such\\editor.exe", p.File("Pelmor.ini").c_str());
   p.Command(40009);
   EXPECT_EQ(p.Answer("ｴﾃﾞｨﾀ起動ｴﾗｰ", IDOK), "ｴﾃﾞｨﾀが起動できません。");
+}
+
+TEST_F(Options, TheStartupShortcutIsAnnouncedOnlyWhenItWasSaved) {
+  Start("", {});
+  char folder[MAX_PATH] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, TRUE));
+  const std::string shortcut = folder + std::string("\\ペルモア.lnk");
+  auto clear = [&] { RemoveDirectoryA(shortcut.c_str()) || DeleteFileA(shortcut.c_str()); };
+  const struct { bool blocked; const char *caption, *text; } cases[] = {  // blocked by a folder of its name
+      {true, "ｴﾗｰ", "スタートアップへの登録に失敗しました。"},
+      {false, "登録完了通知", "Pelmor(ペルモア)をスタートアップへ登録しました。"},
+  };
+  for (const auto& c : cases) {
+    clear();
+    if (c.blocked) CreateDirectoryA(shortcut.c_str(), nullptr);
+    p.Command(40012);
+    EXPECT_EQ(p.Answer(c.caption, IDOK), c.text) << c.blocked;
+    EXPECT_EQ(ReadFileBytes(shortcut).empty(), c.blocked);  // a folder reads as nothing
+  }
+  clear();
 }
 
 }  // namespace
