@@ -76,8 +76,14 @@ void LaunchEditor(const char* fileName) {
   char editor[kPathSize] = {};
   ReadEditorPath("notepad.exe", editor, sizeof editor);
   if (editor[0] == '\0') lstrcpyA(editor, "notepad.exe");
+  // A setting that names an existing file goes in quotes: unquoted, "C:\x y\ed.exe" would
+  // start C:\x.exe if there was one. Anything else (a value in quotes, which no file name
+  // holds, a path with arguments, a program found on the search path) goes as it is.
+  DWORD attributes = GetFileAttributesA(editor);
+  bool existingFile = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   char commandLine[1024];
-  snprintf(commandLine, sizeof commandLine, "%s \"%s%s\"", editor, AppState.DataDir, fileName);
+  snprintf(commandLine, sizeof commandLine, existingFile ? "\"%s\" \"%s%s\"" : "%s \"%s%s\"", editor,
+           AppState.DataDir, fileName);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
