@@ -44,9 +44,19 @@ bool DataDirFits(const char* dataDir) {
   return n > 0 && EndsInBackslash(dataDir) && n + strlen(kLongestFileName) < kPathSize;
 }
 
+// Walked by whole characters, so a trail byte 0x5C stays as it is (the system makes the
+// name UTF-16 before it uses it). '*' never occurs in a path: escaping '@' with it keeps
+// a@b apart from a\b, and every other folder keeps the name it always had.
 void BuildMutexName(const char* dataDir, char* name, size_t nameSize) {
   memset(name, 0, nameSize);
-  strncpy(name, dataDir, nameSize - 1);
-  for (char* p = name; *p; ++p)
-    if (*p == '\\') *p = '@';
+  size_t n = 0;
+  for (const char* p = dataDir; *p && n + 1 < nameSize; ++p) {
+    if (IsLeadByte(static_cast<unsigned char>(*p)) && p[1]) {
+      if (n + 2 >= nameSize) break;  // a double-byte character goes whole or not at all
+      name[n++] = *p++;
+      name[n++] = *p;
+    } else {
+      name[n++] = *p == '\\' ? '@' : *p == '@' ? '*' : *p;
+    }
+  }
 }

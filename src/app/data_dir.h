@@ -12,5 +12,6 @@ bool EndsInBackslash(const char* path);
 void AddTrailingBackslash(char* dataDir);
 // True when the directory plus the longest file name of the program fits in kPathSize.
 bool DataDirFits(const char* dataDir);
-// Copies the directory with every byte 0x5C replaced by 0x40 (nameSize bytes at most).
+// The name of the single-instance mutex, one of its own for every directory: the directory
+// with each backslash character made '@' and each '@' made '*' (nameSize bytes at most).
 void BuildMutexName(const char* dataDir, char* name, size_t nameSize);

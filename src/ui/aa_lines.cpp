@@ -1,10 +1,24 @@
 #include "aa_lines.h"
 
+#include "../app/data_dir.h"
 #include "../store/record_text.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
+
+// A full piece that ends in the first byte of a double-byte character gives that byte back
+// to the file: the character then starts the next piece whole. Pieces begin on a character.
+static void GiveBackCutCharacter(char* piece, FILE* file) {
+  const size_t last = kAAPieceSize - 2;
+  if (piece[last] == '\0') return;  // shorter than 2047 bytes (the buffer was zero-filled)
+  size_t start = 0;
+  while (start < last) start += IsLeadByte(static_cast<unsigned char>(piece[start])) ? 2 : 1;
+  if (start == last && IsLeadByte(static_cast<unsigned char>(piece[last]))) {
+    ungetc(static_cast<unsigned char>(piece[last]), file);
+    piece[last] = '\0';
+  }
+}
 
 std::vector<std::string> ReadAALines(FILE* file) {
   std::vector<std::string> lines;
@@ -12,6 +26,7 @@ std::vector<std::string> ReadAALines(FILE* file) {
   for (;;) {
     memset(piece, 0, sizeof piece);
     if (!fgets(piece, sizeof piece, file)) break;
+    GiveBackCutCharacter(piece, file);
     size_t n = strlen(piece);  // a zero byte ends the text
     if (n > 0 && piece[n - 1] == '\n') {
       piece[--n] = '\0';
@@ -30,9 +45,10 @@ static const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool ReadsAsUtf8(std::string_view file) {
   if (file.substr(0, 3) == kByteOrderMark) return true;
-  bool beyondAscii = false;
-  for (char c : file) beyondAscii = beyondAscii || static_cast<unsigned char>(c) > 0x7F;
-  return beyondAscii && IsValidUtf8(file);
+  // In valid UTF-8 a byte from 0xE0 up begins a character of three or four bytes.
+  bool longCharacter = false;
+  for (char c : file) longCharacter = longCharacter || static_cast<unsigned char>(c) >= 0xE0;
+  return longCharacter && IsValidUtf8(file);
 }
 
 std::vector<std::string> SplitUtf8Lines(std::string_view file) {

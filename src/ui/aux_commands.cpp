@@ -76,8 +76,14 @@ void LaunchEditor(const char* fileName) {
   char editor[kPathSize] = {};
   ReadEditorPath("notepad.exe", editor, sizeof editor);
   if (editor[0] == '\0') lstrcpyA(editor, "notepad.exe");
+  // A setting that names an existing file goes in quotes: unquoted, "C:\x y\ed.exe" would
+  // start C:\x.exe if there was one. Anything else (a value in quotes, which no file name
+  // holds, a path with arguments, a program found on the search path) goes as it is.
+  DWORD attributes = GetFileAttributesA(editor);
+  bool existingFile = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   char commandLine[1024];
-  snprintf(commandLine, sizeof commandLine, "%s \"%s%s\"", editor, AppState.DataDir, fileName);
+  snprintf(commandLine, sizeof commandLine, existingFile ? "\"%s\" \"%s%s\"" : "%s \"%s%s\"", editor,
+           AppState.DataDir, fileName);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -109,10 +115,13 @@ int RegisterStartup() {
     snprintf(shortcut, sizeof shortcut, "%s\\ペルモア.lnk", folder);
     WCHAR wide[kPathSize] = {};
     MultiByteToWideChar(CP_ACP, 0, shortcut, -1, wide, kPathSize);
-    file->Save(wide, TRUE);
+    HRESULT saved = file->Save(wide, TRUE);  // fails when, say, a folder of that name is in the way
     file->Release();
-    MessageBoxA(AppState.MainWindow, "Pelmor(ペルモア)をスタートアップへ登録しました。", "登録完了通知",
-                MB_OK);
+    if (SUCCEEDED(saved))
+      MessageBoxA(AppState.MainWindow, "Pelmor(ペルモア)をスタートアップへ登録しました。", "登録完了通知",
+                  MB_OK);
+    else
+      MessageBoxA(AppState.MainWindow, "スタートアップへの登録に失敗しました。", "ｴﾗｰ", MB_OK);
   }
   link->Release();
   return 0;

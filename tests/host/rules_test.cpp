@@ -13,7 +13,8 @@
 namespace {
 
 TEST(DataDir, EndsInExactlyOneBackslashCharacterAndMustLeaveRoomForTheFileNames) {
-  // 0x95 0x5C is 表: a double-byte character whose trail byte is a backslash.
+  // 0x95 0x5C is 表: a double-byte character whose trail byte is a backslash; 0x95 0x40 is
+  // 鼻. Each folder has a mutex name of its own, the one it always had where that was so.
   const std::string longest(259 - 3 - 14 - 1, 'a');  // the room "Pelmor.DAT.BAK" needs
   const struct {
     const char* name;
@@ -23,8 +24,11 @@ TEST(DataDir, EndsInExactlyOneBackslashCharacterAndMustLeaveRoomForTheFileNames)
   } cases[] = {
       {"ASCII folder", "C:\\Pelmor", "C:\\Pelmor\\", true, "C:@Pelmor@"},
       {"drive root", "D:\\", "D:\\", true, "D:@"},
-      {"folder named 表", "C:\\\x95\x5c", "C:\\\x95\x5c\\", true, "C:@\x95@@"},
-      {"表 then a real backslash", "C:\\\x95\x5c\\", "C:\\\x95\x5c\\", true, "C:@\x95@@"},
+      {"folder named 表", "C:\\\x95\x5c", "C:\\\x95\x5c\\", true, "C:@\x95\x5c@"},
+      {"表 then a real backslash", "C:\\\x95\x5c\\", "C:\\\x95\x5c\\", true, "C:@\x95\x5c@"},
+      {"folder named 鼻", "C:\\\x95\x40", "C:\\\x95\x40\\", true, "C:@\x95\x40@"},
+      {"a\\b", "C:\\a\\b", "C:\\a\\b\\", true, "C:@a@b@"},
+      {"a@b", "C:\\a@b", "C:\\a@b\\", true, "C:@a*b@"},
       {"just short enough", "C:\\" + longest, "C:\\" + longest + "\\", true, ""},
       {"one character too long", "C:\\" + longest + "a", "C:\\" + longest + "a\\", false, ""},
   };
@@ -45,7 +49,9 @@ TEST(DataDir, EndsInExactlyOneBackslashCharacterAndMustLeaveRoomForTheFileNames)
 }
 
 TEST(AALines, EachLineIsARowWithoutItsLineEndInTheCodePageOrInUtf8) {
-  const std::string e = "\xC3\xA9";  // é in UTF-8
+  const std::string a = "\xE3\x81\x82";  // あ in UTF-8
+  const std::string e = "\xC3\xA9";      // é in UTF-8
+  const std::string t = "\xC3\xBD\xC4\x81\x41\xC3\xBD\xC4\x81\x42";  // ﾃｽﾄ、ﾃｽﾄ。, also UTF-8 of two-byte characters
   const struct {
     const char* name;
     std::string content;
@@ -58,10 +64,12 @@ TEST(AALines, EachLineIsARowWithoutItsLineEndInTheCodePageOrInUtf8) {
       {"pieces of 2047 bytes", std::string(3000, 'x') + "\nend\n", false, {std::string(2047, 'x'), std::string(953, 'x'), "end"}},
       {"a zero byte ends the text", std::string("ab\0cd\n", 6) + std::string("\0x\n", 3) + "e\n", false, {"ab", "e"}},
       {"code page 932", "\x82\xA0\x82\xA2\n", false, {"\x82\xA0\x82\xA2"}},
+      {"code page 932, a long line cut before a character", std::string(2046, 'a') + "\x82\xA0" "xyz", false, {std::string(2046, 'a'), "\x82\xA0" "xyz"}},
       {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" "abc\r\n\r\nde\n", true, {"abc", "de"}},
-      {"UTF-8 without one", "caf" + e + "\nx", true, {"caf" + e, "x"}},
-      {"UTF-8, a long line cut before a character", std::string(2046, 'a') + e + "b\n", true, {std::string(2046, 'a'), e + "b"}},
-      {"UTF-8, a zero byte ends the text", "a" + e + std::string("\0z\n", 3), true, {"a" + e}},
+      {"code page 932 that is UTF-8 of two-byte characters only", t, false, {t}},
+      {"UTF-8 without one", "caf" + e + a + "\nx", true, {"caf" + e + a, "x"}},
+      {"UTF-8, a long line cut before a character", std::string(2046, 'a') + a + "b\n", true, {std::string(2046, 'a'), a + "b"}},
+      {"UTF-8, a zero byte ends the text", "a" + a + std::string("\0z\n", 3), true, {"a" + a}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

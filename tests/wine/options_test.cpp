@@ -2,6 +2,7 @@
 #include "harness.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -96,20 +97,47 @@ TEST_F(Options, TheHistoryPageCapsTheHistoryAtOkAndTheCapIsWrittenOnlyOnceSet) {
 
 TEST_F(Options, TheEditorPathIsStoredAtOnceAndStartsTheEditorOnTheAAList) {
   Start("", {}, {}, "a\n");
-  const std::string spaced = p.File("my tools\\fake editor.exe");  // passed as it stands, unquoted
+  // Unquoted, the path would start the decoy my.exe with "tools\fake editor.exe" as its argument.
+  const std::string spaced = p.File("my tools\\fake editor.exe"), ran = p.File("editor-args.txt");
   CreateDirectoryA(p.File("my tools").c_str(), nullptr);
-  CopyFileA((ProgramDir() + "\\fake_editor.exe").c_str(), spaced.c_str(), FALSE);
+  for (const std::string& copy : {spaced, p.File("my.exe")})
+    CopyFileA((ProgramDir() + "\\fake_editor.exe").c_str(), copy.c_str(), FALSE);
   HWND sheet = OpenSheet(p), page = GoToPage(sheet, 2);
   ASSERT_NE(page, nullptr);
   SetDlgItemTextA(page, 1014, spaced.c_str());
   ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
   EXPECT_EQ(p.Ini("TEXT", "PATH"), spaced);
-  p.Command(40009);
-  // The stand-in editor writes the command line it got.
-  ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(p.File("editor-args.txt")).find(" \"" + p.File("AAList.txt") + "\"") != std::string::npos; }));
+  for (const std::string& value : {spaced, "\"" + spaced + "\" -x"}) {  // one in quotes goes as it is
+    if (value != spaced) WritePrivateProfileStringA("TEXT", "PATH", value.c_str(), p.File("Pelmor.ini").c_str());
+    DeleteFileA(ran.c_str());
+    p.Command(40009);
+    // The stand-in editor writes its own path and the command line it got.
+    ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(ran).find(" \"" + p.File("AAList.txt") + "\"") != std::string::npos; }));
+    EXPECT_EQ(ReadFileBytes(ran).substr(0, ReadFileBytes(ran).find('\n')), spaced) << value;
+  }
   WritePrivateProfileStringA("TEXT", "PATH", "Z:\\no such\\editor.exe", p.File("Pelmor.ini").c_str());
   p.Command(40009);
   EXPECT_EQ(p.Answer("ｴﾃﾞｨﾀ起動ｴﾗｰ", IDOK), "ｴﾃﾞｨﾀが起動できません。");
+}
+
+TEST_F(Options, TheStartupShortcutIsAnnouncedOnlyWhenItWasSaved) {
+  Start("", {});
+  char folder[MAX_PATH] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, TRUE));
+  const std::string shortcut = folder + std::string("\\ペルモア.lnk");
+  auto clear = [&] { RemoveDirectoryA(shortcut.c_str()) || DeleteFileA(shortcut.c_str()); };
+  const struct { bool blocked; const char *caption, *text; } cases[] = {  // blocked by a folder of its name
+      {true, "ｴﾗｰ", "スタートアップへの登録に失敗しました。"},
+      {false, "登録完了通知", "Pelmor(ペルモア)をスタートアップへ登録しました。"},
+  };
+  for (const auto& c : cases) {
+    clear();
+    if (c.blocked) CreateDirectoryA(shortcut.c_str(), nullptr);
+    p.Command(40012);
+    EXPECT_EQ(p.Answer(c.caption, IDOK), c.text) << c.blocked;
+    EXPECT_EQ(ReadFileBytes(shortcut).empty(), c.blocked);  // a folder reads as nothing
+  }
+  clear();
 }
 
 }  // namespace
