@@ -9,44 +9,50 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Opens and settles the file as every opening does; its records.
-Texts SettleAndRead(const std::string& path) {
+// The records of the file as it is; then it is opened and settled as every opening does,
+// and a capture appended.
+Texts ReadSettleAndAppend(const std::string& path) {
   FileHandle f = OpenRecordFile(path.c_str());
-  EXPECT_EQ(SettleRecordFile(f), 0);
   RowIndex index;
   EXPECT_TRUE(LoadRowIndex(f, &index));
+  EXPECT_EQ(SettleRecordFile(f), 0);
+  EXPECT_GT(AppendRecordTo(f, "next", 4), 0);
   CloseFileHandle(f);
   Texts texts;
   for (const RecordSpan& r : index.records) texts.emplace_back(TextOf(index, r));
   return texts;
 }
 
-TEST(RecordFile, DamagedFilesKeepTheCompleteRecordsBeforeTheDamageAndAreSettled) {
+TEST(RecordFile, DamagedFilesKeepTheCompleteRecordsBeforeTheDamageAndTakeTheNextCaptureWhole) {
   const std::string good = RecordBytes({"abc", "de"});
   const struct {
     const char* name;
     std::string bytes;
     Texts kept;
-    std::string settled;
   } cases[] = {
-      {"sound", good, {"abc", "de"}, good},
-      {"empty", "", {}, Int32Bytes(0)},
-      {"shorter than the count", "\x01\x02\x03", {}, Int32Bytes(0)},
-      {"header only, count too high", Int32Bytes(100), {}, Int32Bytes(0)},
-      {"count too high", RecordBytes(7, {"abc", "de"}), {"abc", "de"}, good},
-      {"count too low (crash after the record)", RecordBytes(1, {"abc", "de"}), {"abc", "de"}, good},
-      {"negative count", RecordBytes(-5, {"abc", "de"}), {"abc", "de"}, good},
-      {"record cut in its text", RecordBytes(3, {"abc", "de"}) + Int32Bytes(10) + "xy", {"abc", "de"}, good},
-      {"record cut in its length", RecordBytes(3, {"abc", "de"}) + "\x05\x00", {"abc", "de"}, good},
-      {"negative length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(-1) + "zzzz", {"abc", "de"}, good},
-      {"huge length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(0x7fffffff) + "zz", {"abc", "de"}, good},
+      {"sound", good, {"abc", "de"}},
+      {"empty", "", {}},
+      {"shorter than the count", "\x01\x02\x03", {}},
+      {"header only, count too high", Int32Bytes(100), {}},
+      {"count too high", RecordBytes(7, {"abc", "de"}), {"abc", "de"}},
+      {"count too low (crash after the record)", RecordBytes(1, {"abc", "de"}), {"abc", "de"}},
+      {"negative count", RecordBytes(-5, {"abc", "de"}), {"abc", "de"}},
+      {"record cut in its length", RecordBytes(3, {"abc", "de"}) + "\x05\x00", {"abc", "de"}},
+      {"record 1 byte short", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4) + "xyz", {"abc", "de"}},
+      {"record 2 bytes short", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4) + "xy", {"abc", "de"}},
+      {"record 3 bytes short", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4) + "x", {"abc", "de"}},
+      {"record 4 bytes short (cut after its length)", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4), {"abc", "de"}},
+      {"negative length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(-1) + "zzzz", {"abc", "de"}},
+      {"huge length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(0x7fffffff) + "zz", {"abc", "de"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     WriteFileBytes(dir.File("f"), c.bytes);
-    EXPECT_EQ(SettleAndRead(dir.File("f")), c.kept);
-    EXPECT_EQ(ReadFileBytes(dir.File("f")), c.settled);
+    EXPECT_EQ(ReadSettleAndAppend(dir.File("f")), c.kept);
+    Texts after = c.kept;
+    after.push_back("next");
+    EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes(after));
   }
 }
 
