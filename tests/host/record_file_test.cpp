@@ -72,9 +72,9 @@ TEST(RecordFile, AnAppendThatFailsPartWayLeavesTheFileAsItWasAndTheNextIsWhole) 
     const char* name;
     int failingWrite;  // the write that fails part-way: the record, then the count
     Texts after;
-  } cases[] = {{"no failure", 0, {"abc", "hello", "next"}},
-               {"inside the record", 1, {"abc", "next"}},
-               {"writing the count", 2, {"abc", "next"}}};
+  } cases[] = {{"no failure", 0, {"abc", "hello", "next", "x", "y"}},
+               {"inside the record", 1, {"abc", "next", "x", "y"}},
+               {"writing the count", 2, {"abc", "next", "x", "y"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
@@ -85,9 +85,11 @@ TEST(RecordFile, AnAppendThatFailsPartWayLeavesTheFileAsItWasAndTheNextIsWhole) 
     gFileFaults.failWrite = c.failingWrite;
     EXPECT_EQ(AppendRecordTo(f, "hello", 5), c.failingWrite ? -1 : 4 + 7);
     EXPECT_EQ(ReadFileBytes(dir.File("f")).size(), 4 + 7 + (c.failingWrite ? 0u : 9u));
-    EXPECT_EQ(AppendRecordTo(f, "next", 4), c.failingWrite ? 4 + 7 : 4 + 7 + 9);
+    int64_t next = -1;  // then several at once, as saving rows to the favorites does
+    EXPECT_EQ(AppendRecordsTo(f, {"next", "x", "y"}, &next), 0);
+    EXPECT_EQ(next, c.failingWrite ? 4 + 7 : 4 + 7 + 9);
+    EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes(c.after));  // before anything settles it again
     CloseFileHandle(f);
-    EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes(c.after));
   }
 }
 
