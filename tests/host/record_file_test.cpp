@@ -109,6 +109,7 @@ TEST(RecordFile, RewriteDropsExactlyTheChosenRecordsOrLeavesTheFileAsItWas) {
       {"a scratch file left by a crash", {24}, {}, true, 0, {"one", "", "three"}},
       {"the scratch file cannot be made", {4}, {.failOpen = 1}, false, -102, records},
       {"the disk fills while writing it", {4}, {.writeBudget = 10}, false, -102, records},
+      {"it cannot be flushed", {4}, {.failFlush = 1}, false, -102, records},
       {"it cannot be renamed over the file", {4}, {.failRename = 1}, false, -103, records},
   };
   for (const auto& c : cases) {
