@@ -94,7 +94,7 @@ TEST_F(PasteTest, TheLastTabIsOpenedAtTheNextStart) {
   EXPECT_EQ(p.CurrentTab(), 1);
 }
 
-TEST_F(PasteTest, SAndTheRowPopupSaveToTheFavoritesWhichPasteFromTheirFile) {
+TEST_F(PasteTest, SAndTheRowPopupSaveToTheFavoritesWhichPasteTheTextsTheirRowsShow) {
   Start("", {"x", "y", "z"});
   ShowListOverTarget();
   p.Select(kHistory, {0, 2});
@@ -110,6 +110,7 @@ TEST_F(PasteTest, SAndTheRowPopupSaveToTheFavoritesWhichPasteFromTheirFile) {
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kFavorites) == Rows{"z", "x", "z"}; }));
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.SAV")), RecordBytes({"z", "x", "z"}));
   ASSERT_NO_FATAL_FAILURE(ShowTab(1));
+  WriteFileBytes(p.File("Pelmor.SAV"), RecordBytes({"a", "b", "c"}));  // replaced behind the list (a restored backup)
   ASSERT_TRUE(Choose(kFavorites, {1, 2}));
   EXPECT_EQ(target.Text(), "xz");
 }
