@@ -158,7 +158,7 @@ static bool StartProcess(const std::string& exe, std::string commandLine, const 
 static LRESULT CALLBACK ChainViewerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   auto* viewer = reinterpret_cast<ChainViewer*>(GetWindowLongPtrA(w, GWLP_USERDATA));
   if (!viewer || (m != WM_DRAWCLIPBOARD && m != WM_CHANGECBCHAIN)) return DefWindowProcA(w, m, wp, lp);
-  if (m == WM_DRAWCLIPBOARD) ++viewer->notifications;
+  if (m == WM_DRAWCLIPBOARD && (++viewer->notifications, viewer->withhold)) return 0;
   if (m == WM_CHANGECBCHAIN && reinterpret_cast<HWND>(wp) == viewer->next)
     viewer->next = reinterpret_cast<HWND>(lp);
   else if (viewer->next)

@@ -50,8 +50,9 @@ bool HotKeyFree(UINT modifiers, UINT key);
 // Ends a process of the test's own, whatever state it is in.
 void EndProcess(PROCESS_INFORMATION* process);
 
-// A clipboard viewer of the test's own, joined before Pelmor starts, so that Pelmor passes
-// every change on to it: counting them shows when Pelmor has handled a change.
+// A clipboard viewer of the test's own. Joined before Pelmor starts, Pelmor passes every
+// change on to it: counting them shows when Pelmor has handled a change. Joined after, it
+// hears of each change before Pelmor and may keep it from Pelmor.
 struct ChainViewer {
   ChainViewer();
   ~ChainViewer() { Leave(); }
@@ -59,6 +60,7 @@ struct ChainViewer {
   HWND window = nullptr;
   HWND next = nullptr;  // the viewer after this one
   int notifications = 0;
+  bool withhold = false;  // the notifications go no further
   // Copies and returns once the change has come through to this viewer.
   bool CopyThrough(const std::vector<std::pair<UINT, std::string>>& formats);
 };
