@@ -20,17 +20,18 @@ TEST_F(PasteTest, EnterPastesTheChosenRowsJoinedInListOrderWithoutRecordingThem)
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes(history));
 }
 
-TEST_F(PasteTest, WhileAnotherProgramHoldsTheClipboardTheChosenTextWaitsForIt) {
-  CopyText("old clipboard text");
-  Start("", {"chosen", "other"});
+TEST_F(PasteTest, TheChosenRowKeepsItsTextAndWaitsWhileAnotherProgramHoldsTheClipboard) {
+  Start("", {"chosen"});  // its row selected
+  CopyText("captured");    // a new row above it: the selection goes down with the text
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"captured", "chosen"}; }));
   ShowListOverTarget();
   {
-    ClipboardHold hold;  // another program keeps the clipboard open
-    p.Select(kHistory, {1});
+    ClipboardHold hold;  // another program keeps the clipboard open for a while
     PressKey(VK_RETURN);
     ASSERT_TRUE(hold.held && p.Gone());  // the text could not be put on the clipboard yet
+    hold.KeepFor(500);
   }
-  // A Ctrl+V typed anyway would paste the old text.
+  // A Ctrl+V typed anyway would paste the text on the clipboard before.
   ASSERT_TRUE(WaitUntil([&] { return target.Pastes() == 1; }));
   EXPECT_EQ(target.Text() + " " + ClipboardText(), "chosen chosen");
 }
