@@ -26,8 +26,17 @@ Rows ExpectedColumns(const Rows& fileOrder) {
 TEST_F(FilterTest, RowsAndColumnsReadFromOutsideMatchTheFileAfterEveryChange) {
   const Rows saved = {"会議は午後3時から", "", "https://example.jp/", "x"};
   Rows file = saved;
-  Start("[OPTION]\r\nOVERLAP=1\r\n", file, {"お気に入り", "fav"});
-  EXPECT_EQ(Columns(p, kFavorites), ExpectedColumns({"お気に入り", "fav"}));
+  Start("[OPTION]\r\nOVERLAP=1\r\n", file, {"あいう", "fav"});
+  EXPECT_EQ(Columns(p, kFavorites), ExpectedColumns({"あいう", "fav"}));
+  const struct {
+    int room;
+    const char* answer;  // the text and the length returned
+  } cuts[] = {{4, "あ 2"}, {5, "あい 4"}, {3, "あ 2"}};
+  for (const auto& cut : cuts) {  // room that ends inside a double-byte character gets whole characters
+    std::vector<int> lengths;
+    std::string text = p.Rows(kFavorites, 0, cut.room, &lengths).at(1);
+    EXPECT_EQ(text + " " + std::to_string(lengths.at(1)), cut.answer);
+  }
   EXPECT_EQ(Columns(p, kHistory), ExpectedColumns(file));
   p.Select(kHistory, {1});  // "https://example.jp/"
   for (const char* copy : {"新しいテキスト", "x"}) {  // the second is a repeat: the older one goes

@@ -92,7 +92,8 @@ struct Pelmor {
   // Presses the button of that message box and waits until it is gone; its text, or
   // "(no dialog)".
   std::string Answer(const char* caption, int button, int ms = 5000) const;
-  std::vector<std::string> Rows(int listId, int column = 0) const;  // read as other programs do
+  // Read as other programs do, with room for so many bytes; *answers gets the lengths returned.
+  std::vector<std::string> Rows(int listId, int column = 0, int room = 8192, std::vector<int>* answers = nullptr) const;
   std::vector<std::wstring> RowsW(int listId) const;               // the same, in UTF-16
   std::vector<int> Selected(int listId) const;
   void Select(int listId, const std::vector<int>& rows) const;  // exactly these, the last focused
