@@ -62,7 +62,10 @@ TEST_F(FilterTest, RowsAndColumnsReadFromOutsideMatchTheFileAfterEveryChange) {
 
 TEST_F(FilterTest, CtrlFNarrowsTheListToTheRowsHoldingWhatIsTypedWhereEveryListKeyWorks) {
   // ｃ is 0x82 0x83 and ア is 0x83 0x41: "ｃA" holds the bytes of ア across two characters.
-  Start("", {"Apple pie", "ｃAt", "アイス", "banana", "gamma"});
+  // A text outside the code page is kept as its code page text ('?' for 한), a zero byte and the
+  // exact text.
+  const std::string url = "https://x.jp/?q=1", korean = std::string("?\0", 2) + "\xED\x95\x9C";
+  Start("", {url, korean, "Apple pie", "ｃAt", "アイス", "banana", "gamma"});
   ShowListOverTarget();
   HWND line = nullptr;
   auto open = [&] {
@@ -70,6 +73,9 @@ TEST_F(FilterTest, CtrlFNarrowsTheListToTheRowsHoldingWhatIsTypedWhereEveryListK
     return WaitUntil([&] { return (line = p.Child(5994)) && p.Focus() == line; });
   };
   ASSERT_TRUE(open());
+  const std::vector<std::wstring> onlyKorean = {L"한"};  // not in the code page, where it would be '?'
+  SetWindowTextW(line, onlyKorean[0].c_str());
+  EXPECT_TRUE(WaitUntil([&] { return p.RowsW(kHistory) == onlyKorean; }));
   const struct {
     std::string typed;  // by the keyboard when it is ASCII, else set as the line's text
     Rows rows;
@@ -93,7 +99,7 @@ TEST_F(FilterTest, CtrlFNarrowsTheListToTheRowsHoldingWhatIsTypedWhereEveryListK
   ASSERT_TRUE(open());
   PressKey(VK_ESCAPE);  // the whole list again, the focus in it
   ASSERT_TRUE(WaitUntil([&] { return !p.Child(5994) && p.Focus() == p.Child(kHistory); }));
-  EXPECT_EQ(p.Rows(kHistory), (Rows{"gamma", "アイス", "ｃAt", "Apple pie"}));
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"gamma", "アイス", "ｃAt", "Apple pie", "?", url}));
   ASSERT_TRUE(open());
   Ask(line, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("GAM"));
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"gamma"}; }));
@@ -102,9 +108,9 @@ TEST_F(FilterTest, CtrlFNarrowsTheListToTheRowsHoldingWhatIsTypedWhereEveryListK
   EXPECT_EQ(target.Text(), "gamma");
   ShowListOverTarget();
   EXPECT_EQ(p.Child(5994), nullptr);
-  EXPECT_EQ(p.Rows(kHistory).size(), 4u);
+  EXPECT_EQ(p.Rows(kHistory).size(), 6u);
   EndProcess(&p.process);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes({"Apple pie", "ｃAt", "アイス", "gamma"}));
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes({url, korean, "Apple pie", "ｃAt", "アイス", "gamma"}));
 }
 
 }  // namespace
