@@ -28,14 +28,11 @@ TEST_F(FilterTest, RowsAndColumnsReadFromOutsideMatchTheFileAfterEveryChange) {
   Rows file = saved;
   Start("[OPTION]\r\nOVERLAP=1\r\n", file, {"あいう", "fav"});
   EXPECT_EQ(Columns(p, kFavorites), ExpectedColumns({"あいう", "fav"}));
-  const struct {
-    int room;
-    const char* answer;  // the text and the length returned
-  } cuts[] = {{4, "あ 2"}, {5, "あい 4"}, {3, "あ 2"}};
-  for (const auto& cut : cuts) {  // room that ends inside a double-byte character gets whole characters
+  // Room that ends inside a double-byte character gets whole characters: the text, and the length returned.
+  for (auto [room, answer] : std::vector<std::pair<int, std::string>>{{4, "あ 2"}, {5, "あい 4"}, {3, "あ 2"}}) {
     std::vector<int> lengths;
-    std::string text = p.Rows(kFavorites, 0, cut.room, &lengths).at(1);
-    EXPECT_EQ(text + " " + std::to_string(lengths.at(1)), cut.answer);
+    std::string text = p.Rows(kFavorites, 0, room, &lengths).at(1);
+    EXPECT_EQ(text + " " + std::to_string(lengths.at(1)), answer);
   }
   EXPECT_EQ(Columns(p, kHistory), ExpectedColumns(file));
   p.Select(kHistory, {1});  // "https://example.jp/"
