@@ -3,12 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string_view>
+#include <vector>
 
 #include "../app/app_state.h"
 #include "../res/resource.h"
-#include "../store/record_file.h"
-#include "../ui/record_lists.h"
 #include "../ui/filter_line.h"
+#include "../ui/list_window.h"
 #include "../ui/record_rows.h"
 #include "../store/record_text.h"
 #include "clipboard.h"
@@ -42,41 +43,35 @@ void SetPendingPaste(const std::string& codePage, const std::wstring* exact) {
   AppState.PendingPaste = text;
 }
 
-void GatherSelectedRecords(HWND list, FileHandle file) {
+void GatherSelectedRecords(HWND list) {
   ReleasePendingPaste();
-  std::vector<int64_t> positions = SelectedPositions(list);
-  if (positions.empty() || file == kNoFile) return;
+  const RowIndex* rows = RowsOf(list);
+  if (!rows) return;
   try {
-    std::vector<std::string> records;
-    // Rows whose position no longer leads to a record are skipped.
-    if (!ReadRecordsAt(file, positions, &records)) return;
+    // The texts the rows show, from what the list holds: the file may have been replaced
+    // meanwhile (a restored backup, a sync tool), and its records by position are others.
+    std::vector<std::string_view> records;
+    for (int row : SelectedRows(list))
+      if (const RecordSpan* record = RecordOfRow(*rows, row)) records.push_back(TextOf(*rows, *record));
     std::string codePage;
     bool anyExact = false;
-    for (const std::string& record : records) {
+    for (std::string_view record : records) {
       std::string_view exact;
       bool hasExact = ExactText(record, &exact);
       anyExact = anyExact || hasExact;
-      codePage += hasExact ? CodePageText(record) : std::string_view(record);
+      codePage += hasExact ? CodePageText(record) : record;
     }
     // Where any of the texts lies outside the code page, the clipboard gets them all exactly.
     std::wstring exact;
     if (anyExact)
-      for (const std::string& record : records) exact += WideOfRecord(record);
+      for (std::string_view record : records) exact += WideOfRecord(record);
     SetPendingPaste(codePage, anyExact ? &exact : nullptr);
   } catch (const std::bad_alloc&) {
     ReleasePendingPaste();
   }
 }
 
-void PasteFromFavorites(HWND favoritesList) {
-  FileHandle file = OpenFavoritesFile();
-  if (file == kNoFile) {
-    ReleasePendingPaste();
-    return;
-  }
-  GatherSelectedRecords(favoritesList, file);
-  CloseFileHandle(file);
-}
+void PasteFromFavorites(HWND favoritesList) { GatherSelectedRecords(favoritesList); }
 
 // A movable global block holding the bytes and a terminating zero, or null.
 static HGLOBAL GlobalCopy(const void* bytes, size_t size, size_t zeroSize) {
@@ -94,6 +89,7 @@ static HGLOBAL GlobalCopy(const void* bytes, size_t size, size_t zeroSize) {
 int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retryBriefly, const wchar_t* exact,
                        unsigned exactLength) {
   AppState.SelfCopyPending = 1;
+  AppState.SelfCopyWriting = 1;  // a notification that comes meanwhile is about our own change
   HGLOBAL block = GlobalCopy(bytes, length, 1);
   HGLOBAL wide = exact ? GlobalCopy(exact, exactLength * sizeof(wchar_t), sizeof(wchar_t)) : nullptr;
   int result = !block || (exact && !wide) ? -101 : 0;
@@ -104,10 +100,14 @@ int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retr
     if (wide && SetClipboardData(CF_UNICODETEXT, wide)) wide = nullptr;
     if (SetClipboardData(CF_TEXT, block)) block = nullptr;
     CloseClipboard();
+    // Our change is known by its number: another program's copy made before our
+    // notification arrives is a change of its own.
+    AppState.SelfCopySequence = GetClipboardSequenceNumber();
     if (block || wide) result = -104;
   }
   if (block) GlobalFree(block);
   if (wide) GlobalFree(wide);
+  AppState.SelfCopyWriting = 0;
   if (result != 0) AppState.SelfCopyPending = 0;
   return result;
 }

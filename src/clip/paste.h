@@ -4,16 +4,14 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
-
-#include "../store/file_io.h"
 
 void ReleasePendingPaste();
 // Replaces PendingPaste with the code page text and, when some of it lies outside the code
 // page, the exact text; empty on failure.
 void SetPendingPaste(const std::string& codePage, const std::wstring* exact);
 
-void GatherSelectedRecords(HWND list, FileHandle file);
+// The texts of the selected rows of the history or favorites list, joined in list order.
+void GatherSelectedRecords(HWND list);
 void PasteFromFavorites(HWND favoritesList);
 // The code page text as CF_TEXT and, when given, the exact text as CF_UNICODETEXT. 0, or
 // -101 (no memory), -103 (the clipboard stays busy), -104 (not taken).

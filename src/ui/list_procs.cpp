@@ -7,7 +7,6 @@
 #include "../app/app_state.h"
 #include "../clip/paste.h"
 #include "../res/resource.h"
-#include "../app/work_file.h"
 #include "aa_list.h"
 #include "filter_line.h"
 #include "list_window.h"
@@ -41,7 +40,7 @@ void DrainKeyboard(HWND list) {
 
 void Gather(ListKind kind, HWND list) {
   if (kind == kHistory)
-    GatherSelectedRecords(list, EnsureWorkFile() ? AppState.WorkFile : kNoFile);
+    GatherSelectedRecords(list);
   else if (kind == kFavorites)
     PasteFromFavorites(list);
   else
