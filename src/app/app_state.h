@@ -23,7 +23,9 @@ struct AppStateRecord {
   HINSTANCE AppInstance;
   int LastTabIndex;  // 2 when AAList.txt existed at start-up, else 1
   int CaptureEnabled;
-  int SelfCopyPending;
+  int SelfCopyPending;     // our own paste-back awaits its notification
+  int SelfCopyWriting;     // our own paste-back is being put on the clipboard
+  DWORD SelfCopySequence;  // the clipboard change our own paste-back made
   int SkipFirstDraw;
   int PromptOpen;
   int ListShown;

@@ -77,15 +77,23 @@ int CaptureClipboard(HWND mainWindow, ListChange* change) {
   return RecordText(&AppState.History, record, change);
 }
 
+// True for the change our own paste-back made: one notified while it is being written, or
+// the one its write produced. The first notification after the write ends the wait for it,
+// whether it is about that change or a later one.
+static bool IsOwnPasteBack(DWORD sequence) {
+  if (!AppState.SelfCopyPending) return false;
+  if (AppState.SelfCopyWriting) return true;
+  AppState.SelfCopyPending = 0;
+  return sequence == AppState.SelfCopySequence;
+}
+
 void TakeClipboardChange(HWND mainWindow, ListChange* change) {
   *change = {};
   // Some systems notify the chain more than once for one change; a change is recorded once.
   DWORD sequence = GetClipboardSequenceNumber();
   bool seen = sequence != 0 && sequence == AppState.LastClipboardSequence;
   bool settled = true;
-  if (AppState.SelfCopyPending) {
-    AppState.SelfCopyPending = 0;  // our own paste-back
-  } else if (AppState.CaptureEnabled == 1) {
+  if (!IsOwnPasteBack(sequence) && AppState.CaptureEnabled == 1) {
     if (AppState.SkipFirstDraw == 1)
       AppState.SkipFirstDraw = 0;  // what was on the clipboard when we joined the chain
     else if (!seen)

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string_view>
+#include <vector>
 
 #include "../app/app_state.h"
 #include "../res/resource.h"
@@ -75,6 +77,7 @@ static HGLOBAL GlobalCopy(const void* bytes, size_t size, size_t zeroSize) {
 int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retryBriefly, const wchar_t* exact,
                        unsigned exactLength) {
   AppState.SelfCopyPending = 1;
+  AppState.SelfCopyWriting = 1;  // a notification that comes meanwhile is about our own change
   HGLOBAL block = GlobalCopy(bytes, length, 1);
   HGLOBAL wide = exact ? GlobalCopy(exact, exactLength * sizeof(wchar_t), sizeof(wchar_t)) : nullptr;
   int result = !block || (exact && !wide) ? -101 : 0;
@@ -85,10 +88,14 @@ int PutTextOnClipboard(HWND owner, const char* bytes, unsigned length, bool retr
     if (wide && SetClipboardData(CF_UNICODETEXT, wide)) wide = nullptr;
     if (SetClipboardData(CF_TEXT, block)) block = nullptr;
     CloseClipboard();
+    // Our change is known by its number: another program's copy made before our
+    // notification arrives is a change of its own.
+    AppState.SelfCopySequence = GetClipboardSequenceNumber();
     if (block || wide) result = -104;
   }
   if (block) GlobalFree(block);
   if (wide) GlobalFree(wide);
+  AppState.SelfCopyWriting = 0;
   if (result != 0) AppState.SelfCopyPending = 0;
   return result;
 }

@@ -107,7 +107,10 @@ bool TruncateAt(FileHandle file, int64_t size) {
   return ftruncate(static_cast<int>(file), size) == 0;
 }
 
-bool FlushToDisk(FileHandle file) { return fsync(static_cast<int>(file)) == 0; }
+bool FlushToDisk(FileHandle file) {
+  if (Injected(&gFileFaults.failFlush)) return false;
+  return fsync(static_cast<int>(file)) == 0;
+}
 
 bool RenameOver(const char* source, const char* target) {
   if (Injected(&gFileFaults.failRename)) return false;

@@ -9,6 +9,8 @@
 #include "record_rows.h"
 
 void GatherSelectedRecords(HWND list) {
+  // The texts the rows show, from what the list holds: a file may have been replaced meanwhile
+  // (a restored backup, a sync tool), and its records by position would be others.
   std::vector<std::string_view> texts;
   if (const RowIndex* rows = RowsOf(list))
     for (int row : SelectedRows(list))

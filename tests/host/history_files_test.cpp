@@ -64,21 +64,24 @@ TEST(HistoryFiles, StartUpKeepsEveryHistoryThatWasNotSavedYet) {
 }
 
 TEST(HistoryFiles, AnInterruptedExitNeverLeavesHalfASavedHistory) {
-  History h;
-  FaultGuard faults;
-  const std::string saved = RecordBytes({"saved"}), work = RecordBytes({"saved", "a longer text of this run"});
-  WriteFileBytes(h.paths.saved, saved);
-  WriteFileBytes(h.paths.work, work);
-  gFileFaults.writeBudget = 20;  // the machine stops while the copies are written
-  RotateHistoryFiles(h.paths);
-  gFileFaults = FileFaults();
-  EXPECT_EQ(ReadFileBytes(h.paths.saved), saved);
-  EXPECT_FALSE(FileThere(h.paths.savedScratch) || FileThere(h.paths.backupScratch));
-  ASSERT_NO_FATAL_FAILURE(h.StartUp(0));  // the next start finds the work file unsaved and keeps it
-  EXPECT_EQ(ReadFileBytes(h.paths.saved), work);
-  EXPECT_EQ(ReadFileBytes(h.paths.backup), saved);
-  RotateHistoryFiles(h.paths, false);  // a second exit of one run keeps the backup
-  EXPECT_EQ(ReadFileBytes(h.paths.backup), saved);
+  // The machine stops while the copies are written, or the new saved history cannot be flushed.
+  for (FileFaults fault : {FileFaults{.writeBudget = 20}, FileFaults{.failFlush = 2}}) {
+    History h;
+    FaultGuard faults;
+    const std::string saved = RecordBytes({"saved"}), work = RecordBytes({"saved", "a longer text of this run"});
+    WriteFileBytes(h.paths.saved, saved);
+    WriteFileBytes(h.paths.work, work);
+    gFileFaults = fault;
+    RotateHistoryFiles(h.paths);
+    gFileFaults = FileFaults();
+    EXPECT_EQ(ReadFileBytes(h.paths.saved), saved);
+    EXPECT_FALSE(FileThere(h.paths.savedScratch) || FileThere(h.paths.backupScratch));
+    ASSERT_NO_FATAL_FAILURE(h.StartUp(0));  // the next start finds the work file unsaved and keeps it
+    EXPECT_EQ(ReadFileBytes(h.paths.saved), work);
+    EXPECT_EQ(ReadFileBytes(h.paths.backup), saved);
+    RotateHistoryFiles(h.paths, false);  // a second exit of one run keeps the backup
+    EXPECT_EQ(ReadFileBytes(h.paths.backup), saved);
+  }
 }
 
 }  // namespace

@@ -9,44 +9,50 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Opens and settles the file as every opening does; its records.
-Texts SettleAndRead(const std::string& path) {
+// The records of the file as it is; then it is opened and settled as every opening does,
+// and a capture appended.
+Texts ReadSettleAndAppend(const std::string& path) {
   FileHandle f = OpenRecordFile(path.c_str());
   RowIndex index;
   EXPECT_EQ(LoadAndSettle(f, &index), 0);
-  CloseFileHandle(f);
   EXPECT_EQ(index.bytes, ReadFileBytes(path));  // read once: the index is the settled file
+  EXPECT_GT(AppendRecordTo(f, "next", 4), 0);
+  CloseFileHandle(f);
   Texts texts;
   for (const RecordSpan& r : index.records) texts.emplace_back(TextOf(index, r));
   return texts;
 }
 
-TEST(RecordFile, DamagedFilesKeepTheCompleteRecordsBeforeTheDamageAndAreSettled) {
+TEST(RecordFile, DamagedFilesKeepTheCompleteRecordsBeforeTheDamageAndTakeTheNextCaptureWhole) {
   const std::string good = RecordBytes({"abc", "de"});
   const struct {
     const char* name;
     std::string bytes;
     Texts kept;
-    std::string settled;
   } cases[] = {
-      {"sound", good, {"abc", "de"}, good},
-      {"empty", "", {}, Int32Bytes(0)},
-      {"shorter than the count", "\x01\x02\x03", {}, Int32Bytes(0)},
-      {"header only, count too high", Int32Bytes(100), {}, Int32Bytes(0)},
-      {"count too high", RecordBytes(7, {"abc", "de"}), {"abc", "de"}, good},
-      {"count too low (crash after the record)", RecordBytes(1, {"abc", "de"}), {"abc", "de"}, good},
-      {"negative count", RecordBytes(-5, {"abc", "de"}), {"abc", "de"}, good},
-      {"record cut in its text", RecordBytes(3, {"abc", "de"}) + Int32Bytes(10) + "xy", {"abc", "de"}, good},
-      {"record cut in its length", RecordBytes(3, {"abc", "de"}) + "\x05\x00", {"abc", "de"}, good},
-      {"negative length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(-1) + "zzzz", {"abc", "de"}, good},
-      {"huge length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(0x7fffffff) + "zz", {"abc", "de"}, good},
+      {"sound", good, {"abc", "de"}},
+      {"empty", "", {}},
+      {"shorter than the count", "\x01\x02\x03", {}},
+      {"header only, count too high", Int32Bytes(100), {}},
+      {"count too high", RecordBytes(7, {"abc", "de"}), {"abc", "de"}},
+      {"count too low (crash after the record)", RecordBytes(1, {"abc", "de"}), {"abc", "de"}},
+      {"negative count", RecordBytes(-5, {"abc", "de"}), {"abc", "de"}},
+      {"record cut in its length", RecordBytes(3, {"abc", "de"}) + "\x05\x00", {"abc", "de"}},
+      {"record 1 byte short", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4) + "xyz", {"abc", "de"}},
+      {"record 2 bytes short", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4) + "xy", {"abc", "de"}},
+      {"record 3 bytes short", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4) + "x", {"abc", "de"}},
+      {"record 4 bytes short (cut after its length)", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4), {"abc", "de"}},
+      {"negative length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(-1) + "zzzz", {"abc", "de"}},
+      {"huge length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(0x7fffffff) + "zz", {"abc", "de"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     WriteFileBytes(dir.File("f"), c.bytes);
-    EXPECT_EQ(SettleAndRead(dir.File("f")), c.kept);
-    EXPECT_EQ(ReadFileBytes(dir.File("f")), c.settled);
+    EXPECT_EQ(ReadSettleAndAppend(dir.File("f")), c.kept);
+    Texts after = c.kept;
+    after.push_back("next");
+    EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes(after));
   }
 }
 
@@ -55,9 +61,9 @@ TEST(RecordFile, AnAppendThatFailsPartWayLeavesTheFileAsItWasAndTheNextIsWhole) 
     const char* name;
     int failingWrite;  // the write that fails part-way: the record, then the count
     Texts after;
-  } cases[] = {{"no failure", 0, {"abc", "hello", "next"}},
-               {"inside the record", 1, {"abc", "next"}},
-               {"writing the count", 2, {"abc", "next"}}};
+  } cases[] = {{"no failure", 0, {"abc", "hello", "next", "x", "y"}},
+               {"inside the record", 1, {"abc", "next", "x", "y"}},
+               {"writing the count", 2, {"abc", "next", "x", "y"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
@@ -69,9 +75,11 @@ TEST(RecordFile, AnAppendThatFailsPartWayLeavesTheFileAsItWasAndTheNextIsWhole) 
     gFileFaults.failWrite = c.failingWrite;
     EXPECT_EQ(AppendRecordTo(f, "hello", 5), c.failingWrite ? -1 : 4 + 7);
     EXPECT_EQ(ReadFileBytes(dir.File("f")).size(), 4 + 7 + (c.failingWrite ? 0u : 9u));
-    EXPECT_EQ(AppendRecordTo(f, "next", 4), c.failingWrite ? 4 + 7 : 4 + 7 + 9);
+    int64_t next = -1;  // then several at once, as saving rows to the favorites does
+    EXPECT_EQ(AppendRecordsTo(f, {"next", "x", "y"}, &next), 0);
+    EXPECT_EQ(next, c.failingWrite ? 4 + 7 : 4 + 7 + 9);
+    EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes(c.after));  // before anything settles it again
     CloseFileHandle(f);
-    EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes(c.after));
   }
 }
 
@@ -91,6 +99,7 @@ TEST(RecordFile, ARewriteFromTheIndexDropsExactlyTheChosenRecordsOrWritesNothing
       {"a scratch file left by a crash", {24}, {}, true, 0, {"one", "", "three"}},
       {"the scratch file cannot be made", {4}, {.failOpen = 1}, false, -102, {}},
       {"the disk fills while writing it", {4}, {.writeBudget = 10}, false, -102, {}},
+      {"it cannot be flushed", {4}, {.failFlush = 1}, false, -102, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

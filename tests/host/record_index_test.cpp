@@ -80,6 +80,12 @@ TEST(TextSearch, DoubleByteCharactersMatchWholeAndLettersInEitherCase) {
     TextEncoding encoding = kCodePage932;
   } cases[] = {
       {"letters in either case", "Hello World", "o w", true},
+      {"z, the last letter", "Zip", "z", true},
+      {"a, the first letter", "Apple", "a", true},
+      {"@ before A is no letter", "`", "@", false},
+      {"[ after Z is no letter", "{", "[", false},
+      {"` before a is no letter", "@", "`", false},
+      {"{ after z is no letter", "[", "{", false},
       {"not there", "Hello", "help", false},
       {"a Japanese text", "会議は午後3時から", "午後3", true},
       {"a letter is not the second byte of a character", "ア", "A", false},

@@ -26,8 +26,14 @@ Rows ExpectedColumns(const Rows& fileOrder) {
 TEST_F(FilterTest, RowsAndColumnsReadFromOutsideMatchTheFileAfterEveryChange) {
   const Rows saved = {"会議は午後3時から", "", "https://example.jp/", "x"};
   Rows file = saved;
-  Start("[OPTION]\r\nOVERLAP=1\r\n", file, {"お気に入り", "fav"});
-  EXPECT_EQ(Columns(p, kFavorites), ExpectedColumns({"お気に入り", "fav"}));
+  Start("[OPTION]\r\nOVERLAP=1\r\n", file, {"あいう", "fav"});
+  EXPECT_EQ(Columns(p, kFavorites), ExpectedColumns({"あいう", "fav"}));
+  // Room that ends inside a double-byte character gets whole characters: the text, and the length returned.
+  for (auto [room, answer] : std::vector<std::pair<int, std::string>>{{4, "あ 2"}, {5, "あい 4"}, {3, "あ 2"}}) {
+    std::vector<int> lengths;
+    std::string text = p.Rows(kFavorites, 0, room, &lengths).at(1);
+    EXPECT_EQ(text + " " + std::to_string(lengths.at(1)), answer);
+  }
   EXPECT_EQ(Columns(p, kHistory), ExpectedColumns(file));
   p.Select(kHistory, {1});  // "https://example.jp/"
   for (const char* copy : {"新しいテキスト", "x"}) {  // the second is a repeat: the older one goes
@@ -53,7 +59,10 @@ TEST_F(FilterTest, RowsAndColumnsReadFromOutsideMatchTheFileAfterEveryChange) {
 
 TEST_F(FilterTest, CtrlFNarrowsTheListToTheRowsHoldingWhatIsTypedWhereEveryListKeyWorks) {
   // ｃ is 0x82 0x83 and ア is 0x83 0x41: "ｃA" holds the bytes of ア across two characters.
-  Start("", {"Apple pie", "ｃAt", "アイス", "banana", "gamma"});
+  // A text outside the code page is kept as its code page text ('?' for 한), a zero byte and the
+  // exact text.
+  const std::string url = "https://x.jp/?q=1", korean = std::string("?\0", 2) + "\xED\x95\x9C";
+  Start("", {url, korean, "Apple pie", "ｃAt", "アイス", "banana", "gamma"});
   ShowListOverTarget();
   HWND line = nullptr;
   auto open = [&] {
@@ -61,6 +70,9 @@ TEST_F(FilterTest, CtrlFNarrowsTheListToTheRowsHoldingWhatIsTypedWhereEveryListK
     return WaitUntil([&] { return (line = p.Child(5994)) && p.Focus() == line; });
   };
   ASSERT_TRUE(open());
+  const std::vector<std::wstring> onlyKorean = {L"한"};  // not in the code page, where it would be '?'
+  SetWindowTextW(line, onlyKorean[0].c_str());
+  EXPECT_TRUE(WaitUntil([&] { return p.RowsW(kHistory) == onlyKorean; }));
   const struct {
     std::string typed;  // by the keyboard when it is ASCII, else set as the line's text
     Rows rows;
@@ -84,7 +96,7 @@ TEST_F(FilterTest, CtrlFNarrowsTheListToTheRowsHoldingWhatIsTypedWhereEveryListK
   ASSERT_TRUE(open());
   PressKey(VK_ESCAPE);  // the whole list again, the focus in it
   ASSERT_TRUE(WaitUntil([&] { return !p.Child(5994) && p.Focus() == p.Child(kHistory); }));
-  EXPECT_EQ(p.Rows(kHistory), (Rows{"gamma", "アイス", "ｃAt", "Apple pie"}));
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"gamma", "アイス", "ｃAt", "Apple pie", "?", url}));
   ASSERT_TRUE(open());
   Ask(line, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("GAM"));
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"gamma"}; }));
@@ -93,9 +105,9 @@ TEST_F(FilterTest, CtrlFNarrowsTheListToTheRowsHoldingWhatIsTypedWhereEveryListK
   EXPECT_EQ(target.Text(), "gamma");
   ShowListOverTarget();
   EXPECT_EQ(p.Child(5994), nullptr);
-  EXPECT_EQ(p.Rows(kHistory).size(), 4u);
+  EXPECT_EQ(p.Rows(kHistory).size(), 6u);
   EndProcess(&p.process);
-  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes({"Apple pie", "ｃAt", "アイス", "gamma"}));
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes({url, korean, "Apple pie", "ｃAt", "アイス", "gamma"}));
 }
 
 }  // namespace

@@ -158,7 +158,7 @@ static bool StartProcess(const std::string& exe, std::string commandLine, const 
 static LRESULT CALLBACK ChainViewerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   auto* viewer = reinterpret_cast<ChainViewer*>(GetWindowLongPtrA(w, GWLP_USERDATA));
   if (!viewer || (m != WM_DRAWCLIPBOARD && m != WM_CHANGECBCHAIN)) return DefWindowProcA(w, m, wp, lp);
-  if (m == WM_DRAWCLIPBOARD) ++viewer->notifications;
+  if (m == WM_DRAWCLIPBOARD && (++viewer->notifications, viewer->withhold)) return 0;
   if (m == WM_CHANGECBCHAIN && reinterpret_cast<HWND>(wp) == viewer->next)
     viewer->next = reinterpret_cast<HWND>(lp);
   else if (viewer->next)
@@ -284,12 +284,13 @@ struct RemoteBuffer {
   char* at;
 };
 
-// Each row's text as LVM_GETITEMTEXTA or W answer it to another program.
+// Each row's text as LVM_GETITEMTEXTA or W answer it to another program with room for
+// textSize characters; *answers gets what the messages return.
 template <typename Item, typename Char>
-static std::vector<std::basic_string<Char>> ReadRows(const Pelmor& p, int listId, int column, UINT message) {
+static std::vector<std::basic_string<Char>> ReadRows(const Pelmor& p, int listId, int column, UINT message,
+                                                     int textSize = 8192, std::vector<int>* answers = nullptr) {
   std::vector<std::basic_string<Char>> rows;
   HWND list = p.Child(listId);
-  const size_t textSize = 8192;
   RemoteBuffer remote(p.process.hProcess, sizeof(Item) + textSize * sizeof(Char));
   int count = static_cast<int>(Ask(list, LVM_GETITEMCOUNT));
   for (int row = 0; row < count; ++row) {
@@ -298,16 +299,17 @@ static std::vector<std::basic_string<Char>> ReadRows(const Pelmor& p, int listId
     item.pszText = reinterpret_cast<Char*>(remote.at + sizeof(Item));
     item.cchTextMax = textSize;
     remote.Put(&item, sizeof item);
-    Ask(list, message, row, reinterpret_cast<LPARAM>(remote.at));
-    std::basic_string<Char> text(textSize, Char());
+    LRESULT answer = Ask(list, message, row, reinterpret_cast<LPARAM>(remote.at));
+    if (answers) answers->push_back(static_cast<int>(answer));
+    std::basic_string<Char> text(textSize + 1, Char());  // a zero after the room given
     ReadProcessMemory(p.process.hProcess, item.pszText, text.data(), textSize * sizeof(Char), nullptr);
     rows.push_back(text.c_str());
   }
   return rows;
 }
 
-std::vector<std::string> Pelmor::Rows(int listId, int column) const {
-  return ReadRows<LVITEMA, char>(*this, listId, column, LVM_GETITEMTEXTA);
+std::vector<std::string> Pelmor::Rows(int listId, int column, int room, std::vector<int>* answers) const {
+  return ReadRows<LVITEMA, char>(*this, listId, column, LVM_GETITEMTEXTA, room, answers);
 }
 
 std::vector<std::wstring> Pelmor::RowsW(int listId) const {

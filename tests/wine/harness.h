@@ -36,6 +36,7 @@ struct ClipboardHold {
   ClipboardHold();
   ~ClipboardHold();
   void Put(const std::string& text);  // changes the clipboard while holding it
+  void KeepFor(int ms) { WaitUntil([] { return false; }, ms); }  // this thread's messages handled meanwhile
   bool held;
 };
 
@@ -50,8 +51,9 @@ bool HotKeyFree(UINT modifiers, UINT key);
 // Ends a process of the test's own, whatever state it is in.
 void EndProcess(PROCESS_INFORMATION* process);
 
-// A clipboard viewer of the test's own, joined before Pelmor starts, so that Pelmor passes
-// every change on to it: counting them shows when Pelmor has handled a change.
+// A clipboard viewer of the test's own. Joined before Pelmor starts, Pelmor passes every
+// change on to it: counting them shows when Pelmor has handled a change. Joined after, it
+// hears of each change before Pelmor and may keep it from Pelmor.
 struct ChainViewer {
   ChainViewer();
   ~ChainViewer() { Leave(); }
@@ -59,6 +61,7 @@ struct ChainViewer {
   HWND window = nullptr;
   HWND next = nullptr;  // the viewer after this one
   int notifications = 0;
+  bool withhold = false;  // the notifications go no further
   // Copies and returns once the change has come through to this viewer.
   bool CopyThrough(const std::vector<std::pair<UINT, std::string>>& formats);
 };
@@ -89,7 +92,8 @@ struct Pelmor {
   // Presses the button of that message box and waits until it is gone; its text, or
   // "(no dialog)".
   std::string Answer(const char* caption, int button, int ms = 5000) const;
-  std::vector<std::string> Rows(int listId, int column = 0) const;  // read as other programs do
+  // Read as other programs do, with room for so many bytes; *answers gets the lengths returned.
+  std::vector<std::string> Rows(int listId, int column = 0, int room = 8192, std::vector<int>* answers = nullptr) const;
   std::vector<std::wstring> RowsW(int listId) const;               // the same, in UTF-16
   std::vector<int> Selected(int listId) const;
   void Select(int listId, const std::vector<int>& rows) const;  // exactly these, the last focused

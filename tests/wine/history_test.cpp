@@ -5,7 +5,7 @@ namespace {
 
 using HistoryTest = PelmorTest;
 
-TEST_F(HistoryTest, DeleteAsksThenRemovesExactlyTheChosenRecordsWhateverTheFocusDoes) {
+TEST_F(HistoryTest, DeleteAsksThenRemovesExactlyTheChosenRecordsWhateverTheFocusOrACaptureDoes) {
   // With SELINDEX 0 the list selects its first row whenever it gets the focus back, as it
   // does when the confirmation closes: the rows chosen before the question must go.
   const char* const kFirstRow = "[OPTION]\r\nSELINDEX=0\r\n";
@@ -16,12 +16,14 @@ TEST_F(HistoryTest, DeleteAsksThenRemovesExactlyTheChosenRecordsWhateverTheFocus
     bool rowPopup;
     std::vector<int> chosen;
     Rows left;
+    const char* copiedBeforeOK;  // with OVERLAP, a repeat of an older text compacts the file meanwhile
   } cases[] = {
-      {"history, first row on focus", kHistory, kFirstRow, false, {1}, {"c", "", "a"}},
-      {"history by the row popup, first row on focus", kHistory, kFirstRow, true, {1}, {"c", "", "a"}},
-      {"history, two rows, one of them empty", kHistory, "", false, {1, 2}, {"c", "a"}},
-      {"favorites, first row on focus", kFavorites, kFirstRow, false, {1}, {"c", "", "a"}},
-      {"favorites, selection kept", kFavorites, "", false, {0, 3}, {"b", ""}},
+      {"history, first row on focus", kHistory, kFirstRow, false, {1}, {"c", "", "a"}, nullptr},
+      {"history by the row popup, first row on focus", kHistory, kFirstRow, true, {1}, {"c", "", "a"}, nullptr},
+      {"history, two rows, one of them empty", kHistory, "", false, {1, 2}, {"c", "a"}, nullptr},
+      {"history, a repeat copied", kHistory, "[OPTION]\r\nOVERLAP=1\r\n", false, {1}, {"a", "c", ""}, "a"},
+      {"favorites, first row on focus", kFavorites, kFirstRow, false, {1}, {"c", "", "a"}, nullptr},
+      {"favorites, selection kept", kFavorites, "", false, {0, 3}, {"b", ""}, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -33,6 +35,10 @@ TEST_F(HistoryTest, DeleteAsksThenRemovesExactlyTheChosenRecordsWhateverTheFocus
       p.Select(c.list, c.chosen);
       c.rowPopup ? (void)PostMessageA(p.Child(c.list), WM_COMMAND, 40010, 0) : PressKey(VK_DELETE);
       EXPECT_TRUE(p.Dialog("確認") && p.Shown());  // the list stays behind the question
+      if (answer == IDOK && c.copiedBeforeOK) {
+        CopyText(c.copiedBeforeOK);
+        ASSERT_TRUE(WaitUntil([&] { return p.Rows(c.list).front() == c.copiedBeforeOK; }));
+      }
       EXPECT_EQ(p.Answer("確認", answer), "選択行を削除しますか？");
       ASSERT_TRUE(p.Flush());
     }

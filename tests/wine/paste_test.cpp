@@ -20,17 +20,18 @@ TEST_F(PasteTest, EnterPastesTheChosenRowsJoinedInListOrderWithoutRecordingThem)
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes(history));
 }
 
-TEST_F(PasteTest, WhileAnotherProgramHoldsTheClipboardTheChosenTextWaitsForIt) {
-  CopyText("old clipboard text");
-  Start("", {"chosen", "other"});
+TEST_F(PasteTest, TheChosenRowKeepsItsTextAndWaitsWhileAnotherProgramHoldsTheClipboard) {
+  Start("", {"chosen"});  // its row selected
+  CopyText("captured");    // a new row above it: the selection goes down with the text
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"captured", "chosen"}; }));
   ShowListOverTarget();
   {
-    ClipboardHold hold;  // another program keeps the clipboard open
-    p.Select(kHistory, {1});
+    ClipboardHold hold;  // another program keeps the clipboard open for a while
     PressKey(VK_RETURN);
     ASSERT_TRUE(hold.held && p.Gone());  // the text could not be put on the clipboard yet
+    hold.KeepFor(500);
   }
-  // A Ctrl+V typed anyway would paste the old text.
+  // A Ctrl+V typed anyway would paste the text on the clipboard before.
   ASSERT_TRUE(WaitUntil([&] { return target.Pastes() == 1; }));
   EXPECT_EQ(target.Text() + " " + ClipboardText(), "chosen chosen");
 }
@@ -94,7 +95,7 @@ TEST_F(PasteTest, TheLastTabIsOpenedAtTheNextStart) {
   EXPECT_EQ(p.CurrentTab(), 1);
 }
 
-TEST_F(PasteTest, SAndTheRowPopupSaveToTheFavoritesWhichPasteFromTheirFile) {
+TEST_F(PasteTest, SAndTheRowPopupSaveToTheFavoritesWhichPasteTheTextsTheirRowsShow) {
   Start("", {"x", "y", "z"});
   ShowListOverTarget();
   p.Select(kHistory, {0, 2});
@@ -110,6 +111,7 @@ TEST_F(PasteTest, SAndTheRowPopupSaveToTheFavoritesWhichPasteFromTheirFile) {
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kFavorites) == Rows{"z", "x", "z"}; }));
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.SAV")), RecordBytes({"z", "x", "z"}));
   ASSERT_NO_FATAL_FAILURE(ShowTab(1));
+  WriteFileBytes(p.File("Pelmor.SAV"), RecordBytes({"a", "b", "c"}));  // replaced behind the list (a restored backup)
   ASSERT_TRUE(Choose(kFavorites, {1, 2}));
   EXPECT_EQ(target.Text(), "xz");
 }
