@@ -38,7 +38,7 @@ struct FileStamp {
 struct SyncFolder {
   SyncConfig config;
   SyncStatus status = SyncStatus::kOff;
-  std::string ownFolder;                    // DIR\NAME\ .
+  std::string ownFolder;                    // DIR + NAME + separator
   std::string outbox;                       // Pelmor.OUT: this PC's captures not yet in the folder
   std::string progressPath, progressScratch;  // Pelmor.SYN and its scratch name
   SyncProgress progress;
@@ -62,7 +62,7 @@ int WaitingCount(const SyncFolder& sync);
 
 struct ImportBatch {
   std::string key;      // "NAME\\YYYYMMDD.PLM"
-  int32_t newProgress;  // the file's trustworthy records
+  int32_t newProgress = 0;  // the file's trustworthy records
   std::vector<std::string> texts;
   FileStamp stamp;
 };
