@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/record_index.h"
+#include "sync/day_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string dir = [] {
@@ -18,6 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FILE* out = fopen(path.c_str(), "wb");
   fwrite(data, 1, size, out);
   fclose(out);
+
+  // As another PC's day file: the texts are exactly the trustworthy records after the first asked.
+  int32_t available = -1;
+  std::vector<std::string> peerTexts;
+  if (ReadPeerDayFile(path, 1, &available, &peerTexts) &&
+      (available < 0 || peerTexts.size() != static_cast<size_t>(available > 1 ? available - 1 : 0)))
+    __builtin_trap();
 
   FileHandle f = OpenRecordFile(path.c_str());
   if (f == kNoFile) return 0;
