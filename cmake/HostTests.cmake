@@ -16,7 +16,8 @@ add_executable(host_tests
   tests/host/record_index_test.cpp
   tests/host/history_files_test.cpp
   tests/host/history_model_test.cpp
-  tests/host/rules_test.cpp)
+  tests/host/rules_test.cpp
+  tests/host/sync_test.cpp)
 target_compile_options(host_tests PRIVATE ${WARNINGS} ${CHARSET} ${SANITIZE})
 target_link_options(host_tests PRIVATE ${SANITIZE})
 target_link_libraries(host_tests PRIVATE pelmor_core GTest::gtest_main Threads::Threads)

@@ -1,6 +1,9 @@
 // Byte-level file access for the record store: one Win32 and one POSIX implementation.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 using FileHandle = intptr_t;
 constexpr FileHandle kNoFile = -1;
@@ -11,6 +14,9 @@ FileHandle OpenRecordFile(const char* path);
 FileHandle CreateScratchFile(const char* path);
 // Read only, fails when the file is missing or another process holds it exclusively.
 FileHandle OpenFileForReading(const char* path);
+// Read only, sharing everything and locking nothing: for a file another program owns and may
+// write, replace or delete while it is read (another PC's file in the sync folder).
+FileHandle OpenSharedForReading(const char* path);
 void CloseFileHandle(FileHandle file);
 
 bool SeekTo(FileHandle file, int64_t offset);
@@ -30,3 +36,22 @@ bool CopyFileSafely(const char* source, const char* target, const char* scratch)
 bool RenameOver(const char* source, const char* target);
 bool RemoveFile(const char* path);
 bool PathExists(const char* path);
+
+// One entry of a folder. modified is the platform's own time stamp, only compared with itself.
+struct DirEntry {
+  std::string name;
+  bool isDirectory = false;
+  int64_t size = 0;
+  int64_t modified = 0;
+};
+// The entries of a folder, without "." and "..". folder ends in the path separator. False when
+// it cannot be listed.
+bool ListDirectory(const char* folder, std::vector<DirEntry>* entries);
+// Makes a folder whose parent exists; true when the folder is there afterwards.
+bool MakeDirectory(const char* path);
+
+// At most limit bytes of a file, read shared. False when it cannot be opened or read.
+bool ReadWholeFile(const char* path, int64_t limit, std::string* bytes);
+// Writes the bytes under the scratch name, flushed, and renames them into place, so the target
+// is either the old file or the whole new one.
+bool WriteFileSafely(const char* target, const char* scratch, std::string_view bytes);

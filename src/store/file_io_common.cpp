@@ -1,6 +1,7 @@
 // The parts of the file layer that are the same on every platform.
 #include "file_io.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -26,6 +27,31 @@ bool CopyFileSafely(const char* source, const char* target, const char* scratch)
   ok = ok && copied == size && FlushToDisk(out);
   CloseFileHandle(in);
   if (out != kNoFile) CloseFileHandle(out);
+  ok = ok && RenameOver(scratch, target);
+  if (!ok) RemoveFile(scratch);
+  return ok;
+}
+
+bool ReadWholeFile(const char* path, int64_t limit, std::string* bytes) {
+  FileHandle file = OpenSharedForReading(path);
+  if (file == kNoFile) return false;
+  int64_t size = std::min(FileSizeOf(file), limit);
+  bool ok = size >= 0;
+  try {
+    if (ok) bytes->resize(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
+  ok = ok && ReadBytes(file, bytes->data(), size) == size;
+  CloseFileHandle(file);
+  return ok;
+}
+
+bool WriteFileSafely(const char* target, const char* scratch, std::string_view bytes) {
+  FileHandle out = CreateScratchFile(scratch);
+  if (out == kNoFile) return false;
+  bool ok = WriteBytes(out, bytes.data(), static_cast<int64_t>(bytes.size())) && FlushToDisk(out);
+  CloseFileHandle(out);
   ok = ok && RenameOver(scratch, target);
   if (!ok) RemoveFile(scratch);
   return ok;

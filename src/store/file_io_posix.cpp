@@ -2,6 +2,8 @@
 #include "file_io.h"
 #include "file_faults.h"
 
+#include <dirent.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -50,6 +52,12 @@ FileHandle OpenFileForReading(const char* path) {
     return kNoFile;
   }
   return fd;
+}
+
+FileHandle OpenSharedForReading(const char* path) {
+  if (Injected(&gFileFaults.failOpen)) return kNoFile;
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  return fd < 0 ? kNoFile : fd;
 }
 
 void CloseFileHandle(FileHandle file) {
@@ -129,4 +137,25 @@ bool RemoveFile(const char* path) { return unlink(path) == 0; }
 bool PathExists(const char* path) {
   struct stat st;
   return stat(path, &st) == 0;
+}
+
+bool ListDirectory(const char* folder, std::vector<DirEntry>* entries) {
+  entries->clear();
+  DIR* dir = opendir(folder);
+  if (!dir) return false;
+  while (const dirent* e = readdir(dir)) {
+    std::string name = e->d_name;
+    struct stat st;
+    // An entry that went between the listing and its stat is not there any more.
+    if (name == "." || name == ".." || fstatat(dirfd(dir), e->d_name, &st, 0) != 0) continue;
+    entries->push_back({name, S_ISDIR(st.st_mode), st.st_size,
+                        static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec});
+  }
+  closedir(dir);
+  return true;
+}
+
+bool MakeDirectory(const char* path) {
+  struct stat st;
+  return mkdir(path, 0755) == 0 || (errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode));
 }

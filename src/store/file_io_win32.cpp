@@ -21,6 +21,12 @@ FileHandle OpenFileForReading(const char* path) {
   return reinterpret_cast<FileHandle>(h);
 }
 
+FileHandle OpenSharedForReading(const char* path) {
+  HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return reinterpret_cast<FileHandle>(h);
+}
+
 void CloseFileHandle(FileHandle file) {
   if (file != kNoFile) CloseHandle(AsHandle(file));
 }
@@ -75,3 +81,26 @@ bool RenameOver(const char* source, const char* target) {
 bool RemoveFile(const char* path) { return DeleteFileA(path) != 0; }
 
 bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+bool ListDirectory(const char* folder, std::vector<DirEntry>* entries) {
+  entries->clear();
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((std::string(folder) + "*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;  // an empty folder
+  do {
+    std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    entries->push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                        static_cast<int64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow,
+                        static_cast<int64_t>(found.ftLastWriteTime.dwHighDateTime) << 32 |
+                            found.ftLastWriteTime.dwLowDateTime});
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return true;
+}
+
+bool MakeDirectory(const char* path) {
+  if (CreateDirectoryA(path, nullptr)) return true;
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "history/history_model.h"
+#include "sync/day_files.h"
 
 static std::string ReadAll(const std::string& path) {
   std::string bytes;
@@ -39,6 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fwrite(data, 1, size, out);
   fclose(out);
   unlink((dir + "Pelmor.DAT").c_str());  // no saved history: the work file is used as it is
+
+  // As another PC's day file: the texts are exactly the trustworthy records after the first asked.
+  int32_t available = -1;
+  std::vector<std::string> peerTexts;
+  if (ReadPeerDayFile(work, 1, &available, &peerTexts) &&
+      (available < 0 || peerTexts.size() != static_cast<size_t>(available > 1 ? available - 1 : 0)))
+    __builtin_trap();
 
   FileHandle raw = OpenFileForReading(work.c_str());
   RecordIndex before;

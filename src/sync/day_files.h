@@ -1,0 +1,17 @@
+// Day files: the record files in which each PC writes its texts to the sync folder, one a day.
+// This PC's own are appended and counted like the work file; another PC's are only read, and
+// only as far as they are whole, since its engine may deliver them half written or damaged.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The trustworthy records of another PC's day file from record `from` on, in file order;
+// *available gets how many trustworthy records it has: up to the first damage (a length that is
+// negative or runs past the end), and no more than its count says. The file is opened shared and
+// never written. False when it cannot be opened or read (it is tried again later).
+bool ReadPeerDayFile(const std::string& path, int32_t from, int32_t* available, std::vector<std::string>* texts);
+
+// Appends the records to this PC's day file (made when missing, settled, counted).
+// 0, -101 (cannot open), or the settling's or the append's negative result.
+int AppendToDayFile(const std::string& path, const std::vector<std::string>& records);

@@ -1,0 +1,74 @@
+// The sync folder, as this PC takes part in it: what it writes there and what it imports from
+// the other PCs. Each PC writes only its own folder DIR\NAME\ (one day file a day and owner.id)
+// and only reads the others'. A capture is appended to Pelmor.OUT in the data folder first (fast
+// and local) and moved to today's day file by a flush, so nothing waits for a network folder and
+// nothing is lost while the folder is away. Imports are handed to the caller, which records them
+// and then confirms them, so texts that could not be recorded are collected again.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sync_names.h"
+#include "sync_progress.h"
+
+struct SyncConfig {
+  std::string dir;   // ends in the path separator, which the paths built here use too; empty: off
+  std::string name;  // this PC's folder name (cleaned here again)
+  std::string id;    // the random ID that owner.id holds
+  int keepDays = 30;
+};
+
+enum class SyncStatus {
+  kOff,             // no folder set (or no name or ID): nothing is written or read
+  kOn,
+  kNameTaken,       // DIR\NAME\owner.id holds another PC's ID: off until the name changes
+  kFolderUnusable,  // DIR\NAME cannot be made or written now: captures wait, each flush tries again
+};
+
+// What the folder listing said of a file; a file whose stamp has not changed is not opened.
+struct FileStamp {
+  int64_t size = -1;
+  int64_t modified = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+struct SyncFolder {
+  SyncConfig config;
+  SyncStatus status = SyncStatus::kOff;
+  std::string ownFolder;                    // DIR + NAME + separator
+  std::string outbox;                       // Pelmor.OUT: this PC's captures not yet in the folder
+  std::string progressPath, progressScratch;  // Pelmor.SYN and its scratch name
+  SyncProgress progress;
+  bool progressUnsaved = false;             // a save failed: tried again at the next collect
+  std::map<std::string, FileStamp> seen;    // key -> stamp when its records were last taken in
+  std::map<std::string, bool> earlierOwn;   // other folder -> its owner.id is this PC's (an earlier name)
+  int waiting = 0;                          // records in Pelmor.OUT
+};
+
+// Start-up (dataDir ends in the separator; today is the local date): makes DIR\NAME and checks
+// or writes owner.id, deletes this PC's day files older than keepDays days, loads Pelmor.SYN
+// (dropping entries whose files are gone) and counts the records waiting in Pelmor.OUT.
+SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::string& dataDir, const CivilDate& today);
+
+// Appends a captured record (the history's record bytes) to Pelmor.OUT. False when sync is off
+// or the record cannot be written.
+bool QueueCapture(SyncFolder* sync, std::string_view record);
+// Moves the waiting records, in order, to today's day file; returns how many still wait.
+int FlushOutbox(SyncFolder* sync, const CivilDate& today);
+int WaitingCount(const SyncFolder& sync);
+
+struct ImportBatch {
+  std::string key;      // "NAME\\YYYYMMDD.PLM"
+  int32_t newProgress = 0;  // the file's trustworthy records
+  std::vector<std::string> texts;
+  FileStamp stamp;
+};
+// The new texts of the other PCs' day files that changed since they were last taken in: oldest
+// day first, then by PC name, each file's in its own order. Opens no file when none changed.
+std::vector<ImportBatch> CollectImports(SyncFolder* sync);
+// The batch's texts are recorded: its progress is kept and saved. Confirm batches in their
+// order and stop at the first that could not be recorded. False when Pelmor.SYN was not saved.
+bool ConfirmImport(SyncFolder* sync, const ImportBatch& batch);
