@@ -6,6 +6,7 @@ set(APP_SOURCES
   src/ui/list_rows.cpp src/ui/list_window.cpp src/ui/list_procs.cpp src/ui/record_rows.cpp src/ui/record_lists.cpp
   src/ui/history_commands.cpp src/ui/filter_line.cpp src/ui/aa_list.cpp src/ui/tray.cpp
   src/ui/commands.cpp src/ui/hotkeys.cpp src/ui/options.cpp src/ui/aux_commands.cpp
+  src/ui/sync_view.cpp src/ui/sync_page.cpp
   src/res/Pelmor.rc)
 
 add_executable(Pelmor WIN32 ${PORTABLE_SOURCES} ${APP_SOURCES})

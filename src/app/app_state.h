@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../history/history_model.h"
+#include "../sync/sync_folder.h"
 #include "data_dir.h"
 
 // The text gathered from the lists, waiting for the window to hide.
@@ -46,6 +47,7 @@ struct AppStateRecord {
   HWND FavoritesList;
   HWND AAList;
   HistoryModel History;  // the work file, the favorites and the rows the two lists show
+  SyncFolder Sync;        // this PC's part in the sync folder shared with the user's other PCs
   HWND FilterLine;        // the filter line while it is open, else null
   WNDPROC FilterPrevProc;
   WNDPROC HistoryPrevProc;
@@ -61,6 +63,12 @@ struct SettingsRecord {
   int MENUHOTALT, MENUHOTCTL, MENUHOTSFT, MENUHOTKEY;
   int MAXCOUNT;         // the history's cap, 0: none
   bool MaxCountStored;  // MAXCOUNT stands in the file: it is written back even when 0
+  struct {              // section SYNC, written only once a folder has been set
+    char DIR[kPathSize];  // the folder the sync engine keeps in step; empty: off
+    char NAME[kPathSize];  // this PC's folder in it; empty: the computer name
+    int KEEPDAYS;          // this PC's day files are kept this many days
+    char ID[64];           // made once, held by DIR\NAME\owner.id
+  } SYNC;
 };
 
 extern AppStateRecord AppState;

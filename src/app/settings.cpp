@@ -58,6 +58,14 @@ static void LoadMaxCount(const char* path) {
   Settings.MAXCOUNT = static_cast<int>(GetPrivateProfileIntA("OPTION", "MAXCOUNT", 0, path));
 }
 
+static void LoadSyncSettings(const char* path) {
+  auto& sync = Settings.SYNC;
+  GetPrivateProfileStringA("SYNC", "DIR", "", sync.DIR, sizeof sync.DIR, path);
+  GetPrivateProfileStringA("SYNC", "NAME", "", sync.NAME, sizeof sync.NAME, path);
+  GetPrivateProfileStringA("SYNC", "ID", "", sync.ID, sizeof sync.ID, path);
+  sync.KEEPDAYS = static_cast<int>(GetPrivateProfileIntA("SYNC", "KEEPDAYS", 30, path));
+}
+
 void LoadSettings() {
   char path[kPathSize];
   SettingsPath(path);
@@ -72,6 +80,7 @@ void LoadSettings() {
           static_cast<int>(GetPrivateProfileIntA(e->section, e->key, e->defaultValue, path));
   }
   LoadMaxCount(path);
+  LoadSyncSettings(path);
 }
 
 void SaveSettings() {
@@ -105,4 +114,35 @@ void WriteEditorPath(const char* path) {
   char ini[kPathSize];
   SettingsPath(ini);
   WritePrivateProfileStringA("TEXT", "PATH", path, ini);
+}
+
+void WriteSyncSettings() {
+  char ini[kPathSize], days[16];
+  SettingsPath(ini);
+  snprintf(days, sizeof days, "%d", Settings.SYNC.KEEPDAYS);
+  WritePrivateProfileStringA("SYNC", "DIR", Settings.SYNC.DIR, ini);
+  WritePrivateProfileStringA("SYNC", "NAME", Settings.SYNC.NAME, ini);
+  WritePrivateProfileStringA("SYNC", "KEEPDAYS", days, ini);
+  WritePrivateProfileStringA("SYNC", "ID", Settings.SYNC.ID, ini);
+}
+
+std::string SyncPcName() {
+  if (Settings.SYNC.NAME[0]) return Settings.SYNC.NAME;
+  char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof computer;
+  GetComputerNameA(computer, &size);
+  return computer;
+}
+
+SyncConfig SyncConfigFromSettings() {
+  SyncConfig config;
+  if (Settings.SYNC.DIR[0] == '\0') return config;  // off
+  char dir[kPathSize];
+  lstrcpynA(dir, Settings.SYNC.DIR, kPathSize);
+  AddTrailingBackslash(dir);
+  config.dir = dir;
+  config.name = SyncPcName();
+  config.id = Settings.SYNC.ID;
+  config.keepDays = Settings.SYNC.KEEPDAYS;
+  return config;
 }

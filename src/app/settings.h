@@ -1,8 +1,11 @@
-// Pelmor.ini: the 24 settings of sections WINDOW and OPTION, the history's cap, and the editor path.
+// Pelmor.ini: the 24 settings of sections WINDOW and OPTION, the history's cap, the sync folder
+// and the editor path.
 #pragma once
 #include <cstddef>
+#include <string>
 
 #include "../history/history_model.h"
+#include "../sync/sync_folder.h"
 
 void LoadSettings();
 void SaveSettings();
@@ -13,3 +16,10 @@ void WriteEditorPath(const char* path);
 constexpr int kMinMaxCount = 100, kMaxMaxCount = 1000000;
 // What the history's rules take from the settings.
 HistoryOptions HistoryOptionsFromSettings();
+// The sync folder's settings: written at once when the options sheet applies them.
+void WriteSyncSettings();
+// This PC's name in the sync folder: the one set, or the computer's.
+std::string SyncPcName();
+// What the sync engine takes from them; the folder ends in a backslash, an empty name is the
+// computer's.
+SyncConfig SyncConfigFromSettings();

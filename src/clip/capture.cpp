@@ -7,6 +7,7 @@
 #include <string>
 
 #include "../app/app_state.h"
+#include "../res/resource.h"
 #include "../store/record_text.h"
 #include "clipboard.h"
 #include "wide_text.h"
@@ -74,7 +75,11 @@ int CaptureClipboard(HWND mainWindow, ListChange* change) {
   GlobalUnlock(data);
   CloseClipboard();  // released before any file work
   if (!copied) return -104;
-  return RecordText(&AppState.History, record, change);
+  int result = RecordText(&AppState.History, record, change);
+  // A text recorded here goes to the other PCs too: it waits in Pelmor.OUT, and is written to
+  // the sync folder once this notification is through.
+  if (result == 0 && QueueCapture(&AppState.Sync, record)) PostMessageA(mainWindow, WM_APP_SYNC_FLUSH, 0, 0);
+  return result;
 }
 
 // True for the change our own paste-back made: one notified while it is being written, or

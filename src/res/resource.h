@@ -10,6 +10,7 @@
 #define IDD_OPT_HOTKEY 107
 #define IDD_OPT_EDITOR 109
 #define IDD_OPT_HISTORY 110
+#define IDD_OPT_SYNC 111
 
 #define IDC_TAB 5999
 #define IDC_HISTORY_LIST 5998
@@ -20,11 +21,16 @@
 #define WM_TRAYCALLBACK (WM_USER + 1)
 // A command asks the main window to end the program.
 #define WM_APP_QUIT (WM_APP + 1)
+// A capture waits in Pelmor.OUT: write it to the sync folder once the notification is through.
+#define WM_APP_SYNC_FLUSH (WM_APP + 2)
+// The sync folder holds this PC's name for another PC: say so.
+#define WM_APP_SYNC_NAME_TAKEN (WM_APP + 3)
 
 #define ID_HOTKEY_LIST 3001
 #define ID_HOTKEY_PAUSE 3002
 #define ID_HOTKEY_MENU 3003
 #define ID_PASTE_TIMER 275
+#define ID_SYNC_TIMER 276
 
 #define IDM_ABOUT 40001
 #define IDM_OPTIONS 40002
@@ -56,3 +62,7 @@
 #define IDC_BROWSE 1015
 #define IDC_AUTHOR_URL 1016
 #define IDC_MAX_COUNT 1017
+#define IDC_SYNC_DIR 1018
+#define IDC_SYNC_BROWSE 1019
+#define IDC_SYNC_NAME 1020
+#define IDC_SYNC_DAYS 1021

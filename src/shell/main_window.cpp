@@ -17,6 +17,7 @@
 #include "../ui/list_rows.h"
 #include "../ui/list_window.h"
 #include "../ui/record_rows.h"
+#include "../ui/sync_view.h"
 #include "../ui/tray.h"
 
 int PrepareStartup(HWND) {
@@ -75,6 +76,7 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
   AddTrayIcon(window);
   AppState.NextViewer = SetClipboardViewer(window);
   LoadTrayMenu();
+  StartSyncing(window);
   return 0;
 }
 
@@ -147,7 +149,9 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
       }
       return HandleCommand(window, AppState.AppInstance, wParam);
-    case WM_TIMER: OnPasteTimer(window); return 0;
+    case WM_TIMER: wParam == ID_SYNC_TIMER ? OnSyncTimer(window) : OnPasteTimer(window); return 0;
+    case WM_APP_SYNC_FLUSH: FlushSyncOutbox(window); return 0;
+    case WM_APP_SYNC_NAME_TAKEN: ShowSyncNameTaken(window, AppState.Sync.config.name.c_str(), true); return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: return 0;

@@ -9,6 +9,7 @@
 #include "hotkeys.h"
 #include "list_rows.h"
 #include "record_rows.h"
+#include "sync_page.h"
 
 namespace {
 
@@ -157,6 +158,7 @@ void ShowOptions(HWND mainWindow, HINSTANCE instance) {
       CreatePage(&page, IDD_OPT_HOTKEY, "ﾎｯﾄｷｰ", SettingsPageProc<InitHotKeyPage, ApplyHotKeyPage>),
       CreatePage(&page, IDD_OPT_EDITOR, "ｴﾃﾞｨﾀ", EditorPageProc),
       CreatePage(&page, IDD_OPT_HISTORY, "履歴", SettingsPageProc<InitHistoryPage, ApplyHistoryPage, HistoryPageRefuses>),
+      CreatePage(&page, IDD_OPT_SYNC, "同期", SyncPageProc),
   };
   PROPSHEETHEADERA header = {};
   header.dwSize = PROPSHEETHEADERA_V1_SIZE;

@@ -1,7 +1,18 @@
 #include "tray.h"
 
+#include <cstdio>
+
 #include "../app/app_state.h"
 #include "../res/resource.h"
+
+// The product name, and while texts wait to be written to the sync folder, how many.
+static void MakeTrayTip(char* tip, size_t size) {
+  int waiting = WaitingCount(AppState.Sync);
+  if (waiting > 0)
+    snprintf(tip, size, "ペルモア 同期待ち %d件", waiting);
+  else
+    lstrcpynA(tip, "ペルモア", static_cast<int>(size));
+}
 
 // Every add or modify fills the whole record in its first layout.
 static void FillTrayIconData(HWND mainWindow, int iconId) {
@@ -13,7 +24,7 @@ static void FillTrayIconData(HWND mainWindow, int iconId) {
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = WM_TRAYCALLBACK;
   data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId));
-  lstrcpynA(data.szTip, "ペルモア", 64);
+  MakeTrayTip(data.szTip, sizeof data.szTip);
 }
 
 void AddTrayIcon(HWND mainWindow) {
@@ -24,6 +35,12 @@ void AddTrayIcon(HWND mainWindow) {
 void UpdateTrayIcon(HWND mainWindow, int capturing) {
   FillTrayIconData(mainWindow, capturing ? IDI_CAPTURING : IDI_PAUSED);
   Shell_NotifyIconA(NIM_MODIFY, &AppState.TrayIconData);
+}
+
+void UpdateTrayTip(HWND mainWindow) {
+  char tip[sizeof AppState.TrayIconData.szTip];
+  MakeTrayTip(tip, sizeof tip);
+  if (lstrcmpA(tip, AppState.TrayIconData.szTip) != 0) UpdateTrayIcon(mainWindow, AppState.CaptureEnabled);
 }
 
 void DeleteTrayIcon() { Shell_NotifyIconA(NIM_DELETE, &AppState.TrayIconData); }

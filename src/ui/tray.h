@@ -4,6 +4,8 @@
 
 void AddTrayIcon(HWND mainWindow);
 void UpdateTrayIcon(HWND mainWindow, int capturing);
+// The tip says how many texts wait to be written to the sync folder; modified when that changed.
+void UpdateTrayTip(HWND mainWindow);
 void DeleteTrayIcon();
 void ShowTrayMenu(HWND mainWindow);
 void ShowListWindow(HWND mainWindow);

@@ -1,0 +1,60 @@
+#include "sync_view.h"
+
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "../app/app_state.h"
+#include "../app/settings.h"
+#include "../res/resource.h"
+#include "record_rows.h"
+#include "tray.h"
+
+CivilDate Today() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay};
+}
+
+void ShowSyncNameTaken(HWND owner, const char* name, bool atStart) {
+  char text[512];
+  snprintf(text, sizeof text, "同期フォルダで「%s」という名前は別のPCが使っています。%s", name,
+           atStart ? "このPCの同期を止めました。環境設定の「同期」ページで名前を変えてください。"
+                   : "別の名前を指定してください。");
+  MessageBoxA(owner, text, "ｴﾗｰ", MB_OK);
+}
+
+// After a flush or at start: the clash shows once, when it is found; the tip shows what waits.
+static void ShowSyncState(HWND mainWindow, SyncStatus before) {
+  if (AppState.Sync.status == SyncStatus::kNameTaken && before != SyncStatus::kNameTaken)
+    PostMessageA(mainWindow, WM_APP_SYNC_NAME_TAKEN, 0, 0);  // not from inside a clipboard notification
+  UpdateTrayTip(mainWindow);
+}
+
+void StartSyncing(HWND mainWindow) {
+  KillTimer(mainWindow, ID_SYNC_TIMER);
+  AppState.Sync = SyncFolder();
+  SyncConfig config = SyncConfigFromSettings();
+  if (!config.dir.empty()) StartSync(&AppState.Sync, config, AppState.DataDir, Today());
+  if (AppState.Sync.status != SyncStatus::kOff) SetTimer(mainWindow, ID_SYNC_TIMER, 1000, nullptr);
+  ShowSyncState(mainWindow, SyncStatus::kOff);
+}
+
+void FlushSyncOutbox(HWND mainWindow) {
+  SyncStatus before = AppState.Sync.status;
+  FlushOutbox(&AppState.Sync, Today());
+  ShowSyncState(mainWindow, before);
+}
+
+void OnSyncTimer(HWND mainWindow) {
+  FlushSyncOutbox(mainWindow);
+  std::vector<ImportBatch> batches = CollectImports(&AppState.Sync);
+  if (batches.empty()) return;
+  // The whole backlog in one step, day by day as collected: the newest text ends on top.
+  std::vector<std::string_view> texts;
+  for (const ImportBatch& batch : batches) texts.insert(texts.end(), batch.texts.begin(), batch.texts.end());
+  ListChange change;
+  if (RecordTexts(&AppState.History, texts, &change) == 0)
+    for (const ImportBatch& batch : batches) ConfirmImport(&AppState.Sync, batch);
+  ShowRecorded(AppState.HistoryList, change);
+}

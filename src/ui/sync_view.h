@@ -1,0 +1,17 @@
+// The sync folder as the running program uses it: started from the settings, a tick that
+// writes this PC's waiting texts and brings the other PCs' into the history, and what the
+// user sees of it (the tray tip, the name clash).
+#pragma once
+#include <windows.h>
+
+#include "../sync/sync_names.h"
+
+CivilDate Today();  // the local date
+// Starts (or stops, without a folder) the sync folder from the settings and its 1 s tick.
+void StartSyncing(HWND mainWindow);
+// Writes the texts waiting in Pelmor.OUT to this PC's day file; the tray tip shows what waits.
+void FlushSyncOutbox(HWND mainWindow);
+// The tick: the waiting texts go out, the other PCs' new texts come in as if copied here.
+void OnSyncTimer(HWND mainWindow);
+// Tells the user that this PC's name is another PC's in the sync folder.
+void ShowSyncNameTaken(HWND owner, const char* name, bool atStart);
