@@ -109,8 +109,8 @@ void DropOldestBeyondCap(HistoryModel* model, bool cutNow, std::vector<int64_t>*
 int DropFromHistory(HistoryModel* model, const std::vector<int64_t>& drop) {
   int result = RewriteHistory(model, drop);
   int cap = model->options.maxCount;
-  if (result != 0 && cap > 0)
-    model->capRetryCount = static_cast<int64_t>(model->history.records.size()) + HistoryLimit(cap) - cap;
+  model->capRetryCount =
+      result != 0 && cap > 0 ? static_cast<int64_t>(model->history.records.size()) + HistoryLimit(cap) - cap : 0;
   return result;
 }
 

@@ -99,12 +99,14 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
     int cap, saved, recorded;
     int countAfterStart, countAfter;
     int rewrites;  // captures that rewrote the file
+    FileFaults fault = {};
   } cases[] = {
       {"no cap", 0, 300, 50, 300, 350, 0},
       {"cut to the cap at start-up", 100, 150, 0, 100, 100, 0},
       {"up to the cap and 100 more", 100, 100, 100, 100, 200, 0},
       {"one past the limit", 100, 100, 101, 100, 100, 1},
       {"a tenth more above 1000", 1000, 1000, 201, 1000, 1100, 1},
+      {"a cut that fails is tried again a tenth later, then as before", 100, 100, 400, 100, 198, 2, {.failRename = 1}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -112,7 +114,10 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
     ASSERT_EQ(h.Open(Numbered("s", c.saved), {.maxCount = c.cap}), 0);
     EXPECT_EQ(RowCount(h.m.history), c.countAfterStart);
     int rewrites = 0;
+    FaultGuard guard;
+    gFileFaults = c.fault;
     for (const std::string& text : Numbered("n", c.recorded)) rewrites += h.Record(text) == "R";
+    gFileFaults = FileFaults();
     EXPECT_EQ(RowCount(h.m.history), c.countAfter);
     EXPECT_EQ(rewrites, c.rewrites);
     EXPECT_EQ(h.Rows().front(), c.recorded ? "n" + std::to_string(c.recorded - 1) : "s" + std::to_string(c.saved - 1));
