@@ -32,8 +32,10 @@ void IndexRecords(RowIndex* index) {
 // What the filter looks at: the text as the list shows it, the exact one when there is one.
 bool HoldsFilter(const RowIndex& index, const RecordSpan& record) {
   std::string_view text = TextOf(index, record), exact;
-  if (ExactText(text, &exact)) return ContainsText(exact, index.filter.utf8, kUtf8);
-  return index.filter.inCodePage && ContainsText(CodePageText(text), index.filter.codePage);
+  // Most texts hold no zero byte: one look for it tells both what to search and where.
+  size_t zero = text.find('\0');
+  if (zero != std::string_view::npos && ExactText(text, &exact)) return ContainsText(exact, index.filter.utf8, kUtf8);
+  return index.filter.inCodePage && ContainsText(text.substr(0, zero), index.filter.codePage);
 }
 
 // The place of a record, or of a match, in file order; -1 when not there.
