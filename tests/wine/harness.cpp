@@ -379,8 +379,7 @@ bool Target::Start(const std::wstring& title, Kind kind) {
   SetWindowLongPtrW(edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TargetEditProc)));
   ShowWindow(window, kind == kTopmost ? SW_SHOWNOACTIVATE : SW_SHOW);
-  if (kind != kTopmost) Focus();
-  return edit && WaitUntil([&] { return IsWindowVisible(window); });
+  return edit && (kind == kTopmost || Focus()) && WaitUntil([&] { return IsWindowVisible(window); });
 }
 
 void Target::Close() {
@@ -395,11 +394,11 @@ std::wstring Target::TextW() const {
   return text;
 }
 
-void Target::Focus() const {
+bool Target::Focus() const {
   // Unmanaged windows under Wine are not raised by activation alone.
   SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(window);
-  WaitUntil([&] { return GetForegroundWindow() == window; });
+  return WaitUntil([&] { return GetForegroundWindow() == window; });
 }
 
 void PelmorTest::Start(const std::string& ini, const std::vector<std::string>& history,
@@ -415,7 +414,12 @@ void PelmorTest::Start(const std::string& ini, const std::vector<std::string>& h
 }
 
 void PelmorTest::ShowListOverTarget() {
-  target.Focus();
+  bool shown = p.Shown();
+  ASSERT_TRUE(target.Focus());
+  // The target's activation hides a list still shown. Shown again before that hide is
+  // through, the list gets the hidden window's late focus-out from X, and Wine takes the
+  // foreground from it and hides it once more.
+  ASSERT_TRUE(!shown || p.Gone());
   ASSERT_TRUE(p.ShowList());
 }
 

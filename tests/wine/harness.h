@@ -111,7 +111,7 @@ struct Target {
   std::string Text() const { return WindowText(GetDlgItem(window, 100)); }
   std::wstring TextW() const;
   int Pastes() const { return pastes; }
-  void Focus() const;
+  bool Focus() const;  // true once it is the foreground window
 };
 
 // Pelmor with a data folder named after the test, and a target window in front of it. A
