@@ -12,15 +12,14 @@ HWND OpenSheet(const Pelmor& p) {
   return p.Dialog("環境設定");
 }
 
-// Shows the page of the sheet; its dialog.
+// Shows the page of the sheet; its dialog, or null when it does not come.
 HWND GoToPage(HWND sheet, int page) {
   PostMessageA(sheet, PSM_SETCURSEL, page, 0);
   HWND shown = nullptr;
-  WaitUntil([&] {
+  return WaitUntil([&] {
     shown = reinterpret_cast<HWND>(Ask(sheet, PSM_GETCURRENTPAGEHWND));
     return Ask(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(shown)) == page;
-  });
-  return shown;
+  }) ? shown : nullptr;
 }
 
 // OK or Cancel, and the sheet is gone with everything Pelmor does after it.
@@ -58,6 +57,7 @@ TEST_F(Options, TheHotKeyPageShowsTheSettingsAndOkRegistersExactlyTheNewOnesCanc
 TEST_F(Options, OldestFirstReversesBothListsAtOnce) {
   Start("", {"a", "b"}, {"f1", "f2"});
   HWND sheet = OpenSheet(p), page = GoToPage(sheet, 0);
+  ASSERT_NE(page, nullptr);
   ASSERT_EQ(IsDlgButtonChecked(page, 1004), BST_CHECKED);
   Ask(GetDlgItem(page, 1005), BM_CLICK);
   ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
