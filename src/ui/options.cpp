@@ -67,6 +67,7 @@ void ApplyHotKeyPage(HWND page) {
 template <void (*Load)(HWND), void (*Store)(HWND)>
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
+    AppState.OptionsSheet = GetParent(page);
     Load(page);
     return TRUE;  // the system sets the first focus
   }
@@ -115,6 +116,13 @@ HPROPSHEETPAGE CreatePage(PROPSHEETPAGEA* page, int templateId, const char* titl
 }  // namespace
 
 void ShowOptions(HWND mainWindow, HINSTANCE instance) {
+  // The sheet's modal loop runs on this thread, so the command can come again while it is
+  // open: one sheet at a time, or the first one's OK would put back what the second applied.
+  if (AppState.OptionsOpen) {
+    if (AppState.OptionsSheet) SetForegroundWindow(GetLastActivePopup(AppState.OptionsSheet));
+    return;
+  }
+  AppState.OptionsOpen = 1;
   PROPSHEETPAGEA page = {};
   page.dwSize = PROPSHEETPAGEA_V1_SIZE;
   page.dwFlags = PSP_USETITLE;
@@ -134,6 +142,8 @@ void ShowOptions(HWND mainWindow, HINSTANCE instance) {
   header.nStartPage = 0;
   header.phpage = pages;
   PropertySheetA(&header);
+  AppState.OptionsOpen = 0;
+  AppState.OptionsSheet = nullptr;
   // However the sheet was closed, from whichever page: exactly the combinations in the
   // settings are registered afterwards, each once.
   for (int id = ID_HOTKEY_LIST; id <= ID_HOTKEY_MENU; ++id) UnregisterHotKey(mainWindow, id);

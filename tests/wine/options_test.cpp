@@ -22,6 +22,15 @@ HWND GoToPage(HWND sheet, int page) {
   }) ? shown : nullptr;
 }
 
+// The options sheets Pelmor has open.
+int OpenSheets(const Pelmor& p) {
+  int count = 0;
+  DWORD owner = 0;
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", "環境設定"));)
+    count += GetWindowThreadProcessId(w, &owner) && owner == p.process.dwProcessId;
+  return count;
+}
+
 // OK or Cancel, and the sheet is gone with everything Pelmor does after it.
 bool CloseSheet(const Pelmor& p, HWND sheet, int button) {
   PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);  // a sent OK can leave the sheet stuck
@@ -54,9 +63,14 @@ TEST_F(Options, TheHotKeyPageShowsTheSettingsAndOkRegistersExactlyTheNewOnesCanc
   EXPECT_EQ(stored, "0 1 81 0 0 0 1 1 0 ");
 }
 
-TEST_F(Options, OldestFirstReversesBothListsAtOnce) {
+TEST_F(Options, TheCommandAgainBringsTheOpenSheetForwardAndOldestFirstReversesBothListsAtOnce) {
   Start("", {"a", "b"}, {"f1", "f2"});
-  HWND sheet = OpenSheet(p), page = GoToPage(sheet, 0);
+  HWND sheet = OpenSheet(p);
+  ASSERT_TRUE(sheet && target.Focus());
+  p.Command(40002);  // 環境設定 in the tray menu again: no second sheet
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == sheet; }) && p.Flush());
+  EXPECT_EQ(OpenSheets(p), 1);
+  HWND page = GoToPage(sheet, 0);
   ASSERT_NE(page, nullptr);
   ASSERT_EQ(IsDlgButtonChecked(page, 1004), BST_CHECKED);
   Ask(GetDlgItem(page, 1005), BM_CLICK);
