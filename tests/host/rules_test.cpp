@@ -1,4 +1,4 @@
-// Pure rules: data directory and mutex name, AA list lines and the full-screen guard.
+// Pure rules: data directory and mutex name, AA list lines, hot-key texts and the full-screen guard.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -72,6 +72,11 @@ TEST(AALines, EachLineIsARowWithoutItsLineEndInTheCodePageOrInUtf8) {
     EXPECT_EQ(c.utf8 ? SplitUtf8Lines(c.content) : ReadAALines(f), c.rows);
     fclose(f);
   }
+}
+
+TEST(HotKeyText, NamesCtrlAltShiftInThatOrderBeforeTheKey) {
+  EXPECT_EQ(HotKeyText({1, 1, 1, 'Q'}, "Q"), "Ctrl+Alt+Shift+Q");
+  EXPECT_EQ(HotKeyText({1, 0, 0, 0x70}, "F1"), "Alt+F1");
 }
 
 TEST(FullScreenGuard, Decisions) {

@@ -12,14 +12,15 @@ HWND OpenSheet(const Pelmor& p) {
   return p.Dialog("環境設定");
 }
 
+int CurrentPage(HWND sheet) {
+  return static_cast<int>(Ask(sheet, PSM_HWNDTOINDEX, Ask(sheet, PSM_GETCURRENTPAGEHWND)));
+}
+
 // Shows the page of the sheet; its dialog, or null when it does not come.
 HWND GoToPage(HWND sheet, int page) {
   PostMessageA(sheet, PSM_SETCURSEL, page, 0);
-  HWND shown = nullptr;
-  return WaitUntil([&] {
-    shown = reinterpret_cast<HWND>(Ask(sheet, PSM_GETCURRENTPAGEHWND));
-    return Ask(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(shown)) == page;
-  }) ? shown : nullptr;
+  return WaitUntil([&] { return CurrentPage(sheet) == page; }) ? reinterpret_cast<HWND>(Ask(sheet, PSM_GETCURRENTPAGEHWND))
+                                                              : nullptr;
 }
 
 // The options sheets Pelmor has open.
@@ -53,14 +54,21 @@ TEST_F(Options, TheHotKeyPageShowsTheSettingsAndOkRegistersExactlyTheNewOnesCanc
     Ask(GetDlgItem(page, controls[i]), HKM_SETHOTKEY, changed[i]);
   }
   EXPECT_TRUE(HotKeyFree(MOD_ALT, '1'));  // unregistered while the page is open
+  ASSERT_TRUE(GoToPage(sheet, 0) && RegisterHotKey(nullptr, 78, MOD_CONTROL, 'Q'));  // another program holds Ctrl+Q
+  PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+  std::string message = p.Answer("ｴﾗｰ", IDOK);
+  UnregisterHotKey(nullptr, 78);
+  EXPECT_EQ(message, "一覧表示ｷｰ（Ctrl+Q）は他のプログラムが使用しているため登録できません。別のキーを指定してください。");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindow(sheet) && CurrentPage(sheet) == 1; }));  // back on the hot keys
+  Ask(GetDlgItem(page, 1008), HKM_SETHOTKEY, 0x200 | 'W');
   ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
-  EXPECT_TRUE(!HotKeyFree(MOD_CONTROL, 'Q') && HotKeyFree(MOD_ALT, '1') && HotKeyFree(MOD_ALT, '2'));
+  EXPECT_TRUE(!HotKeyFree(MOD_CONTROL, 'W') && HotKeyFree(MOD_ALT, '1') && HotKeyFree(MOD_ALT, '2'));
   EXPECT_EQ(p.Quit(), 0u);
   std::string stored;
   for (const char* key : {"ONHOTALT", "ONHOTCTL", "ONHOTKEY", "OFFHOTALT", "OFFHOTCTL", "OFFHOTKEY", "MENUHOTALT",
                           "MENUHOTSFT", "MENUHOTKEY"})
     stored += p.Ini("OPTION", key) + " ";
-  EXPECT_EQ(stored, "0 1 81 0 0 0 1 1 0 ");
+  EXPECT_EQ(stored, "0 1 87 0 0 0 1 1 0 ");
 }
 
 TEST_F(Options, TheCommandAgainBringsTheOpenSheetForwardAndOldestFirstReversesBothListsAtOnce) {
