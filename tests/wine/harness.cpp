@@ -91,16 +91,18 @@ void PressKey(BYTE key, bool alt, bool ctrl) {
   if (modifier) keybd_event(modifier, 0, KEYEVENTF_KEYUP, 0);
 }
 
+void MouseAt(POINT at, DWORD buttons) {
+  INPUT input = {INPUT_MOUSE, {.mi = {at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1),
+                                      at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1), 0,
+                                      buttons | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0}}};
+  SendInput(1, &input, sizeof input);
+}
+
 void ClickWindow(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
   // Near the lower right corner: clear of the list window at the screen's corner.
-  INPUT input[3] = {};
-  for (DWORD i = 0, flags[] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}; i < 3; ++i)
-    input[i] = {INPUT_MOUSE, {.mi = {(r.right - 30) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1),
-                                     (r.bottom - 30) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1), 0,
-                                     flags[i] | MOUSEEVENTF_ABSOLUTE, 0, 0}}};
-  SendInput(3, input, sizeof(INPUT));
+  for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) MouseAt({r.right - 30, r.bottom - 30}, flags);
 }
 
 // A top-level window of the process (any process for 0) by class and title (any for null).

@@ -41,6 +41,8 @@ struct ClipboardHold {
 
 // Presses and releases a key with Alt or Ctrl held.
 void PressKey(BYTE key, bool alt = false, bool ctrl = false);
+// The real mouse moved to a point of the screen, with these button flags (MOUSEEVENTF_...).
+void MouseAt(POINT at, DWORD buttons = 0);
 // A left click near the window's lower right corner, with the real mouse.
 void ClickWindow(HWND window);
 std::string WindowText(HWND window);
