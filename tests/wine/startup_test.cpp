@@ -39,11 +39,16 @@ bool DragByCaption(const Pelmor& p, int dx, int dy, int steps) {
   return WaitUntil([&] { return !moving(); }) && p.Flush() && followed;
 }
 
-TEST_F(Startup, TheWindowComesBackWhereItWasDragged) {
-  Start("[WINDOW]\r\nFLAG=1\r\n", {});
+TEST_F(Startup, TheWindowComesOnTheScreenAndBackWhereItWasDragged) {
+  RECT left, screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, inside;
+  auto onScreen = [&] {
+    return GetWindowRect(p.main, &left) && IntersectRect(&inside, &left, &screen) && EqualRect(&inside, &left) &&
+           left.right - left.left == 300;
+  };
+  Start("[WINDOW]\r\nFLAG=1\r\nX=6000\r\nY=5000\r\n", {});  // saved on a monitor since unplugged
+  EXPECT_TRUE(onScreen()) << left.left << "," << left.top;
   ShowListOverTarget();
-  ASSERT_TRUE(DragByCaption(p, 60, 30, 3));
-  RECT left;
+  ASSERT_TRUE(DragByCaption(p, -60, -30, 3));
   GetWindowRect(p.main, &left);
   EXPECT_EQ(p.Quit(), 0u);
   EXPECT_EQ(p.Ini("WINDOW", "X") + "," + p.Ini("WINDOW", "Y"), std::to_string(left.left) + "," + std::to_string(left.top));
@@ -52,6 +57,11 @@ TEST_F(Startup, TheWindowComesBackWhereItWasDragged) {
   RECT back;
   GetWindowRect(p.main, &back);
   EXPECT_TRUE(EqualRect(&back, &left)) << back.left << "," << back.top;
+  ASSERT_TRUE(target.Focus() && p.Gone());
+  // The monitor it was on goes away while it is hidden.
+  SetWindowPos(p.main, nullptr, 6000, 5000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(p.ShowList());
+  EXPECT_TRUE(onScreen()) << left.left << "," << left.top;
 }
 
 TEST_F(Startup, ASecondCopyOnTheSameFolderEndsAtOnceButOtherFoldersRun) {
