@@ -28,7 +28,8 @@ void StoreHotKey(int id, const HotKeySetting& h) {
 
 // False when another program holds the combination; key code 0 means no hot key at all.
 static bool RegisterOneHotKey(HWND mainWindow, int index, const HotKeySetting& h) {
-  return h.key == 0 || RegisterHotKey(mainWindow, ID_HOTKEY_LIST + index, ModifierSet(h), static_cast<UINT>(h.key));
+  return h.key == 0 ||
+         RegisterHotKey(mainWindow, ID_HOTKEY_LIST + index, ModifierSet(h), static_cast<UINT>(h.key));
 }
 
 void RegisterAllHotKeys(HWND mainWindow) {

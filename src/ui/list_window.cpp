@@ -165,10 +165,12 @@ void KeepWindowOnScreen(HWND mainWindow) {
   RECT r;
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
-  if (!GetWindowRect(mainWindow, &r) || !GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor))
+  if (!GetWindowRect(mainWindow, &r) ||
+      !GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor))
     return;
   const RECT& work = monitor.rcWork;
-  ScreenRect fit = FitRectInArea({r.left, r.top, r.right, r.bottom}, {work.left, work.top, work.right, work.bottom});
+  ScreenRect fit =
+      FitRectInArea({r.left, r.top, r.right, r.bottom}, {work.left, work.top, work.right, work.bottom});
   if (fit.left == r.left && fit.top == r.top && fit.right == r.right && fit.bottom == r.bottom) return;
   SetWindowPos(mainWindow, nullptr, fit.left, fit.top, fit.right - fit.left, fit.bottom - fit.top,
                SWP_NOZORDER | SWP_NOACTIVATE);

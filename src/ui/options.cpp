@@ -8,9 +8,9 @@
 #include "../app/app_state.h"
 #include "../app/settings.h"
 #include "../res/resource.h"
-#include "record_lists.h"
 #include "hotkeys.h"
 #include "list_window.h"
+#include "record_lists.h"
 
 namespace {
 
@@ -84,7 +84,8 @@ void ReportTakenHotKey(HWND page, int index, const HotKeySetting& key) {
 bool ApplyHotKeyPage(HWND page) {
   HotKeySetting keys[3];
   for (int i = 0; i < 3; ++i)
-    keys[i] = UnpackHotKeyWord(static_cast<uint32_t>(SendDlgItemMessageA(page, kHotKeyControls[i], HKM_GETHOTKEY, 0, 0)));
+    keys[i] = UnpackHotKeyWord(
+        static_cast<uint32_t>(SendDlgItemMessageA(page, kHotKeyControls[i], HKM_GETHOTKEY, 0, 0)));
   int taken = TryRegisterHotKeys(AppState.MainWindow, keys);
   if (taken >= 0) {
     ReportTakenHotKey(page, taken, keys[taken]);

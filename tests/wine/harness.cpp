@@ -92,9 +92,10 @@ void PressKey(BYTE key, bool alt, bool ctrl) {
 }
 
 void MouseAt(POINT at, DWORD buttons) {
-  INPUT input = {INPUT_MOUSE, {.mi = {at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1),
-                                      at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1), 0,
-                                      buttons | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0}}};
+  INPUT input = {INPUT_MOUSE,
+                 {.mi = {at.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1),
+                         at.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1), 0,
+                         buttons | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0}}};
   SendInput(1, &input, sizeof input);
 }
 
@@ -102,7 +103,8 @@ void ClickWindow(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
   // Near the lower right corner: clear of the list window at the screen's corner.
-  for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) MouseAt({r.right - 30, r.bottom - 30}, flags);
+  for (DWORD flags : {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP})
+    MouseAt({r.right - 30, r.bottom - 30}, flags);
 }
 
 // A top-level window of the process (any process for 0) by class and title (any for null).

@@ -17,11 +17,11 @@ bool DragByCaption(const Pelmor& p, int dx, int dy, int steps) {
   GetWindowRect(p.main, &r);
   // Right of the middle: Wine's tray window lies at the screen's top left corner.
   POINT press = {r.right - 60, r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYSMCAPTION) / 2};
-  if (WindowFromPoint(press) != p.main || Ask(p.main, WM_NCHITTEST, 0, MAKELPARAM(press.x, press.y)) != HTCAPTION)
-    return false;
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;
-  auto moving = [&] { return GetGUIThreadInfo(p.process.dwThreadId, &info) && (info.flags & GUI_INMOVESIZE); };
+  auto moving = [&] {
+    return GetGUIThreadInfo(p.process.dwThreadId, &info) && (info.flags & GUI_INMOVESIZE);
+  };
   MouseAt(press, MOUSEEVENTF_LEFTDOWN);
   // A step taken before the move has begun would not reach it.
   bool followed = WaitUntil(moving);
@@ -42,8 +42,8 @@ bool DragByCaption(const Pelmor& p, int dx, int dy, int steps) {
 TEST_F(Startup, TheWindowComesOnTheScreenAndBackWhereItWasDragged) {
   RECT left, screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, inside;
   auto onScreen = [&] {
-    return GetWindowRect(p.main, &left) && IntersectRect(&inside, &left, &screen) && EqualRect(&inside, &left) &&
-           left.right - left.left == 300;
+    return GetWindowRect(p.main, &left) && IntersectRect(&inside, &left, &screen) &&
+           EqualRect(&inside, &left) && left.right - left.left == 300;
   };
   Start("[WINDOW]\r\nFLAG=1\r\nX=6000\r\nY=5000\r\n", {});  // saved on a monitor since unplugged
   EXPECT_TRUE(onScreen()) << left.left << "," << left.top;
@@ -51,7 +51,8 @@ TEST_F(Startup, TheWindowComesOnTheScreenAndBackWhereItWasDragged) {
   ASSERT_TRUE(DragByCaption(p, -60, -30, 3));
   GetWindowRect(p.main, &left);
   EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(p.Ini("WINDOW", "X") + "," + p.Ini("WINDOW", "Y"), std::to_string(left.left) + "," + std::to_string(left.top));
+  EXPECT_EQ(p.Ini("WINDOW", "X") + "," + p.Ini("WINDOW", "Y"),
+            std::to_string(left.left) + "," + std::to_string(left.top));
   ASSERT_TRUE(p.Start());
   ShowListOverTarget();
   RECT back;
