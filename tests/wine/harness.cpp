@@ -367,6 +367,11 @@ static LRESULT CALLBACK TargetProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 bool Target::Start(const std::wstring& title, Kind kind) {
   Close();
+  // Under Wine a key released while another program had the focus (the Alt of a hot key
+  // whose menu took the focus) stays down in this thread's keyboard state, and the Ctrl+V
+  // of a paste would then reach the edit as Ctrl+Alt+V: start with every key up.
+  BYTE keys[256] = {};
+  SetKeyboardState(keys);
   WNDCLASSW wc = {};
   wc.lpfnWndProc = TargetProc;
   wc.lpszClassName = L"PelmorTestTarget";
