@@ -54,6 +54,8 @@ struct AppStateRecord {
   RowIndex HistoryRows;   // what the history list shows: the work file
   RowIndex FavoriteRows;  // what the favorites list shows: Pelmor.SAV
   HWND FilterLine;        // the filter line while it is open, else null
+  int OptionsOpen;        // ShowOptions is running
+  HWND OptionsSheet;      // its sheet once the first page has opened, else null
   WNDPROC FilterPrevProc;
   WNDPROC HistoryPrevProc;
   WNDPROC FavoritesPrevProc;

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "../res/resource.h"
+#include "../ui/list_window.h"
 #include "app_state.h"
 #include "data_dir.h"
 #include "main_window.h"
@@ -63,6 +64,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ReleaseInstanceMutex(mutex);
     return 0;
   }
+  KeepWindowOnScreen(window);
   ShowWindow(window, SW_HIDE);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

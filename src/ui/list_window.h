@@ -20,6 +20,9 @@ std::vector<int> SelectedRows(HWND list);
 void SelectTab(HWND mainWindow, int index);
 void CycleTab();
 void TrackWindowRect(HWND mainWindow);
+// Moves the window onto the work area of the nearest monitor when it is not entirely on it
+// (a place saved on a monitor since unplugged).
+void KeepWindowOnScreen(HWND mainWindow);
 void LayoutChildren(HWND mainWindow);
 // Activation of the main window: focus the list of the current tab.
 void FocusCurrentList(HWND mainWindow);

@@ -2,6 +2,7 @@
 
 #include "../app/app_state.h"
 #include "../res/resource.h"
+#include "list_window.h"
 
 // Every add or modify fills the whole record in its first layout.
 static void FillTrayIconData(HWND mainWindow, int iconId) {
@@ -47,6 +48,7 @@ void ShowTrayMenu(HWND mainWindow) {
 }
 
 void ShowListWindow(HWND mainWindow) {
+  KeepWindowOnScreen(mainWindow);  // the monitors may have changed since the last showing
   ShowWindow(mainWindow, SW_SHOWNORMAL);
   SetForegroundWindow(mainWindow);
   AppState.ListShown = 1;
