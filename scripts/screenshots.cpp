@@ -65,8 +65,7 @@ bool TakeAll() {
   WriteFileBytes(p.File("AAList.txt"), "(・∀・)\r\nよろしくお願いいたします。\r\nBest regards,\r\n");
   Target editor;
   if (!editor.Start(L"メモ - 無題") || !p.Start()) return Failed("start");
-  editor.Focus();
-  if (!p.ShowList()) return Failed("the list window");
+  if (!editor.Focus() || !p.ShowList()) return Failed("the list window");
   p.Select(kHistory, {1});
   bool saved = SaveScreenshot(p.main, "list-window");
   saved = ShowTab(p, 2) && SaveScreenshot(p.main, "aa-tab") && saved;

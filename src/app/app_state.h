@@ -49,6 +49,8 @@ struct AppStateRecord {
   HistoryModel History;  // the work file, the favorites and the rows the two lists show
   SyncFolder Sync;        // this PC's part in the sync folder shared with the user's other PCs
   HWND FilterLine;        // the filter line while it is open, else null
+  int OptionsOpen;        // ShowOptions is running
+  HWND OptionsSheet;      // its sheet once the first page has opened, else null
   WNDPROC FilterPrevProc;
   WNDPROC HistoryPrevProc;
   WNDPROC FavoritesPrevProc;

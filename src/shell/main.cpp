@@ -4,6 +4,7 @@
 #include "../res/resource.h"
 #include "../app/app_state.h"
 #include "../app/data_dir.h"
+#include "../ui/list_window.h"
 #include "main_window.h"
 #include "../app/settings.h"
 
@@ -62,6 +63,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ReleaseInstanceMutex(mutex);
     return 0;
   }
+  KeepWindowOnScreen(window);
   ShowWindow(window, SW_HIDE);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

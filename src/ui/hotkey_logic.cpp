@@ -31,6 +31,10 @@ HotKeySetting UnpackHotKeyWord(uint32_t word) {
   return h;
 }
 
+std::string HotKeyText(const HotKeySetting& h, const std::string& keyName) {
+  return std::string(h.ctl ? "Ctrl+" : "") + (h.alt ? "Alt+" : "") + (h.sft ? "Shift+" : "") + keyName;
+}
+
 int DecideFullScreenGuard(const GuardView& v) {
   if (v.guardOn == 0 || !v.hasForeground) return 0;
   if (!v.title || v.title[0] == '\0') return 0;

@@ -2,6 +2,7 @@
 // full-screen guard's decision.
 #pragma once
 #include <cstdint>
+#include <string>
 
 // The same values as the platform's MOD_ALT, MOD_CONTROL and MOD_SHIFT.
 constexpr unsigned kModAlt = 0x1, kModControl = 0x2, kModShift = 0x4;
@@ -17,6 +18,8 @@ unsigned ModifierSet(const HotKeySetting& h);
 uint16_t PackHotKeyWord(const HotKeySetting& h);
 // The setting a control word stands for; 0 gives all zeros, modifiers alone give key 0.
 HotKeySetting UnpackHotKeyWord(uint32_t word);
+// The combination as the user reads it, e.g. "Ctrl+Alt+Shift+Q", given the key's name.
+std::string HotKeyText(const HotKeySetting& h, const std::string& keyName);
 
 // What the guard sees of the desktop.
 struct GuardView {

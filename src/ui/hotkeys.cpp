@@ -26,13 +26,31 @@ void StoreHotKey(int id, const HotKeySetting& h) {
   *f[3] = h.key;
 }
 
+// False when another program holds the combination; key code 0 means no hot key at all.
+static bool RegisterOneHotKey(HWND mainWindow, int index, const HotKeySetting& h) {
+  return h.key == 0 ||
+         RegisterHotKey(mainWindow, ID_HOTKEY_LIST + index, ModifierSet(h), static_cast<UINT>(h.key));
+}
+
 void RegisterAllHotKeys(HWND mainWindow) {
   const HotKeySetting keys[3] = {ListHotKey(), PauseHotKey(), MenuHotKey()};
+  // A combination taken by another program simply stays unregistered: nobody asked for it here.
+  for (int i = 0; i < 3; ++i) RegisterOneHotKey(mainWindow, i, keys[i]);
+}
+
+void ReleaseHotKeys(HWND mainWindow) {
+  for (int id = ID_HOTKEY_LIST; id <= ID_HOTKEY_MENU; ++id) UnregisterHotKey(mainWindow, id);
+}
+
+int TryRegisterHotKeys(HWND mainWindow, const HotKeySetting keys[3]) {
+  ReleaseHotKeys(mainWindow);
   for (int i = 0; i < 3; ++i) {
-    if (keys[i].key == 0) continue;  // key code 0: no hot key at all
-    // A combination taken by another program fails; it simply stays unregistered.
-    RegisterHotKey(mainWindow, ID_HOTKEY_LIST + i, ModifierSet(keys[i]), static_cast<UINT>(keys[i].key));
+    if (!RegisterOneHotKey(mainWindow, i, keys[i])) {
+      ReleaseHotKeys(mainWindow);
+      return i;
+    }
   }
+  return -1;
 }
 
 void UnregisterAllHotKeys(HWND mainWindow) {

@@ -10,6 +10,7 @@
 #include "filter_line.h"
 #include "list_rows.h"
 #include "record_rows.h"
+#include "window_area.h"
 
 namespace {
 
@@ -133,6 +134,22 @@ void TrackWindowRect(HWND mainWindow) {
   Settings.Y = r.top;
   Settings.WIDTH = r.right - r.left;
   Settings.HEIGHT = r.bottom - r.top;
+}
+
+void KeepWindowOnScreen(HWND mainWindow) {
+  RECT r;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetWindowRect(mainWindow, &r) ||
+      !GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor))
+    return;
+  const RECT& work = monitor.rcWork;
+  ScreenRect fit =
+      FitRectInArea({r.left, r.top, r.right, r.bottom}, {work.left, work.top, work.right, work.bottom});
+  if (fit.left == r.left && fit.top == r.top && fit.right == r.right && fit.bottom == r.bottom) return;
+  SetWindowPos(mainWindow, nullptr, fit.left, fit.top, fit.right - fit.left, fit.bottom - fit.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  TrackWindowRect(mainWindow);  // a move alone sends no WM_SIZE
 }
 
 void LayoutChildren(HWND mainWindow) {

@@ -11,6 +11,9 @@ HWND CreateListControl(HWND mainWindow, HINSTANCE instance, int controlId, WNDPR
 void SelectTab(HWND mainWindow, int index);
 void CycleTab();
 void TrackWindowRect(HWND mainWindow);
+// Moves the window onto the work area of the nearest monitor when it is not entirely on it
+// (a place saved on a monitor since unplugged).
+void KeepWindowOnScreen(HWND mainWindow);
 void LayoutChildren(HWND mainWindow);
 // WM_CLOSE and the deactivation: the window hides; its filter line closes, so the next showing
 // starts on the whole list.

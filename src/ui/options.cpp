@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <string>
+
 #include "../app/app_state.h"
 #include "../app/settings.h"
 #include "../res/resource.h"
@@ -40,7 +42,7 @@ void InitGeneralPage(HWND page) {
   CheckDlgButton(page, IDC_SELECT_PREVIOUS, Settings.SELINDEX == 0 ? BST_UNCHECKED : BST_CHECKED);
 }
 
-void ApplyGeneralPage(HWND page) {
+bool ApplyGeneralPage(HWND page) {
   Settings.FLAG = IsChecked(page, IDC_KEEP_WINDOW);
   Settings.BOOTINIT = IsChecked(page, IDC_BOOT_INIT);
   Settings.OVERLAP = IsChecked(page, IDC_OVERLAP);
@@ -48,6 +50,7 @@ void ApplyGeneralPage(HWND page) {
   Settings.ADDFLG = IsChecked(page, IDC_NEWEST_FIRST) ? 1 : 0;
   Settings.SELINDEX = IsChecked(page, IDC_SELECT_FIRST) ? 0 : 1;
   ShowHistoryOptions();
+  return true;
 }
 
 // The page of the history's cap.
@@ -63,9 +66,10 @@ bool HistoryPageRefuses(HWND page) {
   return true;
 }
 
-void ApplyHistoryPage(HWND page) {
+bool ApplyHistoryPage(HWND page) {
   Settings.MAXCOUNT = static_cast<int>(GetDlgItemInt(page, IDC_MAX_COUNT, nullptr, FALSE));
   ShowHistoryOptions();  // a lowered cap cuts the list at once
+  return true;
 }
 
 const int kHotKeyControls[3] = {IDC_HOTKEY_LIST, IDC_HOTKEY_PAUSE, IDC_HOTKEY_MENU};
@@ -81,21 +85,53 @@ void InitHotKeyPage(HWND page) {
   CheckDlgButton(page, IDC_FULLSCREEN_GUARD, Settings.HOTKEY ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void ApplyHotKeyPage(HWND page) {
-  Settings.HOTKEY = IsChecked(page, IDC_FULLSCREEN_GUARD);
-  for (int i = 0; i < 3; ++i) {
-    LRESULT word = SendDlgItemMessageA(page, kHotKeyControls[i], HKM_GETHOTKEY, 0, 0);
-    StoreHotKey(ID_HOTKEY_LIST + i, UnpackHotKeyWord(static_cast<uint32_t>(word)));
+// The name of a key as the hot-key control shows it.
+std::string KeyName(int key) {
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return std::string(1, static_cast<char>(key));
+  LONG code = static_cast<LONG>(MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
+  // The keys of the navigation block share their scan codes with the number pad.
+  if ((key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE || key == VK_DIVIDE)
+    code |= 1 << 24;
+  char name[64] = {};
+  if (GetKeyNameTextA(code, name, sizeof name) > 0) return name;
+  return std::to_string(key);
+}
+
+void ReportTakenHotKey(HWND page, int index, const HotKeySetting& key) {
+  static const char* const kLabels[3] = {"一覧表示ｷｰ", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞ履歴抑止ｷｰ", "ﾀｽｸﾄﾚｲﾒﾆｭｰ表示ｷｰ"};
+  std::string text = std::string(kLabels[index]) + "（" + HotKeyText(key, KeyName(key.key)) +
+                     "）は他のプログラムが使用しているため登録できません。別のキーを指定してください。";
+  // Owned by the sheet: the main window is disabled under it, and a box owned by the main
+  // window would enable it again when it closes.
+  MessageBoxA(GetParent(page), text.c_str(), "ｴﾗｰ", MB_OK);
+}
+
+// Stores the page's values once its hot keys can be registered; otherwise names the first
+// that cannot, keeps the settings and answers false.
+bool ApplyHotKeyPage(HWND page) {
+  HotKeySetting keys[3];
+  for (int i = 0; i < 3; ++i)
+    keys[i] = UnpackHotKeyWord(
+        static_cast<uint32_t>(SendDlgItemMessageA(page, kHotKeyControls[i], HKM_GETHOTKEY, 0, 0)));
+  int taken = TryRegisterHotKeys(AppState.MainWindow, keys);
+  if (taken >= 0) {
+    ReportTakenHotKey(page, taken, keys[taken]);
+    return false;
   }
+  Settings.HOTKEY = IsChecked(page, IDC_FULLSCREEN_GUARD);
+  for (int i = 0; i < 3; ++i) StoreHotKey(ID_HOTKEY_LIST + i, keys[i]);
+  return true;
 }
 
 bool AcceptsAnything(HWND) { return false; }
 
 // A page that loads the settings when it opens and stores them on OK; Cancel stores nothing.
-// A page whose values Refuses leaves neither by another tab nor by OK.
-template <void (*Load)(HWND), void (*Store)(HWND), bool (*Refuses)(HWND) = AcceptsAnything>
+// A page that cannot store its values keeps the sheet open and shows itself; a page whose
+// values Refuses is left neither by another tab nor by OK.
+template <void (*Load)(HWND), bool (*Store)(HWND), bool (*Refuses)(HWND) = AcceptsAnything>
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
+    AppState.OptionsSheet = GetParent(page);
     Load(page);
     return TRUE;  // the system sets the first focus
   }
@@ -104,7 +140,10 @@ INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM, LPARAM lParam
     SetWindowLongPtrA(page, DWLP_MSGRESULT, Refuses(page) ? TRUE : FALSE);
     return TRUE;
   }
-  if (NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY)) Store(page);
+  if (NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY) && !Store(page)) {
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_INVALID);
+    return TRUE;
+  }
   return FALSE;
 }
 
@@ -149,6 +188,13 @@ HPROPSHEETPAGE CreatePage(PROPSHEETPAGEA* page, int templateId, const char* titl
 }  // namespace
 
 void ShowOptions(HWND mainWindow, HINSTANCE instance) {
+  // The sheet's modal loop runs on this thread, so the command can come again while it is
+  // open: one sheet at a time, or the first one's OK would put back what the second applied.
+  if (AppState.OptionsOpen) {
+    if (AppState.OptionsSheet) SetForegroundWindow(GetLastActivePopup(AppState.OptionsSheet));
+    return;
+  }
+  AppState.OptionsOpen = 1;
   PROPSHEETPAGEA page = {};
   page.dwSize = PROPSHEETPAGEA_V1_SIZE;
   page.dwFlags = PSP_USETITLE;
@@ -170,8 +216,10 @@ void ShowOptions(HWND mainWindow, HINSTANCE instance) {
   header.nStartPage = 0;
   header.phpage = pages;
   PropertySheetA(&header);
+  AppState.OptionsOpen = 0;
+  AppState.OptionsSheet = nullptr;
   // However the sheet was closed, from whichever page: exactly the combinations in the
   // settings are registered afterwards, each once.
-  for (int id = ID_HOTKEY_LIST; id <= ID_HOTKEY_MENU; ++id) UnregisterHotKey(mainWindow, id);
+  ReleaseHotKeys(mainWindow);
   RegisterAllHotKeys(mainWindow);
 }

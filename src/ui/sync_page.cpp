@@ -112,7 +112,7 @@ INT_PTR CALLBACK SyncPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
   }
   if (message == WM_COMMAND && LOWORD(wParam) == IDC_SYNC_BROWSE) BrowseSyncFolder(page);
   if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(PSN_APPLY)) {
-    SetWindowLongPtrA(page, DWLP_MSGRESULT, ApplySyncPage(page) ? PSNRET_NOERROR : PSNRET_INVALID_NOCHANGEPAGE);
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, ApplySyncPage(page) ? PSNRET_NOERROR : PSNRET_INVALID);
     return TRUE;
   }
   return FALSE;

@@ -4,6 +4,7 @@
 
 #include "../app/app_state.h"
 #include "../res/resource.h"
+#include "list_window.h"
 
 // The product name, and while texts wait to be written to the sync folder, how many.
 static void MakeTrayTip(char* tip, size_t size) {
@@ -64,6 +65,7 @@ void ShowTrayMenu(HWND mainWindow) {
 }
 
 void ShowListWindow(HWND mainWindow) {
+  KeepWindowOnScreen(mainWindow);  // the monitors may have changed since the last showing
   ShowWindow(mainWindow, SW_SHOWNORMAL);
   SetForegroundWindow(mainWindow);
   AppState.ListShown = 1;

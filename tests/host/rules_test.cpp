@@ -1,4 +1,5 @@
-// Pure rules: data directory and mutex name, AA list lines and the full-screen guard.
+// Pure rules: data directory and mutex name, AA list lines, the full-screen guard and the
+// window's place on the screen.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include "temp_dir.h"
 #include "ui/aa_lines.h"
 #include "ui/hotkey_logic.h"
+#include "ui/window_area.h"
 
 namespace {
 
@@ -101,6 +103,23 @@ TEST(FullScreenGuard, Decisions) {
       {"as wide but not as high", {1, true, "Editor", 1920, 1000, 1920, 1080, true}, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(DecideFullScreenGuard(c.view), c.expected) << c.name;
+}
+
+TEST(WindowArea, AWindowNotWithinTheWorkAreaIsMovedIntoItAndShrunkOnlyWhenLarger) {
+  const ScreenRect screen = {0, 0, 1280, 984}, leftScreen = {-1920, 0, 0, 1040};
+  const struct {
+    const char* name;
+    ScreenRect window, area, fitted;
+  } cases[] = {
+      {"the default place stays", {0, 0, 300, 300}, screen, {0, 0, 300, 300}},
+      {"far beyond the right and the bottom", {6000, 5000, 6300, 5300}, screen, {980, 684, 1280, 984}},
+      {"on a monitor to the left it stays", {-1500, 100, -1200, 400}, leftScreen, {-1500, 100, -1200, 400}},
+      {"partly left of that monitor", {-2000, 900, -1700, 1200}, leftScreen, {-1920, 740, -1620, 1040}},
+      {"larger than the area", {100, -10, 1500, 1100}, screen, {0, 0, 1280, 984}},
+  };
+  auto corners = [](const ScreenRect& r) { return std::vector<long>{r.left, r.top, r.right, r.bottom}; };
+  for (const auto& c : cases)
+    EXPECT_EQ(corners(FitRectInArea(c.window, c.area)), corners(c.fitted)) << c.name;
 }
 
 }  // namespace

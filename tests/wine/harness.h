@@ -42,6 +42,8 @@ struct ClipboardHold {
 
 // Presses and releases a key with Alt or Ctrl held.
 void PressKey(BYTE key, bool alt = false, bool ctrl = false);
+// The real mouse moved to a point of the screen, with these button flags (MOUSEEVENTF_...).
+void MouseAt(POINT at, DWORD buttons = 0);
 // A left click near the window's lower right corner, with the real mouse.
 void ClickWindow(HWND window);
 std::string WindowText(HWND window);
@@ -115,7 +117,7 @@ struct Target {
   std::string Text() const { return WindowText(GetDlgItem(window, 100)); }
   std::wstring TextW() const;
   int Pastes() const { return pastes; }
-  void Focus() const;
+  bool Focus() const;  // true once it is the foreground window
 };
 
 // Pelmor with a data folder named after the test, and a target window in front of it. A

@@ -13,15 +13,22 @@ HWND OpenSheet(const Pelmor& p) {
   return p.Dialog("環境設定");
 }
 
-// Shows the page of the sheet; its dialog.
+int CurrentPage(HWND sheet) {
+  return static_cast<int>(Ask(sheet, PSM_HWNDTOINDEX, Ask(sheet, PSM_GETCURRENTPAGEHWND)));
+}
+
+// Shows the page of the sheet; its dialog, or null when it does not come.
 HWND GoToPage(HWND sheet, int page) {
   PostMessageA(sheet, PSM_SETCURSEL, page, 0);
-  HWND shown = nullptr;
-  WaitUntil([&] {
-    shown = reinterpret_cast<HWND>(Ask(sheet, PSM_GETCURRENTPAGEHWND));
-    return Ask(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(shown)) == page;
-  });
-  return shown;
+  return WaitUntil([&] { return CurrentPage(sheet) == page; })
+             ? reinterpret_cast<HWND>(Ask(sheet, PSM_GETCURRENTPAGEHWND))
+             : nullptr;
+}
+
+int OpenSheets() {
+  int count = 0;
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", "環境設定"));) ++count;
+  return count;
 }
 
 // OK or Cancel, and the sheet is gone with everything Pelmor does after it.
@@ -40,25 +47,42 @@ TEST_F(Options, TheHotKeyPageShowsTheSettingsAndOkRegistersExactlyTheNewOnesCanc
   HWND sheet = OpenSheet(p), page = GoToPage(sheet, 1);
   ASSERT_NE(page, nullptr);
   const int controls[] = {1008, 1009, 1011};
-  const LRESULT shown[] = {0x431, 0x432, 0}, changed[] = {0x200 | 'Q', 0, 0x500};  // Ctrl+Q, none, modifiers only
+  const LRESULT shown[] = {0x431, 0x432, 0},
+                changed[] = {0x700 | 'Q', 0, 0x500};  // Ctrl+Alt+Shift+Q, none, modifiers only
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(Ask(GetDlgItem(page, controls[i]), HKM_GETHOTKEY), shown[i]);
     Ask(GetDlgItem(page, controls[i]), HKM_SETHOTKEY, changed[i]);
   }
   EXPECT_TRUE(HotKeyFree(MOD_ALT, '1'));  // unregistered while the page is open
+  ASSERT_TRUE(GoToPage(sheet, 0) &&
+              RegisterHotKey(nullptr, 78, MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'Q'));  // another program's
+  PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+  std::string message = p.Answer("ｴﾗｰ", IDOK);
+  UnregisterHotKey(nullptr, 78);
+  EXPECT_EQ(message,
+            "一覧表示ｷｰ（Ctrl+Alt+Shift+"
+            "Q）は他のプログラムが使用しているため登録できません。別のキーを指定してください。");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindow(sheet) && CurrentPage(sheet) == 1; }));  // back on the hot keys
+  Ask(GetDlgItem(page, 1008), HKM_SETHOTKEY, 0x200 | 'W');
   ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
-  EXPECT_TRUE(!HotKeyFree(MOD_CONTROL, 'Q') && HotKeyFree(MOD_ALT, '1') && HotKeyFree(MOD_ALT, '2'));
+  EXPECT_TRUE(!HotKeyFree(MOD_CONTROL, 'W') && HotKeyFree(MOD_ALT, '1') && HotKeyFree(MOD_ALT, '2'));
   EXPECT_EQ(p.Quit(), 0u);
   std::string stored;
   for (const char* key : {"ONHOTALT", "ONHOTCTL", "ONHOTKEY", "OFFHOTALT", "OFFHOTCTL", "OFFHOTKEY", "MENUHOTALT",
                           "MENUHOTSFT", "MENUHOTKEY"})
     stored += p.Ini("OPTION", key) + " ";
-  EXPECT_EQ(stored, "0 1 81 0 0 0 1 1 0 ");
+  EXPECT_EQ(stored, "0 1 87 0 0 0 1 1 0 ");
 }
 
-TEST_F(Options, OldestFirstReversesBothListsAtOnce) {
+TEST_F(Options, TheCommandAgainBringsTheOpenSheetForwardAndOldestFirstReversesBothListsAtOnce) {
   Start("", {"a", "b"}, {"f1", "f2"});
-  HWND sheet = OpenSheet(p), page = GoToPage(sheet, 0);
+  HWND sheet = OpenSheet(p);
+  ASSERT_TRUE(sheet && target.Focus());
+  p.Command(40002);  // 環境設定 in the tray menu again: no second sheet
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == sheet; }) && p.Flush());
+  EXPECT_EQ(OpenSheets(), 1);
+  HWND page = GoToPage(sheet, 0);
+  ASSERT_NE(page, nullptr);
   ASSERT_EQ(IsDlgButtonChecked(page, 1004), BST_CHECKED);
   Ask(GetDlgItem(page, 1005), BM_CLICK);
   ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));

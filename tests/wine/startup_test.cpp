@@ -10,6 +10,61 @@ bool Listed(const Pelmor& p, const std::string& text) {
   return std::find(rows.begin(), rows.end(), text) != rows.end();
 }
 
+// Drags the list window by its caption with the real mouse, a step at a time, as far as
+// dx, dy in all; true once the move is over.
+bool DragByCaption(const Pelmor& p, int dx, int dy, int steps) {
+  RECT r;
+  GetWindowRect(p.main, &r);
+  // Right of the middle: Wine's tray window lies at the screen's top left corner.
+  POINT press = {r.right - 60, r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYSMCAPTION) / 2};
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  auto moving = [&] {
+    return GetGUIThreadInfo(p.process.dwThreadId, &info) && (info.flags & GUI_INMOVESIZE);
+  };
+  MouseAt(press, MOUSEEVENTF_LEFTDOWN);
+  // A step taken before the move has begun would not reach it.
+  bool followed = WaitUntil(moving);
+  POINT cursor = press;
+  for (int i = 1; i <= steps && followed; ++i) {
+    MouseAt({press.x + dx * i / steps, press.y + dy * i / steps});
+    // The window follows the cursor, wherever the step has put it.
+    followed = WaitUntil([&] {
+      RECT now;
+      return GetCursorPos(&cursor) && GetWindowRect(p.main, &now) && cursor.x != press.x &&
+             now.left - r.left == cursor.x - press.x && now.top - r.top == cursor.y - press.y;
+    });
+  }
+  MouseAt(cursor, MOUSEEVENTF_LEFTUP);
+  return WaitUntil([&] { return !moving(); }) && p.Flush() && followed;
+}
+
+TEST_F(Startup, TheWindowComesOnTheScreenAndBackWhereItWasDragged) {
+  RECT left, screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, inside;
+  auto onScreen = [&] {
+    return GetWindowRect(p.main, &left) && IntersectRect(&inside, &left, &screen) &&
+           EqualRect(&inside, &left) && left.right - left.left == 300;
+  };
+  Start("[WINDOW]\r\nFLAG=1\r\nX=6000\r\nY=5000\r\n", {});  // saved on a monitor since unplugged
+  EXPECT_TRUE(onScreen()) << left.left << "," << left.top;
+  ShowListOverTarget();
+  ASSERT_TRUE(DragByCaption(p, -60, -30, 3));
+  GetWindowRect(p.main, &left);
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(p.Ini("WINDOW", "X") + "," + p.Ini("WINDOW", "Y"),
+            std::to_string(left.left) + "," + std::to_string(left.top));
+  ASSERT_TRUE(p.Start());
+  ShowListOverTarget();
+  RECT back;
+  GetWindowRect(p.main, &back);
+  EXPECT_TRUE(EqualRect(&back, &left)) << back.left << "," << back.top;
+  ASSERT_TRUE(target.Focus() && p.Gone());
+  // The monitor it was on goes away while it is hidden.
+  SetWindowPos(p.main, nullptr, 6000, 5000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(p.ShowList());
+  EXPECT_TRUE(onScreen()) << left.left << "," << left.top;
+}
+
 TEST_F(Startup, ASecondCopyOnTheSameFolderEndsAtOnceButOtherFoldersRun) {
   ASSERT_TRUE(p.Start());
   Pelmor second(p.dir);

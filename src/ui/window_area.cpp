@@ -1,0 +1,11 @@
+#include "window_area.h"
+
+#include <algorithm>
+
+ScreenRect FitRectInArea(const ScreenRect& window, const ScreenRect& area) {
+  long width = std::min(window.right - window.left, area.right - area.left);
+  long height = std::min(window.bottom - window.top, area.bottom - area.top);
+  long left = std::max(area.left, std::min(window.left, area.right - width));
+  long top = std::max(area.top, std::min(window.top, area.bottom - height));
+  return {left, top, left + width, top + height};
+}
