@@ -2,6 +2,7 @@
 
 #include "../app/app_state.h"
 #include "../res/resource.h"
+#include "dpi.h"
 
 // Every add or modify fills the whole record in its first layout.
 static void FillTrayIconData(HWND mainWindow, int iconId) {
@@ -12,7 +13,7 @@ static void FillTrayIconData(HWND mainWindow, int iconId) {
   data.uID = ID_TRAY_ICON;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = WM_TRAYCALLBACK;
-  data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId));
+  data.hIcon = LoadTrayIcon(iconId);
   lstrcpynA(data.szTip, "ペルモア", 64);
 }
 
