@@ -50,9 +50,11 @@ bool ShowTab(const Pelmor& p, int tab) {
 bool SaveFiltered(const Pelmor& p) {
   PressKey('F', false, true);
   HWND line = nullptr;
-  if (!WaitUntil([&] { return (line = p.Child(5994)) != nullptr; }) || !p.Settled()) return Failed("the filter line");
+  if (!WaitUntil([&] { return (line = p.Child(5994)) != nullptr; }) || !p.Settled())
+    return Failed("the filter line");
   SetWindowTextW(line, L"す");
-  bool saved = WaitUntil([&] { return p.Rows(kHistory).size() == 2; }) && SaveScreenshot(p.main, "list-filter");
+  bool saved =
+      WaitUntil([&] { return p.Rows(kHistory).size() == 2; }) && SaveScreenshot(p.main, "list-filter");
   PressKey(VK_ESCAPE);  // the whole list again
   return WaitUntil([&] { return !p.Child(5994); }) && p.Settled() && saved;
 }

@@ -10,7 +10,8 @@ namespace {
 template <typename Function>
 Function* SystemFunction(const char* module, const char* name) {
   HMODULE loaded = GetModuleHandleA(module);
-  return loaded ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(loaded, name))) : nullptr;
+  return loaded ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(loaded, name)))
+                : nullptr;
 }
 
 int SystemDpi() {
@@ -20,14 +21,12 @@ int SystemDpi() {
   return dpi > 0 ? dpi : kBaseDpi;
 }
 
-// The icon-title font that list views take by default, made for a DPI other than the
-// system's; null when there is nothing to make it with.
+// The icon-title font that list views take by default, which Windows gives at the system's
+// DPI, made for another DPI.
 HFONT CreateListFont(int dpi) {
-  using GetForDpi = BOOL WINAPI(UINT, UINT, void*, UINT, UINT);
-  static GetForDpi* getForDpi = SystemFunction<GetForDpi>("user32.dll", "SystemParametersInfoForDpi");
   LOGFONTW font;
-  if (!getForDpi || !getForDpi(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0, static_cast<UINT>(dpi)))
-    return nullptr;
+  if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0)) return nullptr;
+  font.lfHeight = MulDiv(font.lfHeight, dpi, SystemDpi());
   return CreateFontIndirectW(&font);
 }
 
@@ -37,8 +36,8 @@ HICON LoadSmallIcon(int iconId) {
   HINSTANCE module = GetModuleHandleA(nullptr);
   HICON icon = nullptr;
   if (loadMetric && SUCCEEDED(loadMetric(module, MAKEINTRESOURCEW(iconId), LIM_SMALL, &icon))) return icon;
-  return static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(iconId), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                       GetSystemMetrics(SM_CYSMICON), 0));
+  return static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
 }
 
 }  // namespace

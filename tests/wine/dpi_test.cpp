@@ -1,10 +1,10 @@
 // The list window's sizes, given for 96 DPI, at the screen's DPI and after a change of it.
-#include <algorithm>
-#include <map>
-
 #include "harness.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
+#include <map>
 
 namespace {
 
@@ -37,7 +37,8 @@ bool TrayShowsIconOfSize(int size) {
     const std::string mine = pictures.empty() ? "" : pictures.rbegin()->second;
     // Drawn once the outline's black is there; icons not drawn yet look all alike.
     return mine.find('\0') != std::string::npos &&
-           std::count_if(pictures.begin(), pictures.end(), [&](const auto& p) { return p.second == mine; }) > 1;
+           std::count_if(pictures.begin(), pictures.end(), [&](const auto& p) { return p.second == mine; }) >
+               1;
   });
   Shell_NotifyIconA(NIM_DELETE, &data);
   DestroyWindow(data.hWnd);
@@ -53,7 +54,7 @@ TEST(Dpi, SizesGivenFor96DpiScaleWithTheMonitor) {
     int window, margin, top, column, tabRow, filterLine, row, trayIcon;
   } cases[] = {
       {96, 0, 300, 10, 30, 460, 18, 22, 14, 16},
-      {144, 0, 450, 15, 45, 690, 25, 33, 21, 24},  // tab row: a font of height -18, 25 px under Wine
+      {144, 0, 450, 15, 45, 690, 25, 33, 21, 24},   // tab row: a font of height -18, 25 px under Wine
       {96, 144, 450, 15, 45, 690, 25, 33, 21, 16},  // the tray is not on the window's monitor
   };
   for (const auto& c : cases) {
@@ -72,10 +73,12 @@ TEST(Dpi, SizesGivenFor96DpiScaleWithTheMonitor) {
     GetClientRect(p.main, &client);
     p.AskWithRect(p.Child(5999), TCM_GETITEMRECT, 0, &tab);
     p.AskWithRect(p.Child(kHistory), LVM_GETITEMRECT, 0, &row);
-    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{0, 0, c.window, c.window}));
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<LONG>{0, 0, c.window, c.window}));
     int listTop = c.top + c.filterLine;
     EXPECT_EQ(Placed(p, 5994), (std::vector<LONG>{c.margin, c.top, client.right - c.margin, listTop}));
-    EXPECT_EQ(Placed(p, kHistory), (std::vector<LONG>{c.margin, listTop, client.right - c.margin, client.bottom - c.margin}));
+    EXPECT_EQ(Placed(p, kHistory),
+              (std::vector<LONG>{c.margin, listTop, client.right - c.margin, client.bottom - c.margin}));
     EXPECT_EQ(Ask(p.Child(kHistory), LVM_GETCOLUMNWIDTH, 0), c.column);
     EXPECT_EQ(tab.bottom - tab.top, c.tabRow);
     EXPECT_EQ(row.bottom - row.top, c.row);  // the lists' font

@@ -120,8 +120,10 @@ ScreenDpi::ScreenDpi(DWORD dpi) {
 }
 
 ScreenDpi::~ScreenDpi() {
-  if (before) RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", REG_DWORD, &before, sizeof before);
-  else RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels");
+  if (before)
+    RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", REG_DWORD, &before, sizeof before);
+  else
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels");
 }
 
 void ClickWindow(HWND window) {
