@@ -3,7 +3,7 @@ set(APP_SOURCES
   src/shell/main.cpp src/shell/main_window.cpp src/app/app_state.cpp src/app/settings.cpp
   src/store/file_io_win32.cpp
   src/clip/clipboard.cpp src/clip/wide_text.cpp src/clip/capture.cpp src/clip/paste.cpp
-  src/ui/list_rows.cpp src/ui/list_window.cpp src/ui/list_procs.cpp src/ui/record_rows.cpp src/ui/record_lists.cpp
+  src/ui/list_rows.cpp src/ui/dpi.cpp src/ui/list_window.cpp src/ui/list_procs.cpp src/ui/record_rows.cpp src/ui/record_lists.cpp
   src/ui/history_commands.cpp src/ui/filter_line.cpp src/ui/aa_list.cpp src/ui/tray.cpp
   src/ui/commands.cpp src/ui/hotkeys.cpp src/ui/options.cpp src/ui/aux_commands.cpp
   src/ui/sync_view.cpp src/ui/sync_page.cpp

@@ -16,34 +16,24 @@ bool Failed(const char* what) {
   return false;
 }
 
+std::string gSuffix;  // of the names of the pictures taken at a DPI other than 96
+
 // The window as it is on the screen, painted first.
 bool SaveScreenshot(HWND window, const std::string& name) {
   if (!window) return Failed(name.c_str());
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
   Ask(window, WM_NULL);
+  std::string pixels = ScreenPixels(window);
+  if (pixels.empty()) return Failed(name.c_str());
   RECT r;
   GetWindowRect(window, &r);
-  int w = r.right - r.left, h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return Failed(name.c_str());
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(memory, old);
-  DWORD size = ((w * 3 + 3) & ~3) * h;
-  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader + size), 0, 0,
-                           sizeof file + sizeof info.bmiHeader};
-  std::ofstream out(gOutput + "\\" + name + ".bmp", std::ios::binary);
+  BITMAPINFOHEADER info = {sizeof info, r.right - r.left, r.bottom - r.top, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof file + sizeof info + pixels.size()), 0, 0,
+                           sizeof file + sizeof info};
+  std::ofstream out(gOutput + "\\" + name + gSuffix + ".bmp", std::ios::binary);
   out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-  out.write(static_cast<const char*>(bits), size);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out << pixels;
   return out.good();
 }
 
@@ -54,6 +44,19 @@ bool ShowTab(const Pelmor& p, int tab) {
     if (!WaitUntil([&] { return p.CurrentTab() == next; }) || !p.Settled()) return false;
   }
   return true;
+}
+
+// The list window with its filter line open, narrowed to the rows that hold "す".
+bool SaveFiltered(const Pelmor& p) {
+  PressKey('F', false, true);
+  HWND line = nullptr;
+  if (!WaitUntil([&] { return (line = p.Child(5994)) != nullptr; }) || !p.Settled())
+    return Failed("the filter line");
+  SetWindowTextW(line, L"す");
+  bool saved =
+      WaitUntil([&] { return p.Rows(kHistory).size() == 2; }) && SaveScreenshot(p.main, "list-filter");
+  PressKey(VK_ESCAPE);  // the whole list again
+  return WaitUntil([&] { return !p.Child(5994); }) && p.Settled() && saved;
 }
 
 bool TakeAll() {
@@ -68,6 +71,7 @@ bool TakeAll() {
   if (!editor.Focus() || !p.ShowList()) return Failed("the list window");
   p.Select(kHistory, {1});
   bool saved = SaveScreenshot(p.main, "list-window");
+  saved = SaveFiltered(p) && saved;
   saved = ShowTab(p, 2) && SaveScreenshot(p.main, "aa-tab") && saved;
   p.Tray(WM_RBUTTONDOWN);
   HWND menu = WaitForPopupMenu();
@@ -76,8 +80,8 @@ bool TakeAll() {
   WaitUntil([&] { return !IsWindowVisible(menu); });
   p.Command(40002);
   HWND sheet = p.Dialog("環境設定");
-  const char* pages[] = {"options-general", "options-hotkeys", "options-editor"};
-  for (int page = 0; page < 3 && sheet; ++page) {
+  const char* pages[] = {"options-general", "options-hotkeys", "options-editor", "options-history"};
+  for (int page = 0; page < 4 && sheet; ++page) {
     PostMessageA(sheet, PSM_SETCURSEL, page, 0);
     p.Flush();
     saved = SaveScreenshot(sheet, pages[page]) && saved;
@@ -88,6 +92,10 @@ bool TakeAll() {
   HWND about = p.Dialog("ﾊﾞｰｼﾞｮﾝ表示");
   saved = SaveScreenshot(about, "about") && saved;
   PostMessageA(about, WM_COMMAND, IDOK, 0);
+  WaitUntil([&] { return !IsWindow(about); });
+  p.Command(40004);  // a message box: the question before deleting all history
+  saved = SaveScreenshot(p.Dialog("確認"), "confirm") && saved;
+  p.Answer("確認", IDCANCEL);
   return p.Quit() == 0 && saved;
 }
 
@@ -95,5 +103,8 @@ bool TakeAll() {
 
 int main(int argc, char** argv) {
   gOutput = argc > 1 ? argv[1] : ".";
-  return TakeAll() ? 0 : 1;
+  bool saved = TakeAll();
+  ScreenDpi screen(144);  // 150 %
+  gSuffix = "-144";
+  return TakeAll() && saved ? 0 : 1;
 }

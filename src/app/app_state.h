@@ -42,6 +42,7 @@ struct AppStateRecord {
   HWND PasteTarget;    // the window in front when the list hot key showed the list
   HWND PasteWindow;    // the window brought forward for the pending Ctrl+V
   int PasteRetries;    // times the foreground was taken back for it
+  int Dpi = 96;  // the DPI the list window is laid out for
   HWND TabControl;
   HWND HistoryList;
   HWND FavoritesList;

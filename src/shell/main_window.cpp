@@ -11,6 +11,7 @@
 #include "../res/resource.h"
 #include "../ui/aa_list.h"
 #include "../ui/commands.h"
+#include "../ui/dpi.h"
 #include "../ui/filter_line.h"
 #include "../ui/hotkeys.h"
 #include "../ui/list_procs.h"
@@ -71,7 +72,9 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
   }
   AppState.MainWindow = window;
   AppState.AppInstance = create->hInstance;
+  AppState.Dpi = WindowDpi(window);
   BuildListWindow(window, create->hInstance);
+  FitToDpi(window);
   RegisterAllHotKeys(window);
   AddTrayIcon(window);
   AppState.NextViewer = SetClipboardViewer(window);
@@ -158,6 +161,7 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_MOVING: TrackWindowRect(window); return 0;
     // WM_MOVING comes before each step of a drag is done: the last step is read here.
     case WM_EXITSIZEMOVE: TrackWindowRect(window); return 0;
+    case WM_DPICHANGED: OnDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_DRAWCLIPBOARD: OnDrawClipboard(window, wParam, lParam); return 0;
     case WM_CHANGECBCHAIN: OnChangeClipboardChain(window, wParam, lParam); return 0;
     case WM_HOTKEY: OnHotKey(window, wParam); return 0;

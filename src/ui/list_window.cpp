@@ -7,6 +7,7 @@
 
 #include "../app/app_state.h"
 #include "../res/resource.h"
+#include "dpi.h"
 #include "filter_line.h"
 #include "list_rows.h"
 #include "record_rows.h"
@@ -16,6 +17,9 @@ namespace {
 
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS |
                              LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER;
+// Sizes at 96 DPI.
+constexpr int kColumnWidths[3] = {460, 0, 0};
+constexpr int kListMargin = 10, kListTop = 30;  // around the lists; at the top the tabs need more
 
 void InsertTab(HWND tab, int index, const char* text) {
   TCITEMA item = {};
@@ -26,7 +30,7 @@ void InsertTab(HWND tab, int index, const char* text) {
 
 HFONT CreateTabFont() {
   LOGFONTA font = {};
-  font.lfHeight = -12;
+  font.lfHeight = -Scaled(12);
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = SHIFTJIS_CHARSET;
   font.lfOutPrecision = OUT_STROKE_PRECIS;
@@ -35,6 +39,15 @@ HFONT CreateTabFont() {
   font.lfPitchAndFamily = FF_MODERN | FIXED_PITCH;
   lstrcpyA(font.lfFaceName, "ＭＳ ゴシック");
   return CreateFontIndirectA(&font);
+}
+
+// The tab font for the window's DPI, in place of the one before.
+void SetTabFont(HWND tab) {
+  static HFONT font = nullptr;  // lives while the tab control uses it
+  HFONT old = font;
+  font = CreateTabFont();
+  SendMessageA(tab, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (old) DeleteObject(old);
 }
 
 HWND ListOfTab(int index) {
@@ -53,8 +66,7 @@ HWND CreateTabControl(HWND mainWindow, HINSTANCE instance) {
   InsertTab(tab, 0, "コピー履歴");
   InsertTab(tab, 1, "お気に入り");
   if (AppState.LastTabIndex == 2) InsertTab(tab, 2, "ＡＡリスト");
-  static HFONT font = CreateTabFont();  // lives until the process ends
-  SendMessageA(tab, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  SetTabFont(tab);
   return tab;
 }
 
@@ -69,12 +81,11 @@ HWND CreateListControl(HWND mainWindow, HINSTANCE instance, int controlId, WNDPR
   // Over the tab control's page area, also in the Z order: the tab control must not paint
   // over the list.
   SetWindowPos(list, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  static const int kWidths[3] = {460, 0, 0};
   for (int i = 0; i < 3; ++i) {
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
-    column.cx = kWidths[i];
+    column.cx = Scaled(kColumnWidths[i]);
     column.iSubItem = i;
     SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
   }
@@ -155,13 +166,13 @@ void KeepWindowOnScreen(HWND mainWindow) {
 void LayoutChildren(HWND mainWindow) {
   RECT client;
   GetClientRect(mainWindow, &client);
-  int w = client.right, h = client.bottom;
+  int w = client.right, h = client.bottom, left = Scaled(kListMargin), top = Scaled(kListTop);
   MoveWindow(AppState.TabControl, 0, 0, w, h, TRUE);
   // An open filter line takes the top of the list area.
-  int line = AppState.FilterLine ? kFilterLineHeight : 0;
-  if (line) MoveWindow(AppState.FilterLine, 10, 30, w - 20, line, TRUE);
+  int line = AppState.FilterLine ? Scaled(kFilterLineHeight) : 0;
+  if (line) MoveWindow(AppState.FilterLine, left, top, w - 2 * left, line, TRUE);
   for (HWND list : {AppState.HistoryList, AppState.FavoritesList, AppState.AAList})
-    if (list) MoveWindow(list, 10, 30 + line, w - 20, h - 40 - line, TRUE);
+    if (list) MoveWindow(list, left, top + line, w - 2 * left, h - top - left - line, TRUE);
 }
 
 void FocusCurrentList(HWND mainWindow) {
@@ -175,4 +186,15 @@ void HideListWindow(HWND mainWindow) {
   ShowWindow(mainWindow, SW_HIDE);
   AppState.ListShown = 0;
   CloseFilterLine();
+}
+
+void OnDpiChanged(HWND mainWindow, WPARAM dpi, const RECT* suggested) {
+  AppState.Dpi = HIWORD(dpi);
+  SetTabFont(AppState.TabControl);
+  SetListFonts();
+  for (HWND list : {AppState.HistoryList, AppState.FavoritesList, AppState.AAList})
+    if (list) SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, Scaled(kColumnWidths[0]));
+  SetWindowPos(mainWindow, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  LayoutChildren(mainWindow);  // the margins change also where the size stays
 }

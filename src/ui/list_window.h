@@ -20,5 +20,8 @@ void LayoutChildren(HWND mainWindow);
 void HideListWindow(HWND mainWindow);
 // Activation of the main window: focus the list of the current tab.
 void FocusCurrentList(HWND mainWindow);
+// WM_DPICHANGED: the window takes the rectangle Windows suggests, and its fonts, column and
+// layout follow the new DPI (the high word of dpi; both words are the same).
+void OnDpiChanged(HWND mainWindow, WPARAM dpi, const RECT* suggested);
 // WM_NOTIFY at the main window.
 LRESULT OnMainNotify(HWND mainWindow, NMHDR* header);

@@ -4,6 +4,7 @@
 
 #include "../app/app_state.h"
 #include "../res/resource.h"
+#include "dpi.h"
 #include "list_window.h"
 
 // The product name, and while texts wait to be written to the sync folder, how many.
@@ -24,7 +25,7 @@ static void FillTrayIconData(HWND mainWindow, int iconId) {
   data.uID = ID_TRAY_ICON;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = WM_TRAYCALLBACK;
-  data.hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId));
+  data.hIcon = LoadTrayIcon(iconId);
   MakeTrayTip(data.szTip, sizeof data.szTip);
 }
 

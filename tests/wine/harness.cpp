@@ -99,6 +99,41 @@ void MouseAt(POINT at, DWORD buttons) {
   SendInput(1, &input, sizeof input);
 }
 
+std::string ScreenPixels(HWND window) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return {};
+  HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  SelectObject(memory, old);
+  std::string pixels(static_cast<const char*>(bits), ((w * 3 + 3) & ~3) * h);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+static const char kDesktopKey[] = "Control Panel\\Desktop";
+
+ScreenDpi::ScreenDpi(DWORD dpi) {
+  DWORD size = sizeof before;
+  RegGetValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &before, &size);
+  RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+}
+
+ScreenDpi::~ScreenDpi() {
+  if (before)
+    RegSetKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels", REG_DWORD, &before, sizeof before);
+  else
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktopKey, "LogPixels");
+}
+
 void ClickWindow(HWND window) {
   RECT r;
   GetWindowRect(window, &r);
@@ -338,6 +373,14 @@ void Pelmor::Select(int listId, const std::vector<int>& rows) const {
   };
   setState(-1, 0);
   for (int row : rows) setState(row, LVIS_SELECTED | (row == rows.back() ? LVIS_FOCUSED : 0));
+}
+
+LRESULT Pelmor::AskWithRect(HWND window, UINT message, WPARAM wParam, RECT* rect) const {
+  RemoteBuffer remote(process.hProcess, sizeof *rect);
+  remote.Put(rect, sizeof *rect);
+  LRESULT result = Ask(window, message, wParam, reinterpret_cast<LPARAM>(remote.at));
+  ReadProcessMemory(process.hProcess, remote.at, rect, sizeof *rect, nullptr);
+  return result;
 }
 
 DWORD Pelmor::WaitExit(int ms) const {

@@ -44,6 +44,15 @@ struct ClipboardHold {
 void PressKey(BYTE key, bool alt = false, bool ctrl = false);
 // The real mouse moved to a point of the screen, with these button flags (MOUSEEVENTF_...).
 void MouseAt(POINT at, DWORD buttons = 0);
+// The window as the screen shows it: 24-bit pixels, rows bottom-up, each padded to 4 bytes.
+std::string ScreenPixels(HWND window);
+// The screen's DPI for the programs started while it lives (Wine reads it when a program
+// starts); the value before comes back at the end.
+struct ScreenDpi {
+  explicit ScreenDpi(DWORD dpi);
+  ~ScreenDpi();
+  DWORD before = 0;  // 0: there was none
+};
 // A left click near the window's lower right corner, with the real mouse.
 void ClickWindow(HWND window);
 std::string WindowText(HWND window);
@@ -98,6 +107,8 @@ struct Pelmor {
   std::vector<std::string> Rows(int listId, int column = 0, int room = 8192, std::vector<int>* answers = nullptr) const;
   std::vector<std::wstring> RowsW(int listId) const;               // the same, in UTF-16
   std::vector<int> Selected(int listId) const;
+  // A message whose lParam points at a rectangle in Pelmor's memory: *rect goes in and comes back.
+  LRESULT AskWithRect(HWND window, UINT message, WPARAM wParam, RECT* rect) const;
   void Select(int listId, const std::vector<int>& rows) const;  // exactly these, the last focused
   int CurrentTab() const { return static_cast<int>(Ask(Child(5999), 0x130B /* TCM_GETCURSEL */)); }
   DWORD WaitExit(int ms = 10000) const;  // exit code, or STILL_ACTIVE
