@@ -71,7 +71,7 @@ bool Measure(int n, Figures* f) {
   ChainViewer viewer;
   f->bare = Best(5, [&](int i) { return CopyTime(viewer, "bare " + std::to_string(i)); });
   Pelmor p(MakeDataDir("bench"));
-  f->startup = Best(3, [&](int) {
+  f->startup = Best(5, [&](int) {
     WriteFileBytes(p.File("Pelmor.DAT"), history);
     WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nOVERLAP=1\r\n");
     double start = Now();

@@ -25,8 +25,8 @@ static bool SameContents(const std::string& a, const std::string& b) {
   bool same = fa != kNoFile && fb != kNoFile && FileSizeOf(fa) == FileSizeOf(fb);
   std::vector<char> ba, bb;
   try {
-    ba.resize(1 << 16);
-    bb.resize(1 << 16);
+    ba.resize(1 << 20);
+    bb.resize(1 << 20);
   } catch (const std::bad_alloc&) {
     same = false;
   }

@@ -33,9 +33,9 @@ void IndexRecords(RowIndex* index) {
 bool HoldsFilter(const RowIndex& index, const RecordSpan& record) {
   std::string_view text = TextOf(index, record), exact;
   // Most texts hold no zero byte: one look for it tells both what to search and where.
-  size_t zero = text.find('\0');
-  if (zero != std::string_view::npos && ExactText(text, &exact)) return ContainsText(exact, index.filter.utf8, kUtf8);
-  return index.filter.inCodePage && ContainsText(text.substr(0, zero), index.filter.codePage);
+  const char* zero = FindByte(text.data(), text.data() + text.size(), '\0');
+  if (zero != text.data() + text.size() && ExactText(text, &exact)) return ContainsText(exact, index.filter.utf8, kUtf8);
+  return index.filter.inCodePage && ContainsText(text.substr(0, static_cast<size_t>(zero - text.data())), index.filter.codePage);
 }
 
 // The place of a record, or of a match, in file order; -1 when not there.

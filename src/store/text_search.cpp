@@ -1,7 +1,12 @@
 #include "text_search.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -59,8 +64,9 @@ struct ByteFinder {
     for (int i = 0; i < 2; ++i) next[i] = Find(begin, cases[i]);
   }
   const unsigned char* Find(const unsigned char* from, unsigned char b) const {
-    const void* at = from < end ? std::memchr(from, b, static_cast<size_t>(end - from)) : nullptr;
-    return at ? static_cast<const unsigned char*>(at) : end;
+    if (from >= end) return end;
+    return reinterpret_cast<const unsigned char*>(FindByte(reinterpret_cast<const char*>(from),
+                                                            reinterpret_cast<const char*>(end), static_cast<char>(b)));
   }
   // The next place, or end.
   const unsigned char* Take() {
@@ -76,6 +82,19 @@ struct ByteFinder {
 };
 
 }  // namespace
+
+const char* FindByte(const char* begin, const char* end, char byte) {
+  const char* p = begin;
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i wanted = _mm_set1_epi8(byte);
+  for (; end - p >= 16; p += 16) {
+    int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), wanted));
+    if (hits != 0) return p + std::countr_zero(static_cast<unsigned>(hits));
+  }
+#endif
+  while (p < end && *p != byte) ++p;
+  return p;
+}
 
 bool IsCp932LeadByte(unsigned char byte) { return kTables.length[byte] == 2; }
 

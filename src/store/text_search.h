@@ -4,6 +4,10 @@
 #pragma once
 #include <string_view>
 
+// The first place of the byte in [begin, end), or end: 16 bytes at a time. (The C library's
+// memchr under Wine looks at one byte at a time, and the filter looks through every text.)
+const char* FindByte(const char* begin, const char* end, char byte);
+
 // Bytes that begin a double-byte character in code page 932.
 bool IsCp932LeadByte(unsigned char byte);
 

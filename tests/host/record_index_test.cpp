@@ -93,6 +93,8 @@ TEST(TextSearch, DoubleByteCharactersMatchWholeAndLettersInEitherCase) {
       {"a character made of the end of one and the start of the next", "\x82\xa0\x82\xa0", "\xa0\x82", false},
       {"the second byte of a character is compared exactly", "\x83\x61", "\x83\x41", false},
       {"empty needle", "x", "", true},
+      {"found in a later block of 16 bytes, in either case", std::string(16, 'x') + "yyyyyyyyyyyyyyyyAb", "ab", true},
+      {"the last 16 bytes looked at one by one", std::string(40, 'x') + "z", "Z", true},
       {"longer than the text", "ab", "abc", false},
       {"UTF-8: letters in either case after any character", "😀あApple", "あapple", true, kUtf8},
   };
