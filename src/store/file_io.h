@@ -47,6 +47,8 @@ struct DirEntry {
 // The entries of a folder, without "." and "..". folder ends in the path separator. False when
 // it cannot be listed.
 bool ListDirectory(const char* folder, std::vector<DirEntry>* entries);
+// What the folder's listing would say of this one file or folder; false when it is not there.
+bool StatPath(const char* path, DirEntry* entry);
 // Makes a folder whose parent exists; true when the folder is there afterwards.
 bool MakeDirectory(const char* path);
 

@@ -155,6 +155,13 @@ bool ListDirectory(const char* folder, std::vector<DirEntry>* entries) {
   return true;
 }
 
+bool StatPath(const char* path, DirEntry* entry) {
+  struct stat st;
+  if (stat(path, &st) != 0) return false;
+  *entry = {"", S_ISDIR(st.st_mode), st.st_size, static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+  return true;
+}
+
 bool MakeDirectory(const char* path) {
   struct stat st;
   return mkdir(path, 0755) == 0 || (errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode));

@@ -99,6 +99,15 @@ bool ListDirectory(const char* folder, std::vector<DirEntry>* entries) {
   return true;
 }
 
+bool StatPath(const char* path, DirEntry* entry) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
+  *entry = {"", (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+            static_cast<int64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+            static_cast<int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime};
+  return true;
+}
+
 bool MakeDirectory(const char* path) {
   if (CreateDirectoryA(path, nullptr)) return true;
   DWORD attributes = GetFileAttributesA(path);

@@ -52,9 +52,19 @@ static bool HoldsRecords(const std::string& path) {
   return holds;
 }
 
+// True when the saved history holds the work file: after an orderly exit it is the work file's
+// copy, of its size and written after it. Only a start that keeps the work file trusts that;
+// one that deletes it compares every byte (a wrong answer would lose a crashed run's texts).
+static bool WorkFileSaved(const HistoryPaths& paths, int bootInit) {
+  DirEntry work, saved;
+  if (!StatPath(paths.saved.c_str(), &saved) || !StatPath(paths.work.c_str(), &work)) return false;
+  if (bootInit == 0 && work.size == saved.size && saved.modified >= work.modified) return true;
+  return SameContents(paths.work, paths.saved);
+}
+
 void PrepareWorkFile(const HistoryPaths& paths, int bootInit) {
   bool savedThere = PathExists(paths.saved.c_str());
-  bool saved = savedThere && SameContents(paths.work, paths.saved);
+  bool saved = savedThere && WorkFileSaved(paths, bootInit);
   bool holdsRecords = !saved && HoldsRecords(paths.work);
   // Without a saved history the work file is used as it is, unless it is to be deleted.
   if (holdsRecords && (savedThere || bootInit != 0)) {

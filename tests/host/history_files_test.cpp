@@ -41,6 +41,8 @@ TEST(HistoryFiles, StartUpKeepsEveryHistoryThatWasNotSavedYet) {
       {"after an orderly exit, emptied at start", a, a, old, 1, empty, a, old},
       {"after a killed run", ab, a, old, 0, ab, ab, a},
       {"after a killed run, emptied at start", ab, a, old, 1, empty, ab, a},
+      {"a killed run's text as long as the saved one, emptied at start", RecordBytes({"b"}), a, old, 1, empty,
+       RecordBytes({"b"}), a},
       {"a short work file is no history", "\x01\x02", a, {}, 0, a, a, {}},
       {"after a killed first run", ab, {}, {}, 0, ab, {}, {}},
       {"after a killed first run, emptied at start", ab, {}, {}, 1, empty, ab, {}},
