@@ -76,13 +76,16 @@ void LaunchEditor(const char* fileName) {
   char editor[kPathSize] = {};
   ReadEditorPath("notepad.exe", editor, sizeof editor);
   if (editor[0] == '\0') lstrcpyA(editor, "notepad.exe");
-  // A setting that names an existing file goes in quotes: unquoted, "C:\x y\ed.exe" would
-  // start C:\x.exe if there was one. Anything else (a value in quotes, which no file name
-  // holds, a path with arguments, a program found on the search path) goes as it is.
-  DWORD attributes = GetFileAttributesA(editor);
-  bool existingFile = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  // A setting that names something there goes in quotes: unquoted, "C:\x y\ed.exe" would
+  // start C:\x.exe if there was one. That is a file, the same without its .exe (which Windows
+  // adds), or a folder (which then fails to start rather than start another program). Anything
+  // else (a value in quotes, which no file name holds, a path with arguments, a program found
+  // on the search path) goes as it is.
+  char withExe[kPathSize + 4];
+  snprintf(withExe, sizeof withExe, "%s.exe", editor);
+  bool quoted = GetFileAttributesA(editor) != INVALID_FILE_ATTRIBUTES || GetFileAttributesA(withExe) != INVALID_FILE_ATTRIBUTES;
   char commandLine[1024];
-  snprintf(commandLine, sizeof commandLine, existingFile ? "\"%s\" \"%s%s\"" : "%s \"%s%s\"", editor,
+  snprintf(commandLine, sizeof commandLine, quoted ? "\"%s\" \"%s%s\"" : "%s \"%s%s\"", editor,
            AppState.DataDir, fileName);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;

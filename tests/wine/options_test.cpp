@@ -131,7 +131,8 @@ TEST_F(Options, TheEditorPathIsStoredAtOnceAndStartsTheEditorOnTheAAList) {
   SetDlgItemTextA(page, 1014, spaced.c_str());
   ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
   EXPECT_EQ(p.Ini("TEXT", "PATH"), spaced);
-  for (const std::string& value : {spaced, "\"" + spaced + "\" -x"}) {  // one in quotes goes as it is
+  // Also without its .exe, which Windows adds; one in quotes goes as it is.
+  for (const std::string& value : {spaced, spaced.substr(0, spaced.size() - 4), "\"" + spaced + "\" -x"}) {
     if (value != spaced) WritePrivateProfileStringA("TEXT", "PATH", value.c_str(), p.File("Pelmor.ini").c_str());
     DeleteFileA(ran.c_str());
     p.Command(40009);
@@ -139,9 +140,11 @@ TEST_F(Options, TheEditorPathIsStoredAtOnceAndStartsTheEditorOnTheAAList) {
     ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(ran).find(" \"" + p.File("AAList.txt") + "\"") != std::string::npos; }));
     EXPECT_EQ(ReadFileBytes(ran).substr(0, ReadFileBytes(ran).find('\n')), spaced) << value;
   }
-  WritePrivateProfileStringA("TEXT", "PATH", "Z:\\no such\\editor.exe", p.File("Pelmor.ini").c_str());
-  p.Command(40009);
-  EXPECT_EQ(p.Answer("ｴﾃﾞｨﾀ起動ｴﾗｰ", IDOK), "ｴﾃﾞｨﾀが起動できません。");
+  for (const std::string& wrong : {std::string("Z:\\no such\\editor.exe"), p.File("my tools")}) {  // not the decoy
+    WritePrivateProfileStringA("TEXT", "PATH", wrong.c_str(), p.File("Pelmor.ini").c_str());
+    p.Command(40009);
+    EXPECT_EQ(p.Answer("ｴﾃﾞｨﾀ起動ｴﾗｰ", IDOK), "ｴﾃﾞｨﾀが起動できません。") << wrong;
+  }
 }
 
 TEST_F(Options, TheStartupShortcutIsAnnouncedOnlyWhenItWasSaved) {
