@@ -159,8 +159,9 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: return 0;
     case WM_MOVING: TrackWindowRect(window); return 0;
-    // WM_MOVING comes before each step of a drag is done: the last step is read here.
-    case WM_EXITSIZEMOVE: TrackWindowRect(window); return 0;
+    // WM_MOVING comes before each step of a drag is done: the place a move ends at, also one
+    // a drag cancelled with Esc goes back to, is read when the window has got there.
+    case WM_MOVE: TrackWindowRect(window); return 0;
     case WM_DPICHANGED: OnDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_DRAWCLIPBOARD: OnDrawClipboard(window, wParam, lParam); return 0;
     case WM_CHANGECBCHAIN: OnChangeClipboardChain(window, wParam, lParam); return 0;

@@ -11,8 +11,8 @@ bool Listed(const Pelmor& p, const std::string& text) {
 }
 
 // Drags the list window by its caption with the real mouse, a step at a time, as far as
-// dx, dy in all; true once the move is over.
-bool DragByCaption(const Pelmor& p, int dx, int dy, int steps) {
+// dx, dy in all, and lets go, or with cancel presses Esc first; true once the move is over.
+bool DragByCaption(const Pelmor& p, int dx, int dy, int steps, bool cancel = false) {
   RECT r;
   GetWindowRect(p.main, &r);
   // Right of the middle: Wine's tray window lies at the screen's top left corner.
@@ -35,6 +35,7 @@ bool DragByCaption(const Pelmor& p, int dx, int dy, int steps) {
              now.left - r.left == cursor.x - press.x && now.top - r.top == cursor.y - press.y;
     });
   }
+  if (cancel) PressKey(VK_ESCAPE);  // the window goes back where the drag began
   MouseAt(cursor, MOUSEEVENTF_LEFTUP);
   return WaitUntil([&] { return !moving(); }) && p.Flush() && followed;
 }
@@ -50,6 +51,7 @@ TEST_F(Startup, TheWindowComesOnTheScreenAndBackWhereItWasDragged) {
   ShowListOverTarget();
   ASSERT_TRUE(DragByCaption(p, -60, -30, 3));
   GetWindowRect(p.main, &left);
+  ASSERT_TRUE(DragByCaption(p, 90, 60, 2, true));
   EXPECT_EQ(p.Quit(), 0u);
   EXPECT_EQ(p.Ini("WINDOW", "X") + "," + p.Ini("WINDOW", "Y"),
             std::to_string(left.left) + "," + std::to_string(left.top));
