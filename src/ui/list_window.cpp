@@ -155,8 +155,9 @@ void KeepWindowOnScreen(HWND mainWindow) {
       !GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor))
     return;
   const RECT& work = monitor.rcWork;
-  ScreenRect fit =
-      FitRectInArea({r.left, r.top, r.right, r.bottom}, {work.left, work.top, work.right, work.bottom});
+  // Enough of the caption to take hold of: twice its height.
+  ScreenRect fit = FitRectInArea({r.left, r.top, r.right, r.bottom}, {work.left, work.top, work.right, work.bottom},
+                                 2 * GetSystemMetrics(SM_CYSMCAPTION));
   if (fit.left == r.left && fit.top == r.top && fit.right == r.right && fit.bottom == r.bottom) return;
   SetWindowPos(mainWindow, nullptr, fit.left, fit.top, fit.right - fit.left, fit.bottom - fit.top,
                SWP_NOZORDER | SWP_NOACTIVATE);

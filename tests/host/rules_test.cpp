@@ -105,7 +105,7 @@ TEST(FullScreenGuard, Decisions) {
   for (const Case& c : cases) EXPECT_EQ(DecideFullScreenGuard(c.view), c.expected) << c.name;
 }
 
-TEST(WindowArea, AWindowNotWithinTheWorkAreaIsMovedIntoItAndShrunkOnlyWhenLarger) {
+TEST(WindowArea, AWindowWhoseCaptionCannotBeReachedIsMovedIntoTheAreaAndShrunkOnlyWhenLarger) {
   const ScreenRect screen = {0, 0, 1280, 984}, leftScreen = {-1920, 0, 0, 1040};
   const struct {
     const char* name;
@@ -114,12 +114,15 @@ TEST(WindowArea, AWindowNotWithinTheWorkAreaIsMovedIntoItAndShrunkOnlyWhenLarger
       {"the default place stays", {0, 0, 300, 300}, screen, {0, 0, 300, 300}},
       {"far beyond the right and the bottom", {6000, 5000, 6300, 5300}, screen, {980, 684, 1280, 984}},
       {"on a monitor to the left it stays", {-1500, 100, -1200, 400}, leftScreen, {-1500, 100, -1200, 400}},
-      {"partly left of that monitor", {-2000, 900, -1700, 1200}, leftScreen, {-1920, 740, -1620, 1040}},
-      {"larger than the area", {100, -10, 1500, 1100}, screen, {0, 0, 1280, 984}},
+      {"partly off the screen but within reach it stays", {-2000, 900, -1700, 1200}, leftScreen, {-2000, 900, -1700, 1200}},
+      {"wider than the screen it stays", {0, 0, 2000, 300}, screen, {0, 0, 2000, 300}},
+      {"a sliver at the right edge", {1260, 100, 1560, 400}, screen, {980, 100, 1280, 400}},
+      {"the caption above the screen, larger than it", {100, -10, 1500, 1100}, screen, {0, 0, 1280, 984}},
+      {"the caption below the screen's end", {100, 960, 400, 1260}, screen, {100, 684, 400, 984}},
   };
   auto corners = [](const ScreenRect& r) { return std::vector<long>{r.left, r.top, r.right, r.bottom}; };
   for (const auto& c : cases)
-    EXPECT_EQ(corners(FitRectInArea(c.window, c.area)), corners(c.fitted)) << c.name;
+    EXPECT_EQ(corners(FitRectInArea(c.window, c.area, 40)), corners(c.fitted)) << c.name;
 }
 
 }  // namespace
