@@ -126,23 +126,23 @@ void WriteSyncSettings() {
   WritePrivateProfileStringA("SYNC", "ID", Settings.SYNC.ID, ini);
 }
 
-std::string SyncPcName() {
-  if (Settings.SYNC.NAME[0]) return Settings.SYNC.NAME;
+std::string SyncPcName(const SettingsRecord& settings) {
+  if (settings.SYNC.NAME[0]) return settings.SYNC.NAME;
   char computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = sizeof computer;
   GetComputerNameA(computer, &size);
   return computer;
 }
 
-SyncConfig SyncConfigFromSettings() {
+SyncConfig SyncConfigOf(const SettingsRecord& settings) {
   SyncConfig config;
-  if (Settings.SYNC.DIR[0] == '\0') return config;  // off
+  if (settings.SYNC.DIR[0] == '\0') return config;  // off
   char dir[kPathSize];
-  lstrcpynA(dir, Settings.SYNC.DIR, kPathSize);
+  lstrcpynA(dir, settings.SYNC.DIR, kPathSize);
   AddTrailingBackslash(dir);
   config.dir = dir;
-  config.name = SyncPcName();
-  config.id = Settings.SYNC.ID;
-  config.keepDays = Settings.SYNC.KEEPDAYS;
+  config.name = SyncPcName(settings);
+  config.id = settings.SYNC.ID;
+  config.keepDays = settings.SYNC.KEEPDAYS;
   return config;
 }

@@ -6,6 +6,7 @@
 
 #include "../history/history_model.h"
 #include "../sync/sync_folder.h"
+#include "app_state.h"
 
 void LoadSettings();
 void SaveSettings();
@@ -19,7 +20,7 @@ HistoryOptions HistoryOptionsFromSettings();
 // The sync folder's settings: written at once when the options sheet applies them.
 void WriteSyncSettings();
 // This PC's name in the sync folder: the one set, or the computer's.
-std::string SyncPcName();
+std::string SyncPcName(const SettingsRecord& settings);
 // What the sync engine takes from them; the folder ends in a backslash, an empty name is the
 // computer's.
-SyncConfig SyncConfigFromSettings();
+SyncConfig SyncConfigOf(const SettingsRecord& settings);

@@ -14,18 +14,6 @@ HotKeySetting MenuHotKey() {
   return {Settings.MENUHOTALT, Settings.MENUHOTCTL, Settings.MENUHOTSFT, Settings.MENUHOTKEY};
 }
 
-void StoreHotKey(int id, const HotKeySetting& h) {
-  int* fields[3][4] = {
-      {&Settings.ONHOTALT, &Settings.ONHOTCTL, &Settings.ONHOTSFT, &Settings.ONHOTKEY},
-      {&Settings.OFFHOTALT, &Settings.OFFHOTCTL, &Settings.OFFHOTSFT, &Settings.OFFHOTKEY},
-      {&Settings.MENUHOTALT, &Settings.MENUHOTCTL, &Settings.MENUHOTSFT, &Settings.MENUHOTKEY}};
-  int** f = fields[id - ID_HOTKEY_LIST];
-  *f[0] = h.alt;
-  *f[1] = h.ctl;
-  *f[2] = h.sft;
-  *f[3] = h.key;
-}
-
 // False when another program holds the combination; key code 0 means no hot key at all.
 static bool RegisterOneHotKey(HWND mainWindow, int index, const HotKeySetting& h) {
   return h.key == 0 ||
@@ -42,10 +30,10 @@ void ReleaseHotKeys(HWND mainWindow) {
   for (int id = ID_HOTKEY_LIST; id <= ID_HOTKEY_MENU; ++id) UnregisterHotKey(mainWindow, id);
 }
 
-int TryRegisterHotKeys(HWND mainWindow, const HotKeySetting keys[3]) {
+int TryRegisterHotKeys(HWND mainWindow, const HotKeySetting keys[3], const bool changed[3]) {
   ReleaseHotKeys(mainWindow);
   for (int i = 0; i < 3; ++i) {
-    if (!RegisterOneHotKey(mainWindow, i, keys[i])) {
+    if (!RegisterOneHotKey(mainWindow, i, keys[i]) && changed[i]) {
       ReleaseHotKeys(mainWindow);
       return i;
     }

@@ -7,13 +7,12 @@
 HotKeySetting ListHotKey();
 HotKeySetting PauseHotKey();
 HotKeySetting MenuHotKey();
-void StoreHotKey(int id, const HotKeySetting& h);
 
 void RegisterAllHotKeys(HWND mainWindow);
-// Registers these combinations anew in place of the settings' ones: the index (0 list,
-// 1 pause, 2 menu) of the first that cannot be registered, none of the three then
-// registered, or -1 once all are.
-int TryRegisterHotKeys(HWND mainWindow, const HotKeySetting keys[3]);
+// Registers the three combinations in place of the hot keys there; a changed one that cannot
+// be registered (another program or another of the three has it) releases them all and is
+// answered (0, 1 or 2); an unchanged one stays unregistered as at start-up. -1 once done.
+int TryRegisterHotKeys(HWND mainWindow, const HotKeySetting keys[3], const bool changed[3]);
 // Unregisters all three, whatever their key codes.
 void ReleaseHotKeys(HWND mainWindow);
 // Unregisters the hot keys whose key code is set.

@@ -10,8 +10,10 @@
 #include "../res/resource.h"
 #include "hotkeys.h"
 #include "list_rows.h"
+#include "options_draft.h"
 #include "record_rows.h"
 #include "sync_page.h"
+#include "sync_view.h"
 
 namespace {
 
@@ -42,14 +44,13 @@ void InitGeneralPage(HWND page) {
   CheckDlgButton(page, IDC_SELECT_PREVIOUS, Settings.SELINDEX == 0 ? BST_UNCHECKED : BST_CHECKED);
 }
 
-bool ApplyGeneralPage(HWND page) {
-  Settings.FLAG = IsChecked(page, IDC_KEEP_WINDOW);
-  Settings.BOOTINIT = IsChecked(page, IDC_BOOT_INIT);
-  Settings.OVERLAP = IsChecked(page, IDC_OVERLAP);
-  Settings.ESCKEY = IsChecked(page, IDC_ESC_HIDES);
-  Settings.ADDFLG = IsChecked(page, IDC_NEWEST_FIRST) ? 1 : 0;
-  Settings.SELINDEX = IsChecked(page, IDC_SELECT_FIRST) ? 0 : 1;
-  ShowHistoryOptions();
+bool ApplyGeneralPage(HWND page, SettingsRecord* settings) {
+  settings->FLAG = IsChecked(page, IDC_KEEP_WINDOW);
+  settings->BOOTINIT = IsChecked(page, IDC_BOOT_INIT);
+  settings->OVERLAP = IsChecked(page, IDC_OVERLAP);
+  settings->ESCKEY = IsChecked(page, IDC_ESC_HIDES);
+  settings->ADDFLG = IsChecked(page, IDC_NEWEST_FIRST) ? 1 : 0;
+  settings->SELINDEX = IsChecked(page, IDC_SELECT_FIRST) ? 0 : 1;
   return true;
 }
 
@@ -66,9 +67,8 @@ bool HistoryPageRefuses(HWND page) {
   return true;
 }
 
-bool ApplyHistoryPage(HWND page) {
-  Settings.MAXCOUNT = static_cast<int>(GetDlgItemInt(page, IDC_MAX_COUNT, nullptr, FALSE));
-  ShowHistoryOptions();  // a lowered cap cuts the list at once
+bool ApplyHistoryPage(HWND page, SettingsRecord* settings) {
+  settings->MAXCOUNT = static_cast<int>(GetDlgItemInt(page, IDC_MAX_COUNT, nullptr, FALSE));
   return true;
 }
 
@@ -97,29 +97,44 @@ std::string KeyName(int key) {
   return std::to_string(key);
 }
 
-void ReportTakenHotKey(HWND page, int index, const HotKeySetting& key) {
+// Names the hot key that cannot be registered: another of the sheet's keys has it, or another
+// program holds it.
+void ReportTakenHotKey(HWND page, const HotKeySetting keys[3], int index) {
   static const char* const kLabels[3] = {"一覧表示ｷｰ", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞ履歴抑止ｷｰ", "ﾀｽｸﾄﾚｲﾒﾆｭｰ表示ｷｰ"};
-  std::string text = std::string(kLabels[index]) + "（" + HotKeyText(key, KeyName(key.key)) +
-                     "）は他のプログラムが使用しているため登録できません。別のキーを指定してください。";
+  std::string text = std::string(kLabels[index]) + "（" + HotKeyText(keys[index], KeyName(keys[index].key)) + "）";
+  int same = 0;
+  while (same < index && PackHotKeyWord(keys[same]) != PackHotKeyWord(keys[index])) ++same;
+  text += same < index ? std::string("は") + kLabels[same] + "と同じです。"
+                       : "は他のプログラムが使用しているため登録できません。";
   // Owned by the sheet: the main window is disabled under it, and a box owned by the main
   // window would enable it again when it closes.
-  MessageBoxA(GetParent(page), text.c_str(), "ｴﾗｰ", MB_OK);
+  MessageBoxA(GetParent(page), (text + "別のキーを指定してください。").c_str(), "ｴﾗｰ", MB_OK);
 }
 
-// Stores the page's values once its hot keys can be registered; otherwise names the first
-// that cannot, keeps the settings and answers false.
-bool ApplyHotKeyPage(HWND page) {
+// Keeps the page's values once the hot keys the user changed can be registered; otherwise
+// names the first that cannot and answers false. One left as it was stays as quiet as at
+// start-up when another program holds it.
+bool ApplyHotKeyPage(HWND page, SettingsRecord* settings) {
+  const HotKeySetting before[3] = {ListHotKey(), PauseHotKey(), MenuHotKey()};
   HotKeySetting keys[3];
-  for (int i = 0; i < 3; ++i)
+  bool changed[3];
+  for (int i = 0; i < 3; ++i) {
     keys[i] = UnpackHotKeyWord(
         static_cast<uint32_t>(SendDlgItemMessageA(page, kHotKeyControls[i], HKM_GETHOTKEY, 0, 0)));
-  int taken = TryRegisterHotKeys(AppState.MainWindow, keys);
+    changed[i] = PackHotKeyWord(keys[i]) != PackHotKeyWord(before[i]);
+  }
+  int taken = TryRegisterHotKeys(AppState.MainWindow, keys, changed);
   if (taken >= 0) {
-    ReportTakenHotKey(page, taken, keys[taken]);
+    ReportTakenHotKey(page, keys, taken);
     return false;
   }
-  Settings.HOTKEY = IsChecked(page, IDC_FULLSCREEN_GUARD);
-  for (int i = 0; i < 3; ++i) StoreHotKey(ID_HOTKEY_LIST + i, keys[i]);
+  settings->HOTKEY = IsChecked(page, IDC_FULLSCREEN_GUARD);
+  int* fields[3][4] = {{&settings->ONHOTALT, &settings->ONHOTCTL, &settings->ONHOTSFT, &settings->ONHOTKEY},
+                       {&settings->OFFHOTALT, &settings->OFFHOTCTL, &settings->OFFHOTSFT, &settings->OFFHOTKEY},
+                       {&settings->MENUHOTALT, &settings->MENUHOTCTL, &settings->MENUHOTSFT, &settings->MENUHOTKEY}};
+  for (int i = 0; i < 3; ++i) {
+    *fields[i][0] = keys[i].alt, *fields[i][1] = keys[i].ctl, *fields[i][2] = keys[i].sft, *fields[i][3] = keys[i].key;
+  }
   return true;
 }
 
@@ -128,10 +143,11 @@ bool AcceptsAnything(HWND) { return false; }
 // A page that loads the settings when it opens and stores them on OK; Cancel stores nothing.
 // A page that cannot store its values keeps the sheet open and shows itself; a page whose
 // values Refuses is left neither by another tab nor by OK.
-template <void (*Load)(HWND), bool (*Store)(HWND), bool (*Refuses)(HWND) = AcceptsAnything>
+template <void (*Load)(HWND), bool (*Store)(HWND, SettingsRecord*), bool (*Refuses)(HWND) = AcceptsAnything>
 INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     AppState.OptionsSheet = GetParent(page);
+    KeepDraft(page, lParam);
     Load(page);
     return TRUE;  // the system sets the first focus
   }
@@ -140,7 +156,7 @@ INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM, LPARAM lParam
     SetWindowLongPtrA(page, DWLP_MSGRESULT, Refuses(page) ? TRUE : FALSE);
     return TRUE;
   }
-  if (NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY) && !Store(page)) {
+  if (NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY) && !Store(page, &DraftOf(page)->settings)) {
     SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_INVALID);
     return TRUE;
   }
@@ -164,6 +180,7 @@ void BrowseEditor(HWND page) {
 
 INT_PTR CALLBACK EditorPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
+    KeepDraft(page, lParam);
     char path[kPathSize] = {};
     ReadEditorPath("", path, sizeof path);
     SetDlgItemTextA(page, IDC_EDITOR_PATH, path);
@@ -171,11 +188,28 @@ INT_PTR CALLBACK EditorPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
   }
   if (message == WM_COMMAND && LOWORD(wParam) == IDC_BROWSE) BrowseEditor(page);
   if (message == WM_NOTIFY && NotifyCode(lParam) == static_cast<UINT>(PSN_APPLY)) {
-    char path[kPathSize] = {};
-    GetDlgItemTextA(page, IDC_EDITOR_PATH, path, kPathSize);
-    WriteEditorPath(path);  // at once: the editor path is not kept in memory
+    OptionsDraft* draft = DraftOf(page);
+    GetDlgItemTextA(page, IDC_EDITOR_PATH, draft->editorPath, kPathSize);
+    draft->editorApplied = true;
   }
   return FALSE;
+}
+
+// OK: what the pages accepted takes effect. The lists show a changed order and a lowered cap at
+// once; the editor path is written to the file at once (it is not kept in memory).
+void PutIntoEffect(const OptionsDraft& draft) {
+  bool syncChanged = draft.syncApplied && (lstrcmpA(draft.settings.SYNC.DIR, Settings.SYNC.DIR) != 0 ||
+                                           lstrcmpA(draft.settings.SYNC.NAME, Settings.SYNC.NAME) != 0 ||
+                                           draft.settings.SYNC.KEEPDAYS != Settings.SYNC.KEEPDAYS);
+  bool syncWasSet = Settings.SYNC.DIR[0] != '\0' || Settings.SYNC.ID[0] != '\0';
+  Settings = draft.settings;
+  ShowHistoryOptions();
+  if (draft.editorApplied) WriteEditorPath(draft.editorPath);
+  // The section is written once a folder has been set; an INI that never had one stays as it is.
+  if (syncChanged && (syncWasSet || Settings.SYNC.DIR[0] != '\0')) {
+    WriteSyncSettings();
+    StartSyncing(AppState.MainWindow);
+  }
 }
 
 HPROPSHEETPAGE CreatePage(PROPSHEETPAGEA* page, int templateId, const char* title, DLGPROC proc) {
@@ -195,10 +229,13 @@ void ShowOptions(HWND mainWindow, HINSTANCE instance) {
     return;
   }
   AppState.OptionsOpen = 1;
+  OptionsDraft draft;
+  draft.settings = Settings;
   PROPSHEETPAGEA page = {};
   page.dwSize = PROPSHEETPAGEA_V1_SIZE;
   page.dwFlags = PSP_USETITLE;
   page.hInstance = instance;
+  page.lParam = reinterpret_cast<LPARAM>(&draft);
   HPROPSHEETPAGE pages[] = {
       CreatePage(&page, IDD_OPT_GENERAL, "全般", SettingsPageProc<InitGeneralPage, ApplyGeneralPage>),
       CreatePage(&page, IDD_OPT_HOTKEY, "ﾎｯﾄｷｰ", SettingsPageProc<InitHotKeyPage, ApplyHotKeyPage>),
@@ -215,7 +252,7 @@ void ShowOptions(HWND mainWindow, HINSTANCE instance) {
   header.nPages = sizeof pages / sizeof pages[0];
   header.nStartPage = 0;
   header.phpage = pages;
-  PropertySheetA(&header);
+  if (PropertySheetA(&header) > 0) PutIntoEffect(draft);  // OK, every page having accepted
   AppState.OptionsOpen = 0;
   AppState.OptionsSheet = nullptr;
   // However the sheet was closed, from whichever page: exactly the combinations in the

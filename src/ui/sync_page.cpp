@@ -10,6 +10,7 @@
 #include "../app/app_state.h"
 #include "../app/settings.h"
 #include "../res/resource.h"
+#include "options_draft.h"
 #include "sync_view.h"
 
 namespace {
@@ -24,7 +25,7 @@ std::string ItemText(HWND page, int id) {
 
 void InitSyncPage(HWND page) {
   SetDlgItemTextA(page, IDC_SYNC_DIR, Settings.SYNC.DIR);
-  SetDlgItemTextA(page, IDC_SYNC_NAME, SyncPcName().c_str());
+  SetDlgItemTextA(page, IDC_SYNC_NAME, SyncPcName(Settings).c_str());
   SetDlgItemInt(page, IDC_SYNC_DAYS, static_cast<UINT>(Settings.SYNC.KEEPDAYS), FALSE);
 }
 
@@ -53,48 +54,34 @@ std::string NewSyncId() {
 }
 
 bool Refuse(HWND page, int control, const char* text) {
-  MessageBoxA(page, text, "ｴﾗｰ", MB_OK);
+  MessageBoxA(GetParent(page), text, "ｴﾗｰ", MB_OK);  // owned by the sheet, which disables the main window
   SetFocus(GetDlgItem(page, control));
   return false;
 }
 
-// OK: the settings are written at once and the sync folder is taken into use; a folder that
-// cannot be made or written, a name another PC holds or a number of days out of range keeps
-// the user on the page. False then.
-bool ApplySyncPage(HWND page) {
+// OK: the folder, the name and the days go into the draft once the folder could be made and
+// claimed; a folder that cannot be made or written, a name another PC holds or a number of
+// days out of range keeps the user on the page (false).
+bool ApplySyncPage(HWND page, SettingsRecord* settings) {
   std::string dir = ItemText(page, IDC_SYNC_DIR), name = ItemText(page, IDC_SYNC_NAME);
   BOOL number = FALSE;
   int days = static_cast<int>(GetDlgItemInt(page, IDC_SYNC_DAYS, &number, FALSE));
   if (!number || days < kMinKeepDays || days > kMaxKeepDays)
     return Refuse(page, IDC_SYNC_DAYS, "保存日数には 1～3650 の数を指定してください。");
-  auto& sync = Settings.SYNC;
-  if (dir.empty()) {
-    // Off. An INI that never had a folder stays as it is.
-    if (sync.DIR[0] == '\0') return true;
-    sync.DIR[0] = '\0';
-    WriteSyncSettings();
-    StartSyncing(AppState.MainWindow);
-    return true;
-  }
-  char previousDir[kPathSize], previousName[kPathSize];
-  lstrcpynA(previousDir, sync.DIR, kPathSize);
-  lstrcpynA(previousName, sync.NAME, kPathSize);
+  auto& sync = settings->SYNC;
   lstrcpynA(sync.DIR, dir.c_str(), kPathSize);
+  sync.KEEPDAYS = days;
+  if (dir.empty()) return true;  // off
   lstrcpynA(sync.NAME, CleanPcName(name).c_str(), kPathSize);
   if (sync.ID[0] == '\0') lstrcpynA(sync.ID, NewSyncId().c_str(), sizeof sync.ID);
+  // A folder the user names anew is made here (in a folder that is there); at start-up a
+  // folder that has gone is not made again, as its drive or engine may only be away.
+  CreateDirectoryA(dir.c_str(), nullptr);
   SyncFolder trial;
-  SyncStatus status = StartSync(&trial, SyncConfigFromSettings(), AppState.DataDir, Today());
-  if (status == SyncStatus::kOn) {
-    sync.KEEPDAYS = days;
-    WriteSyncSettings();
-    StartSyncing(AppState.MainWindow);
-    return true;
-  }
-  std::string taken = sync.NAME;
-  lstrcpynA(sync.DIR, previousDir, kPathSize);
-  lstrcpynA(sync.NAME, previousName, kPathSize);
+  SyncStatus status = StartSync(&trial, SyncConfigOf(*settings), AppState.DataDir, Today());
+  if (status == SyncStatus::kOn) return true;
   if (status == SyncStatus::kNameTaken) {
-    ShowSyncNameTaken(page, taken.c_str(), false);
+    ShowSyncNameTaken(GetParent(page), sync.NAME, false);
     SetFocus(GetDlgItem(page, IDC_SYNC_NAME));
     return false;
   }
@@ -107,12 +94,15 @@ bool ApplySyncPage(HWND page) {
 
 INT_PTR CALLBACK SyncPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
+    KeepDraft(page, lParam);
     InitSyncPage(page);
     return TRUE;
   }
   if (message == WM_COMMAND && LOWORD(wParam) == IDC_SYNC_BROWSE) BrowseSyncFolder(page);
   if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(PSN_APPLY)) {
-    SetWindowLongPtrA(page, DWLP_MSGRESULT, ApplySyncPage(page) ? PSNRET_NOERROR : PSNRET_INVALID);
+    OptionsDraft* draft = DraftOf(page);
+    draft->syncApplied = ApplySyncPage(page, &draft->settings);
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, draft->syncApplied ? PSNRET_NOERROR : PSNRET_INVALID);
     return TRUE;
   }
   return FALSE;

@@ -34,7 +34,7 @@ static void ShowSyncState(HWND mainWindow, SyncStatus before) {
 void StartSyncing(HWND mainWindow) {
   KillTimer(mainWindow, ID_SYNC_TIMER);
   AppState.Sync = SyncFolder();
-  SyncConfig config = SyncConfigFromSettings();
+  SyncConfig config = SyncConfigOf(Settings);
   if (!config.dir.empty()) StartSync(&AppState.Sync, config, AppState.DataDir, Today());
   if (AppState.Sync.status != SyncStatus::kOff) SetTimer(mainWindow, ID_SYNC_TIMER, 1000, nullptr);
   ShowSyncState(mainWindow, SyncStatus::kOff);

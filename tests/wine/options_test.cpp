@@ -93,6 +93,30 @@ TEST_F(Options, TheCommandAgainBringsTheOpenSheetForwardAndOldestFirstReversesBo
   EXPECT_EQ(p.Ini("OPTION", "ADDFLG"), "0");
 }
 
+TEST_F(Options, AKeyRefusedAtOkIsNamedAndCancelThenChangesNothingWhileAKeyLeftAsItWasNeverBlocksOk) {
+  ASSERT_TRUE(RegisterHotKey(nullptr, 79, MOD_ALT, '7'));  // another program's since before the start
+  Start("[OPTION]\r\nOFFHOTKEY=55\r\n", {"a", "b"});  // pause on Alt+7: silently not registered
+  HWND sheet = OpenSheet(p), general = GoToPage(sheet, 0);
+  ASSERT_NE(general, nullptr);
+  Ask(GetDlgItem(general, 1010), BM_CLICK);  // OVERLAP on and oldest first, then a refused OK
+  Ask(GetDlgItem(general, 1005), BM_CLICK);
+  HWND page = GoToPage(sheet, 1);
+  ASSERT_NE(page, nullptr);
+  Ask(GetDlgItem(page, 1011), HKM_SETHOTKEY, 0x431);  // the menu on the list's Alt+1
+  PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+  EXPECT_EQ(p.Answer("ｴﾗｰ", IDOK), "ﾀｽｸﾄﾚｲﾒﾆｭｰ表示ｷｰ（Alt+1）は一覧表示ｷｰと同じです。別のキーを指定してください。");
+  ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_CANCEL));
+  EXPECT_EQ(p.Rows(kHistory), (Rows{"b", "a"}));  // nothing of the refused OK took effect
+  sheet = OpenSheet(p);
+  ASSERT_NE(page = GoToPage(sheet, 1), nullptr);
+  Ask(GetDlgItem(page, 1011), HKM_SETHOTKEY, 0x200 | 'M');  // only the menu key changes: Alt+7 is no matter
+  ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
+  EXPECT_FALSE(HotKeyFree(MOD_CONTROL, 'M'));
+  EXPECT_EQ(p.Quit(), 0u);
+  UnregisterHotKey(nullptr, 79);
+  EXPECT_EQ(p.Ini("OPTION", "OVERLAP") + p.Ini("OPTION", "ADDFLG") + p.Ini("OPTION", "MENUHOTKEY"), "0177");
+}
+
 TEST_F(Options, TheHistoryPageCapsTheHistoryAtOkAndTheCapIsWrittenOnlyOnceSet) {
   Rows saved;
   for (int i = 0; i < 300; ++i) saved.push_back(std::to_string(i));
