@@ -167,9 +167,9 @@ void OnPasteTimer(HWND mainWindow) {
   }
   // Hiding the list lets the system activate some other window, possibly after the
   // target was brought forward; the keystrokes must not go there. Take the foreground
-  // back for the target a few times before pasting.
+  // back for the target for up to two seconds (a busy machine can take that long) before pasting.
   HWND target = AppState.PasteWindow;
-  constexpr int kMaxRetries = 5;
+  constexpr int kMaxRetries = 20;
   if (target && IsWindow(target) && IsWindowVisible(target) && GetForegroundWindow() != target &&
       AppState.PasteRetries < kMaxRetries) {
     ++AppState.PasteRetries;
