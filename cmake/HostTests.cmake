@@ -14,7 +14,6 @@ add_executable(host_tests
   tests/common/test_files.cpp
   tests/host/record_file_test.cpp
   tests/host/record_index_test.cpp
-  tests/host/history_files_test.cpp
   tests/host/history_model_test.cpp
   tests/host/rules_test.cpp
   tests/host/sync_test.cpp)

@@ -1,59 +1,8 @@
 // What the history keeps: recording, repeats, the cap, deletes that outlive a rewrite,
 // favorites, restore and delete-all, on real files, with the file layer failing part-way.
-#include <gtest/gtest.h>
-
-#include "history/history_model.h"
-#include "temp_dir.h"
+#include "model_fixture.h"
 
 namespace {
-
-using Texts = std::vector<std::string>;
-
-Texts Numbered(const std::string& prefix, int count) {
-  Texts texts;
-  for (int i = 0; i < count; ++i) texts.push_back(prefix + std::to_string(i));
-  return texts;
-}
-
-// How a change reads in the tables: "+row" a row added, "R" the list reloaded, "-" nothing.
-std::string Describe(const ListChange& c) {
-  return c.kind == ListChange::kRowAdded ? "+" + std::to_string(c.row) : c.kind == ListChange::kReloaded ? "R" : "-";
-}
-
-struct Model {
-  TempDir dir;
-  HistoryModel m;
-  ~Model() { CloseFileHandle(m.work); }
-  int Open(const Texts& saved, const HistoryOptions& options = {}, const Texts& favorites = {}) {
-    if (!saved.empty()) WriteFileBytes(dir.File("Pelmor.DAT"), RecordBytes(saved));
-    if (!favorites.empty()) WriteFileBytes(dir.File("Pelmor.SAV"), RecordBytes(favorites));
-    return OpenHistory(&m, dir.path, 0, options);
-  }
-  std::string Record(const std::string& text) {
-    ListChange change;
-    int result = RecordText(&m, text, &change);
-    return result == 0 ? Describe(change) : std::to_string(result);
-  }
-  // The list's texts, row by row, and the positions of the rows asked for.
-  Texts Rows(RecordList list = RecordList::kHistory) const {
-    const RowIndex& index = list == RecordList::kHistory ? m.history : m.favorites;
-    Texts rows;
-    for (int row = 0; row < RowCount(index); ++row) rows.emplace_back(TextOf(index, *RecordOfRow(index, row)));
-    return rows;
-  }
-  std::vector<int64_t> At(const std::vector<int>& rows, RecordList list = RecordList::kHistory) const {
-    const RowIndex& index = list == RecordList::kHistory ? m.history : m.favorites;
-    std::vector<int64_t> positions;
-    for (int row : rows) positions.push_back(RecordOfRow(index, row)->position);
-    return positions;
-  }
-  std::string File(const char* name) const { return ReadFileBytes(dir.File(name)); }
-  // The rows are the file: what a fresh start would show.
-  void ExpectMirrors() const {
-    EXPECT_EQ(m.history.bytes, File("Pelmor.WK"));
-    EXPECT_EQ(m.favorites.bytes, File("Pelmor.SAV"));
-  }
-};
 
 TEST(HistoryModel, RecordingKeepsTheFileAndTheRowsInStep) {
   const struct {
@@ -135,12 +84,13 @@ TEST(HistoryModel, ADeleteRemovesExactlyTheChosenRecordsWhateverHappensWhileItsQ
     bool confirmed;
     int result;
     Texts rows;
-  } cases[] = {
-      {"two rows apart", RecordList::kHistory, {0, 2}, kNothing, true, 0, {"c", "a"}},
-      {"cancelled", RecordList::kHistory, {0}, kNothing, false, -1, {"d", "c", "b", "a"}},
-      {"a repeat compacts the file meanwhile", RecordList::kHistory, {1}, kRepeatCompacts, true, 0, {"b", "d", "a"}},
+  } cases[] = {  // the history holds a, "", 0xFF c and d
+      {"the last record and an empty one", RecordList::kHistory, {0, 2}, kNothing, true, 0, {"\xff" "c", "a"}},
+      {"the first record and one starting with 0xFF", RecordList::kHistory, {1, 3}, kNothing, true, 0, {"d", ""}},
+      {"cancelled", RecordList::kHistory, {0}, kNothing, false, -1, {"d", "\xff" "c", "", "a"}},
+      {"a repeat compacts the file meanwhile", RecordList::kHistory, {1}, kRepeatCompacts, true, 0, {"", "d", "a"}},
       {"the chosen record is purged meanwhile", RecordList::kHistory, {1}, kChosenIsRepeated, true, -1,
-       {"c", "d", "b", "a"}},
+       {"\xff" "c", "d", "", "a"}},
       {"the history restored meanwhile", RecordList::kHistory, {0}, kRestore, true, -1, {"s"}},
       {"the history emptied meanwhile", RecordList::kHistory, {0}, kEmpty, true, -1, {}},
       {"favorites", RecordList::kFavorites, {1}, kNothing, true, 0, {"f2", "f0"}},
@@ -153,10 +103,11 @@ TEST(HistoryModel, ADeleteRemovesExactlyTheChosenRecordsWhateverHappensWhileItsQ
     ASSERT_EQ(h.Open({"s"}, {.dropDuplicates = true}, Numbered("f", 3)), 0);
     ListChange change;
     ASSERT_EQ(EmptyHistory(&h.m, &change), 0);
-    for (const char* text : {"a", "b", "c", "d"}) h.Record(text);
+    for (const char* text : {"a", "", "\xff" "c", "d"}) h.Record(text);
     BeginDelete(&h.m, c.list, h.At(c.chosen, c.list));
-    if (c.meanwhile == kRepeatCompacts) h.Record("b");
-    if (c.meanwhile == kChosenIsRepeated) h.Record("c");
+    if (c.meanwhile == kRepeatCompacts) h.Record("");
+    if (c.meanwhile == kChosenIsRepeated) h.Record("\xff" "c");
+    WriteFileBytes(h.dir.File("Temp.DAT"), RecordBytes({"left by a crash"}));  // never appended to
     if (c.meanwhile == kRestore) RestoreSavedHistory(&h.m, &change);
     if (c.meanwhile == kEmpty) EmptyHistory(&h.m, &change);
     if (c.meanwhile == kFavoritesReplaced) WriteFileBytes(h.dir.File("Pelmor.SAV"), RecordBytes({"f0", "f1", "other"}));
@@ -220,6 +171,7 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
       {"repeat: no scratch file", kRecordRepeat, {.failOpen = 1}, 0, {"a", "b", "a"}},
       {"repeat: the disk fills in the scratch file", kRecordRepeat, {.writeBudget = 9 + 6}, 0, {"a", "b", "a"}},
       {"repeat: the scratch file cannot replace the work file", kRecordRepeat, {.failRename = 1}, 0, {"a", "b", "a"}},
+      {"repeat: the scratch file cannot be flushed", kRecordRepeat, {.failFlush = 1}, 0, {"a", "b", "a"}},
       {"delete: no scratch file", kDelete, {.failOpen = 1}, -1, {"a", "b"}},
       {"delete: cannot replace", kDelete, {.failRename = 1}, -1, {"a", "b"}},
       {"save: the favorites cannot be opened", kSave, {.failOpen = 1}, -101, {"a", "b"}},
@@ -252,6 +204,68 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
     h.ExpectMirrors();
     EXPECT_EQ(h.Record("next"), "+0");
     EXPECT_EQ(h.Rows().front(), "next");
+  }
+}
+
+using File = std::optional<std::string>;  // contents, or missing
+
+TEST(HistoryFiles, StartUpKeepsEveryHistoryThatWasNotSavedYet) {
+  const std::string a = RecordBytes({"a"}), ab = RecordBytes({"a", "b"}), old = RecordBytes({"old"});
+  const std::string empty = RecordBytes({});
+  const struct {
+    const char* name;
+    File work, saved, backup;
+    int bootInit;
+    File workAfter, savedAfter, backupAfter;
+    FileFaults fault = {};
+  } cases[] = {
+      {"first start ever", {}, {}, {}, 0, empty, {}, {}},
+      {"after an orderly exit", a, a, old, 0, a, a, old},
+      {"after an orderly exit, emptied at start", a, a, old, 1, empty, a, old},
+      {"after a killed run", ab, a, old, 0, ab, ab, a},
+      {"after a killed run, emptied at start", ab, a, old, 1, empty, ab, a},
+      {"a killed run's text as long as the saved one, emptied at start", RecordBytes({"b"}), a, old, 1, empty,
+       RecordBytes({"b"}), a},
+      {"a short work file is no history", "\x01\x02", a, {}, 0, a, a, {}},
+      {"after a killed first run", ab, {}, {}, 0, ab, {}, {}},
+      {"after a killed first run, emptied at start", ab, {}, {}, 1, empty, ab, {}},
+      {"after a killed run, the rotation fails", ab, a, old, 0, ab, a, a, {.failRename = 2}},
+      {"after a killed run, the rotation fails, emptied at start", ab, a, old, 1, ab, a, a, {.failRename = 2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Model h;
+    for (auto [name, bytes] : {std::pair{"Pelmor.WK", c.work}, {"Pelmor.DAT", c.saved}, {"Pelmor.DAT.BAK", c.backup}})
+      if (bytes) WriteFileBytes(h.dir.File(name), *bytes);
+    FaultGuard faults;
+    gFileFaults = c.fault;
+    ASSERT_NO_FATAL_FAILURE(h.StartUp(c.bootInit));
+    gFileFaults = FileFaults();
+    EXPECT_EQ(h.Maybe("Pelmor.WK"), c.workAfter);
+    EXPECT_EQ(h.Maybe("Pelmor.DAT"), c.savedAfter);
+    EXPECT_EQ(h.Maybe("Pelmor.DAT.BAK"), c.backupAfter);
+  }
+}
+
+TEST(HistoryFiles, AnInterruptedExitNeverLeavesHalfASavedHistory) {
+  // The machine stops while the copies are written, or the new saved history cannot be flushed.
+  for (FileFaults fault : {FileFaults{.writeBudget = 20}, FileFaults{.failFlush = 2}}) {
+    Model h;
+    HistoryPaths paths = MakeHistoryPaths(h.dir.path);
+    FaultGuard faults;
+    const std::string saved = RecordBytes({"saved"}), work = RecordBytes({"saved", "a longer text of this run"});
+    WriteFileBytes(paths.saved, saved);
+    WriteFileBytes(paths.work, work);
+    gFileFaults = fault;
+    RotateHistoryFiles(paths);
+    gFileFaults = FileFaults();
+    EXPECT_EQ(ReadFileBytes(paths.saved), saved);
+    EXPECT_FALSE(FileThere(paths.savedScratch) || FileThere(paths.backupScratch));
+    ASSERT_NO_FATAL_FAILURE(h.StartUp(0));  // the next start finds the work file unsaved and keeps it
+    EXPECT_EQ(ReadFileBytes(paths.saved), work);
+    EXPECT_EQ(ReadFileBytes(paths.backup), saved);
+    RotateHistoryFiles(paths, false);  // a second exit of one run keeps the backup
+    EXPECT_EQ(ReadFileBytes(paths.backup), saved);
   }
 }
 

@@ -66,8 +66,11 @@ TEST(RowIndex, AFilterNarrowsTheRowsAndKeepsThroughCapturesAndReloads) {
   EXPECT_EQ(AddRecordToIndex(&index, position + 9, "kiwi", 4), -1);  // hidden by the filter
   ASSERT_TRUE(LoadRowIndex(f, &index));
   EXPECT_EQ(Rows(index), (Texts{"mango@" + std::to_string(position), "banana@17"}));
+  std::vector<RecordSpan> dropped;
+  DropFromIndex(&index, {4, 17}, &dropped);  // a rewrite without Apple pie and banana
+  EXPECT_EQ(Rows(index), (Texts{"mango@" + std::to_string(position - 13 - 10)}));
   SetRowFilter(&index, {});
-  EXPECT_EQ(RowCount(index), 6);
+  EXPECT_EQ(RowCount(index), 4);
   CloseFileHandle(f);
 }
 

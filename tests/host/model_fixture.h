@@ -1,0 +1,69 @@
+// The history model in a fresh folder, as the native tests drive it: its files, its rows and
+// what its operations answered.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "history/history_model.h"
+#include "temp_dir.h"
+
+using Texts = std::vector<std::string>;
+
+Texts Numbered(const std::string& prefix, int count) {
+  Texts texts;
+  for (int i = 0; i < count; ++i) texts.push_back(prefix + std::to_string(i));
+  return texts;
+}
+
+// How a change reads in the tables: "+row" a row added, "R" the list reloaded, "-" nothing.
+std::string Describe(const ListChange& c) {
+  return c.kind == ListChange::kRowAdded ? "+" + std::to_string(c.row) : c.kind == ListChange::kReloaded ? "R" : "-";
+}
+
+struct Model {
+  TempDir dir;
+  HistoryModel m;
+  ~Model() { CloseFileHandle(m.work); }
+  int Open(const Texts& saved, const HistoryOptions& options = {}, const Texts& favorites = {}) {
+    if (!saved.empty()) WriteFileBytes(dir.File("Pelmor.DAT"), RecordBytes(saved));
+    if (!favorites.empty()) WriteFileBytes(dir.File("Pelmor.SAV"), RecordBytes(favorites));
+    return OpenHistory(&m, dir.path, 0, options);
+  }
+  std::string Record(const std::string& text) {
+    ListChange change;
+    int result = RecordText(&m, text, &change);
+    return result == 0 ? Describe(change) : std::to_string(result);
+  }
+  // The list's texts, row by row, and the positions of the rows asked for.
+  Texts Rows(RecordList list = RecordList::kHistory) const {
+    const RowIndex& index = list == RecordList::kHistory ? m.history : m.favorites;
+    Texts rows;
+    for (int row = 0; row < RowCount(index); ++row) rows.emplace_back(TextOf(index, *RecordOfRow(index, row)));
+    return rows;
+  }
+  std::vector<int64_t> At(const std::vector<int>& rows, RecordList list = RecordList::kHistory) const {
+    const RowIndex& index = list == RecordList::kHistory ? m.history : m.favorites;
+    std::vector<int64_t> positions;
+    for (int row : rows) positions.push_back(RecordOfRow(index, row)->position);
+    return positions;
+  }
+  std::string File(const char* name) const { return ReadFileBytes(dir.File(name)); }
+  // A file's contents, or none when it is missing.
+  std::optional<std::string> Maybe(const char* name) const {
+    return FileThere(dir.File(name)) ? std::optional<std::string>(File(name)) : std::nullopt;
+  }
+  // Start-up as the program does it, ending with the work file closed.
+  void StartUp(int bootInit) {
+    HistoryModel model;
+    ASSERT_EQ(OpenHistory(&model, dir.path, bootInit, {}), 0);
+    CloseWorkFile(&model);
+  }
+  // The rows are the file: what a fresh start would show.
+  void ExpectMirrors() const {
+    EXPECT_EQ(m.history.bytes, File("Pelmor.WK"));
+    EXPECT_EQ(m.favorites.bytes, File("Pelmor.SAV"));
+  }
+};
