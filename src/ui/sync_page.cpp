@@ -82,6 +82,9 @@ bool ApplySyncPage(HWND page) {
   lstrcpynA(sync.DIR, dir.c_str(), kPathSize);
   lstrcpynA(sync.NAME, CleanPcName(name).c_str(), kPathSize);
   if (sync.ID[0] == '\0') lstrcpynA(sync.ID, NewSyncId().c_str(), sizeof sync.ID);
+  // A folder the user names anew is made here (in a folder that is there); at start-up a
+  // folder that has gone is not made again, as its drive or engine may only be away.
+  CreateDirectoryA(dir.c_str(), nullptr);
   SyncFolder trial;
   SyncStatus status = StartSync(&trial, SyncConfigFromSettings(), AppState.DataDir, Today());
   if (status == SyncStatus::kOn) {

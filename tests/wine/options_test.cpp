@@ -8,28 +8,6 @@ namespace {
 
 using Options = PelmorTest;
 
-HWND OpenSheet(const Pelmor& p) {
-  p.Command(40002);
-  return p.Dialog("環境設定");
-}
-
-// Shows the page of the sheet; its dialog.
-HWND GoToPage(HWND sheet, int page) {
-  PostMessageA(sheet, PSM_SETCURSEL, page, 0);
-  HWND shown = nullptr;
-  WaitUntil([&] {
-    shown = reinterpret_cast<HWND>(Ask(sheet, PSM_GETCURRENTPAGEHWND));
-    return Ask(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(shown)) == page;
-  });
-  return shown;
-}
-
-// OK or Cancel, and the sheet is gone with everything Pelmor does after it.
-bool CloseSheet(const Pelmor& p, HWND sheet, int button) {
-  PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);  // a sent OK can leave the sheet stuck
-  return WaitUntil([&] { return !IsWindow(sheet); }) && p.Flush();
-}
-
 TEST_F(Options, TheHotKeyPageShowsTheSettingsAndOkRegistersExactlyTheNewOnesCancelTheOldOnes) {
   Start("[OPTION]\r\nMENUHOTKEY=0\r\n", {});
   for (int last : {0, 2}) {  // Cancel from another page: the hot key page unregistered them
