@@ -64,7 +64,7 @@ def wait_for(what, condition, seconds=90):
 
 
 def main():
-    work, command = sys.argv[1], sys.argv[sys.argv.index("--") + 1:]
+    work, command = os.path.abspath(sys.argv[1]), sys.argv[sys.argv.index("--") + 1:]
     shutil.rmtree(work, ignore_errors=True)
     ids, processes = {}, {}
     for peer in PEERS:
