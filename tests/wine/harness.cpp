@@ -373,8 +373,8 @@ bool CloseSheet(const Pelmor& p, HWND sheet, int button) {
 
 // Wine's tray keeps one tool tip window per icon, in its own process: the tool's record and
 // the text are read through memory there.
-std::vector<std::string> TrayTips() {
-  std::vector<std::string> tips;
+std::string TrayTips() {
+  std::string tips;
   for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));) {
     DWORD pid = 0;
     GetWindowThreadProcessId(tip, &pid);
@@ -392,7 +392,7 @@ std::vector<std::string> TrayTips() {
       char bytes[600] = {};
       ReadProcessMemory(process, tool.lpszText, text, 256 * sizeof(wchar_t), nullptr);
       WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-      tips.push_back(bytes);
+      tips += bytes + std::string("|");
     }
     CloseHandle(process);
   }

@@ -107,8 +107,9 @@ struct Pelmor {
 HWND OpenSheet(const Pelmor& p);
 HWND GoToPage(HWND sheet, int page);
 bool CloseSheet(const Pelmor& p, HWND sheet, int button);
-// The tips of the icons in the notification area, as the shell's tool tips hold them.
-std::vector<std::string> TrayTips();
+// The tips of the icons in the notification area, as the shell's tool tips hold them, each
+// followed by '|'.
+std::string TrayTips();
 
 // The stand-in for the program the user was typing in: a titled window with an edit, in
 // this process (its messages are handled while the test waits).
