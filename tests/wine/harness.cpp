@@ -379,21 +379,23 @@ std::string TrayTips() {
     DWORD pid = 0;
     GetWindowThreadProcessId(tip, &pid);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    RemoteBuffer remote(process, sizeof(TTTOOLINFOW) + 256 * sizeof(wchar_t));
-    TTTOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    remote.Put(&tool, sizeof tool);
-    if (Ask(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(remote.at))) {
-      ReadProcessMemory(process, remote.at, &tool, sizeof tool, nullptr);
-      tool.lpszText = reinterpret_cast<wchar_t*>(remote.at + sizeof tool);
+    {
+      RemoteBuffer remote(process, sizeof(TTTOOLINFOW) + 256 * sizeof(wchar_t));
+      TTTOOLINFOW tool = {};
+      tool.cbSize = sizeof tool;
       remote.Put(&tool, sizeof tool);
-      Ask(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(remote.at));
-      wchar_t text[257] = {};
-      char bytes[600] = {};
-      ReadProcessMemory(process, tool.lpszText, text, 256 * sizeof(wchar_t), nullptr);
-      WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
-      tips += bytes + std::string("|");
-    }
+      if (Ask(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(remote.at))) {
+        ReadProcessMemory(process, remote.at, &tool, sizeof tool, nullptr);
+        tool.lpszText = reinterpret_cast<wchar_t*>(remote.at + sizeof tool);
+        remote.Put(&tool, sizeof tool);
+        Ask(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(remote.at));
+        wchar_t text[257] = {};
+        char bytes[600] = {};
+        ReadProcessMemory(process, tool.lpszText, text, 256 * sizeof(wchar_t), nullptr);
+        WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+        tips += bytes + std::string("|");
+      }
+    }  // the memory in the shell's process is freed before its handle goes
     CloseHandle(process);
   }
   return tips;
