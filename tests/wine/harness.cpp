@@ -467,7 +467,11 @@ void PelmorTest::Start(const std::string& ini, const std::vector<std::string>& h
 }
 
 void PelmorTest::ShowListOverTarget() {
+  bool shown = p.Shown();
   target.Focus();
+  // A list still shown learns that it lost the foreground after the target has it; were the
+  // tray click handled before that is through, the late deactivation would hide it again.
+  ASSERT_TRUE(!shown || p.Gone());
   ASSERT_TRUE(p.ShowList());
 }
 
