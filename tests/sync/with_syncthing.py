@@ -8,6 +8,7 @@ watcher delay of one second; each shares its folder with the other. Once they ar
 and both folders are idle, COMMAND runs with PELMOR_SYNC_A and PELMOR_SYNC_B naming the two
 folders. Afterwards both are stopped by their process ids, whatever happened.
 """
+import fcntl
 import json
 import os
 import shutil
@@ -64,7 +65,10 @@ def wait_for(what, condition, seconds=90):
 
 
 def main():
-    work, command = sys.argv[1], sys.argv[sys.argv.index("--") + 1:]
+    work, command = os.path.abspath(sys.argv[1]), sys.argv[sys.argv.index("--") + 1:]
+    # The ports are fixed: runs from other work trees of this machine take turns.
+    lock = open("/tmp/pelmor-syncthing.lock", "w")
+    fcntl.flock(lock, fcntl.LOCK_EX)
     shutil.rmtree(work, ignore_errors=True)
     ids, processes = {}, {}
     for peer in PEERS:

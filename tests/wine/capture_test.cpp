@@ -30,6 +30,9 @@ TEST(Captures, EveryTextCopiedIsRecordedOnceButNotWhatWasThereAtStartNorAPasswor
     EXPECT_EQ(p.Rows(kHistory), *ini ? file : Rows(file.rbegin(), file.rend()));
     EXPECT_EQ(p.Quit(), 0u);
     EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes(file));
+    // No sync folder set: nothing of it in the settings or the data folder.
+    EXPECT_EQ(ReadFileBytes(p.File("Pelmor.ini")).find("SYNC"), std::string::npos);
+    EXPECT_FALSE(FileThere(p.File("Pelmor.SYN")) || FileThere(p.File("Pelmor.OUT")));
   }
 }
 

@@ -398,6 +398,57 @@ DWORD Pelmor::Quit() {
   return code;
 }
 
+HWND OpenSheet(const Pelmor& p) {
+  p.Command(40002);
+  return p.Dialog("環境設定");
+}
+
+int CurrentPage(HWND sheet) {
+  return static_cast<int>(Ask(sheet, PSM_HWNDTOINDEX, Ask(sheet, PSM_GETCURRENTPAGEHWND)));
+}
+
+HWND GoToPage(HWND sheet, int page) {
+  PostMessageA(sheet, PSM_SETCURSEL, page, 0);
+  return WaitUntil([&] { return CurrentPage(sheet) == page; })
+             ? reinterpret_cast<HWND>(Ask(sheet, PSM_GETCURRENTPAGEHWND))
+             : nullptr;
+}
+
+bool CloseSheet(const Pelmor& p, HWND sheet, int button) {
+  PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);  // a sent OK can leave the sheet stuck
+  return WaitUntil([&] { return !IsWindow(sheet); }) && p.Flush();
+}
+
+// Wine's tray keeps one tool tip window per icon, in its own process: the tool's record and
+// the text are read through memory there.
+std::string TrayTips() {
+  std::string tips;
+  for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tip, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    {
+      RemoteBuffer remote(process, sizeof(TTTOOLINFOW) + 256 * sizeof(wchar_t));
+      TTTOOLINFOW tool = {};
+      tool.cbSize = sizeof tool;
+      remote.Put(&tool, sizeof tool);
+      if (Ask(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(remote.at))) {
+        ReadProcessMemory(process, remote.at, &tool, sizeof tool, nullptr);
+        tool.lpszText = reinterpret_cast<wchar_t*>(remote.at + sizeof tool);
+        remote.Put(&tool, sizeof tool);
+        Ask(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(remote.at));
+        wchar_t text[257] = {};
+        char bytes[600] = {};
+        ReadProcessMemory(process, tool.lpszText, text, 256 * sizeof(wchar_t), nullptr);
+        WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+        tips += bytes + std::string("|");
+      }
+    }  // the memory in the shell's process is freed before its handle goes
+    CloseHandle(process);
+  }
+  return tips;
+}
+
 // The target's edit counts the Ctrl+V presses it receives.
 static LRESULT CALLBACK TargetEditProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   auto* target = reinterpret_cast<Target*>(GetWindowLongPtrW(w, GWLP_USERDATA));

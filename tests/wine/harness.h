@@ -115,6 +115,17 @@ struct Pelmor {
   DWORD Quit();                          // command 40003; the exit code
 };
 
+// The options sheet, opened by its command; a page of it shown (its dialog); OK or Cancel
+// pressed, and the sheet gone with everything Pelmor does after it.
+HWND OpenSheet(const Pelmor& p);
+// Shows the page of the sheet; its dialog, or null when it does not come.
+HWND GoToPage(HWND sheet, int page);
+int CurrentPage(HWND sheet);
+bool CloseSheet(const Pelmor& p, HWND sheet, int button);
+// The tips of the icons in the notification area, as the shell's tool tips hold them, each
+// followed by '|'.
+std::string TrayTips();
+
 // The stand-in for the program the user was typing in: a titled window with an edit, in
 // this process (its messages are handled while the test waits).
 struct Target {

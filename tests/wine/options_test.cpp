@@ -8,33 +8,10 @@ namespace {
 
 using Options = PelmorTest;
 
-HWND OpenSheet(const Pelmor& p) {
-  p.Command(40002);
-  return p.Dialog("環境設定");
-}
-
-int CurrentPage(HWND sheet) {
-  return static_cast<int>(Ask(sheet, PSM_HWNDTOINDEX, Ask(sheet, PSM_GETCURRENTPAGEHWND)));
-}
-
-// Shows the page of the sheet; its dialog, or null when it does not come.
-HWND GoToPage(HWND sheet, int page) {
-  PostMessageA(sheet, PSM_SETCURSEL, page, 0);
-  return WaitUntil([&] { return CurrentPage(sheet) == page; })
-             ? reinterpret_cast<HWND>(Ask(sheet, PSM_GETCURRENTPAGEHWND))
-             : nullptr;
-}
-
 int OpenSheets() {
   int count = 0;
   for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", "環境設定"));) ++count;
   return count;
-}
-
-// OK or Cancel, and the sheet is gone with everything Pelmor does after it.
-bool CloseSheet(const Pelmor& p, HWND sheet, int button) {
-  PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);  // a sent OK can leave the sheet stuck
-  return WaitUntil([&] { return !IsWindow(sheet); }) && p.Flush();
 }
 
 TEST_F(Options, TheHotKeyPageShowsTheSettingsAndOkRegistersExactlyTheNewOnesCancelTheOldOnes) {
