@@ -126,6 +126,13 @@ static void OnDrawClipboard(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 static void Quit(HWND window) {
+  // The options sheet's loop runs inside this window's message handling, and the sheet is this
+  // window's: destroyed under it, the sheet would be left in the middle of its own work. The
+  // user finishes with the sheet first.
+  if (AppState.OptionsOpen) {
+    if (AppState.OptionsSheet) SetForegroundWindow(GetLastActivePopup(AppState.OptionsSheet));
+    return;
+  }
   Shutdown(window);
   DestroyWindow(window);
 }

@@ -109,6 +109,9 @@ TEST_F(Options, TheHistoryPageCapsTheHistoryAtOkAndTheCapIsWrittenOnlyOnceSet) {
   for (const char* refused : {"50", "1000001", ""}) {
     SetDlgItemTextA(page, 1017, refused);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    ASSERT_NE(p.Dialog("ｴﾗｰ"), nullptr);
+    p.Command(40003);  // Quit from the tray meanwhile waits for the sheet
+    ASSERT_TRUE(p.Flush());
     EXPECT_EQ(p.Answer("ｴﾗｰ", IDOK), "履歴の最大件数には 0（無制限）か 100～1000000 の数を指定してください。") << refused;
     EXPECT_TRUE(IsWindow(sheet));
   }
