@@ -54,7 +54,8 @@ bool WalkPeerRecords(PeerReader* r, int32_t from, const ReadLimit& limit, int32_
     // A negative length or one that runs past the end is damage: stop before it.
     if (!ok || length < 0 || length > r->size - position - 4) break;
     if (i >= from) {
-      if (!texts->empty() && (taken + length > limit.bytes || static_cast<int64_t>(texts->size()) >= limit.records)) {
+      bool first = texts->empty() && limit.takeOne;
+      if (!first && (taken + length > limit.bytes || static_cast<int64_t>(texts->size()) >= limit.records)) {
         *cut = true;
         break;
       }

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-// How much one read of another PC's day file may take in. At least one new record is taken
-// when there is one, however long, so a text longer than the limit still arrives.
+// How much one read of another PC's day file may take in.
 struct ReadLimit {
   int64_t bytes = INT64_MAX;
   int32_t records = INT32_MAX;
+  bool takeOne = true;  // the first new record is taken however long, so a long text still arrives
 };
 
 // The trustworthy records of another PC's day file from record `from` on, in file order, as far

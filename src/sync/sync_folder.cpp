@@ -273,19 +273,21 @@ std::vector<ImportBatch> CollectImports(SyncFolder* sync, const CollectLimit& li
     auto done = sync->progress.imported.find(f.key);
     ImportBatch batch{f.key, 0, {}, f.stamp};
     bool cut = false;
+    ReadLimit fits = left;
+    fits.takeOne = batches.empty();  // one record longer than the limit, when it comes first
     if (!ReadPeerDayFile(f.path, done == sync->progress.imported.end() ? 0 : done->second, &batch.newProgress,
-                         &batch.texts, left, &cut))
+                         &batch.texts, fits, &cut))
       continue;  // tried again at the next tick
     batch.whole = !cut;
-    // Nothing new, or the file was rolled back: its records are its progress from now on.
     if (batch.texts.empty()) {
+      // Nothing new, or the file was rolled back: its records are its progress from now on.
       ConfirmImport(sync, batch);
-      continue;
+    } else {
+      for (const std::string& t : batch.texts) left.bytes -= static_cast<int64_t>(t.size());
+      left.records -= static_cast<int32_t>(batch.texts.size());
+      batches.push_back(std::move(batch));
     }
-    for (const std::string& t : batch.texts) left.bytes -= static_cast<int64_t>(t.size());
-    left.records -= static_cast<int32_t>(batch.texts.size());
-    batches.push_back(std::move(batch));
-    if (cut) break;
+    if (cut) break;  // the rest at the next tick, in order
   }
   return batches;
 }
