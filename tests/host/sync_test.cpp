@@ -104,9 +104,10 @@ TEST(SyncFolder, PcsGetEachOthersTextsOldestDayFirstInOrderAndNothingTwice) {
   ASSERT_EQ(pcs.Start(&b, "B"), SyncStatus::kOn);  // a backlog: by day, then by PC
   EXPECT_EQ(pcs.Collect(&b), (Texts{"a1", "a2", "c2", "a3", "a3 later"}));
   EXPECT_EQ(pcs.Collect(&b), Texts{});
-  EXPECT_EQ(pcs.Collect(&d, {.records = 2}), (Texts{"a1", "a2"}));  // the same backlog, two records a collect
-  EXPECT_EQ(pcs.Collect(&d, {.records = 2}), (Texts{"c2", "a3"}));
-  EXPECT_EQ(pcs.Collect(&d, {.records = 2}), (Texts{"a3 later"}));
+  // The same backlog, 5 bytes a collect: what does not fit waits, but a longer text comes alone.
+  EXPECT_EQ(pcs.Collect(&d, {.bytes = 5}), (Texts{"a1", "a2"}));
+  EXPECT_EQ(pcs.Collect(&d, {.bytes = 5}), (Texts{"c2", "a3"}));
+  EXPECT_EQ(pcs.Collect(&d, {.bytes = 5}), (Texts{"a3 later"}));
   EXPECT_EQ(pcs.Collect(&d), Texts{});
   pcs.Send(&b, {"from B"}, kDay3);
   EXPECT_EQ(pcs.Collect(&a), (Texts{"c2", "from B"}));  // never its own
@@ -210,7 +211,7 @@ TEST(SyncFolder, ThisPcWritesOnlyIntoAFolderItOwnsTidiesOnlyItsOwnAndThePageLook
       {{pcs.dir, "N", "id-N"}, SyncStatus::kOn},    {{pcs.dir, "A", "id-B"}, SyncStatus::kNameTaken},
       {{pcs.dir + "no/new/", "N", "id-N"}, SyncStatus::kFolderUnusable},  // no parent
       {{pcs.dir + "a file/new/", "N", "id-N"}, SyncStatus::kFolderUnusable},
-      {{pcs.dir, "a file", "id-N"}, SyncStatus::kFolderUnusable}, {{"sync 同期/", "N", "id-N"}, SyncStatus::kFolderUnusable}};
+      {{pcs.dir, "a file", "id-N"}, SyncStatus::kFolderUnusable}, {{"./new/", "N", "id-N"}, SyncStatus::kFolderUnusable}};
   for (const auto& [config, status] : checks) EXPECT_EQ(CheckSyncFolder(config), status) << config.dir << config.name;
   EXPECT_EQ(FilesUnder(pcs.root.path), before);
   // Another PC's owner.id arrives in B's folder (both claimed it before the engine carried

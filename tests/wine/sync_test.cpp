@@ -96,7 +96,7 @@ TEST_F(SyncTest, TheOptionsPageRefusesWhatItCannotUseChangingNoFileAndPutsWhatIt
   WriteFileBytes(root + "a file", "");
   const auto before = FilesUnder(root);
   SetDlgItemTextA(page, 1021, "7");
-  for (const std::string& refused : {root + "G", root + "a file\\同期", std::string("同期")}) {
+  for (const std::string& refused : {root + "G", root + "a file\\同期", std::string(".\\同期")}) {
     SetDlgItemTextA(page, 1018, refused.c_str());
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     EXPECT_EQ(a.Answer("ｴﾗｰ", IDOK), "同期フォルダ「" + refused + "」を作成または書き込みできません。");
