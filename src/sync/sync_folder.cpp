@@ -181,6 +181,7 @@ bool CanMakeOrWrite(const std::string& folder, char separator) {
 }  // namespace
 
 SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::string& dataDir, const CivilDate& today) {
+  std::vector<std::string> carried = std::move(sync->unqueued);  // new settings: still this PC's captures
   *sync = SyncFolder();
   sync->config = config;
   sync->config.name = CleanPcName(config.name);
@@ -191,11 +192,16 @@ SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::stri
   sync->progressPath = dataDir + "Pelmor.SYN";
   sync->progressScratch = dataDir + "Pelmor.SYN.TMP";
   sync->status = ClaimOwnFolder(sync);
-  if (sync->status == SyncStatus::kNameTaken) return sync->status;
+  sync->unqueued = std::move(carried);
+  if (sync->status == SyncStatus::kNameTaken) {
+    MoveUnqueuedToOutbox(sync);  // kept for when the name is changed
+    return sync->status;
+  }
   if (sync->status == SyncStatus::kOn) DeleteOldDayFiles(*sync, today);
   LoadSyncProgress(sync->progressPath, &sync->progress);  // unreadable: imported again rather than never
   DropGoneProgress(sync);
   sync->waiting = CountRecords(sync->outbox);
+  MoveUnqueuedToOutbox(sync);
   return sync->status;
 }
 

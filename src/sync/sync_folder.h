@@ -58,7 +58,8 @@ struct SyncFolder {
 
 // Start-up (dataDir ends in the separator; today is the local date): makes DIR\NAME and checks
 // or writes owner.id, deletes this PC's day files older than keepDays days, loads Pelmor.SYN
-// (dropping entries whose files are gone) and counts the records waiting in Pelmor.OUT.
+// (dropping entries whose files are gone) and counts the records waiting in Pelmor.OUT. Started
+// again (new settings), it keeps the captures only memory held and queues them first.
 SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::string& dataDir, const CivilDate& today);
 
 // What the options page's OK would find in the folder, changing nothing: kOn when this PC can

@@ -33,11 +33,12 @@ static void ShowSyncState(HWND mainWindow, SyncStatus before) {
 
 void StartSyncing(HWND mainWindow) {
   KillTimer(mainWindow, ID_SYNC_TIMER);
-  AppState.Sync = SyncFolder();
   SyncConfig config = SyncConfigOf(Settings);
   if (!config.dir.empty() && EnsureSyncId()) {
     config.id = Settings.SYNC.ID;
-    StartSync(&AppState.Sync, config, AppState.DataDir, Today());
+    StartSync(&AppState.Sync, config, AppState.DataDir, Today());  // keeps what only memory holds
+  } else {
+    AppState.Sync = SyncFolder();
   }
   if (AppState.Sync.status != SyncStatus::kOff) SetTimer(mainWindow, ID_SYNC_TIMER, 1000, nullptr);
   ShowSyncState(mainWindow, SyncStatus::kOff);

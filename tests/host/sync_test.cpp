@@ -172,6 +172,7 @@ TEST(SyncFolder, TextsWaitWhileTheFolderOrPelmorOutCannotBeWrittenAndArriveInOrd
     gFileFaults = c.fault;
     EXPECT_EQ(FlushOutbox(&a, kDay1), 2);
     gFileFaults = FileFaults();
+    pcs.Start(&a, "A");  // the options applied meanwhile start it again
     CloseFileHandle(held);
     EXPECT_EQ(FlushOutbox(&a, kDay1), c.folderIsFile ? 2 : 0);  // the next, or the last at Quit
     pcs.Start(&aAgain, "A");  // a restart finds them waiting
