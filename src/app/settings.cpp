@@ -1,5 +1,7 @@
 #include "settings.h"
 
+#include <objbase.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
@@ -124,6 +126,29 @@ void WriteSyncSettings() {
   WritePrivateProfileStringA("SYNC", "NAME", Settings.SYNC.NAME, ini);
   WritePrivateProfileStringA("SYNC", "KEEPDAYS", days, ini);
   WritePrivateProfileStringA("SYNC", "ID", Settings.SYNC.ID, ini);
+}
+
+std::string NewSyncId() {
+  GUID guid = {};
+  CoCreateGuid(&guid);
+  char id[40];
+  snprintf(id, sizeof id, "%08lX%04X%04X%02X%02X%02X%02X%02X%02X%02X%02X", guid.Data1, guid.Data2, guid.Data3,
+           guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6],
+           guid.Data4[7]);
+  return id;
+}
+
+bool EnsureSyncId() {
+  auto& sync = Settings.SYNC;
+  if (sync.DIR[0] == '\0' || sync.ID[0] != '\0') return true;
+  char ini[kPathSize];
+  SettingsPath(ini);
+  lstrcpynA(sync.ID, NewSyncId().c_str(), sizeof sync.ID);
+  // Only the ID is added: the rest of the section stays as its writer left it. An ID that
+  // cannot be kept would be another at the next start, and this PC would clash with itself.
+  if (WritePrivateProfileStringA("SYNC", "ID", sync.ID, ini)) return true;
+  sync.ID[0] = '\0';
+  return false;
 }
 
 std::string SyncPcName(const SettingsRecord& settings) {

@@ -19,6 +19,11 @@ constexpr int kMinMaxCount = 100, kMaxMaxCount = 1000000;
 HistoryOptions HistoryOptionsFromSettings();
 // The sync folder's settings: written at once when the options sheet applies them.
 void WriteSyncSettings();
+// A random ID for owner.id, made once for this PC.
+std::string NewSyncId();
+// A folder set without an ID (a Pelmor.ini written by hand or by a deployment script) gets one,
+// written alone into [SYNC]. False when it could not be written (sync then stays off).
+bool EnsureSyncId();
 // This PC's name in the sync folder: the one set, or the computer's.
 std::string SyncPcName(const SettingsRecord& settings);
 // What the sync engine takes from them; the folder ends in a backslash, an empty name is the

@@ -40,6 +40,7 @@ int PrepareStartup(HWND) {
 
 void Shutdown(HWND mainWindow) {
   SaveSettings();
+  FinishSyncing();
   UnregisterAllHotKeys(mainWindow);
   // A second Shutdown (after a cancelled log-off) finds the work file closed already, and
   // replaces only the saved history: the backup is made once a run.

@@ -51,6 +51,11 @@ bool ListDirectory(const char* folder, std::vector<DirEntry>* entries);
 bool StatPath(const char* path, DirEntry* entry);
 // Makes a folder whose parent exists; true when the folder is there afterwards.
 bool MakeDirectory(const char* path);
+// True when files and folders may be made in the folder (asked of the system, nothing written).
+bool CanWriteIn(const char* folder);
+// True for a path that names the same place from any current folder (a drive and its root, a
+// network share; on POSIX, from the root).
+bool IsFullPath(const char* path);
 
 // At most limit bytes of a file, read shared. False when it cannot be opened or read.
 bool ReadWholeFile(const char* path, int64_t limit, std::string* bytes);

@@ -166,3 +166,7 @@ bool MakeDirectory(const char* path) {
   struct stat st;
   return mkdir(path, 0755) == 0 || (errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode));
 }
+
+bool CanWriteIn(const char* folder) { return access(folder, W_OK | X_OK) == 0; }
+
+bool IsFullPath(const char* path) { return path[0] == '/'; }

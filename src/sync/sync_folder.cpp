@@ -29,26 +29,78 @@ bool ReadOwner(const std::string& folder, std::string* id) {
   return ReadWholeFile((folder + "owner.id").c_str(), kIdLimit, id);
 }
 
-// This PC's folder is its own while owner.id holds its ID; a missing one is written (under a
-// scratch name, so that it is never seen half written and taken for another PC's).
-SyncStatus ClaimOwnFolder(const SyncFolder& sync) {
-  std::string owner = sync.ownFolder + "owner.id", held;
-  if (ReadOwner(sync.ownFolder, &held)) return held == sync.config.id ? SyncStatus::kOn : SyncStatus::kNameTaken;
-  if (PathExists(owner.c_str())) return SyncStatus::kFolderUnusable;  // there, but not readable now
-  bool claimed = MakeDirectory(sync.ownFolder.c_str()) &&
-                 WriteFileSafely(owner.c_str(), (owner + ".TMP").c_str(), sync.config.id);
-  return claimed ? SyncStatus::kOn : SyncStatus::kFolderUnusable;
+FileStamp StampOf(const std::string& path) {
+  DirEntry entry;
+  return StatPath(path.c_str(), &entry) ? FileStamp{entry.size, entry.modified} : FileStamp();
 }
 
-// A folder this PC wrote under an earlier name holds its own texts: they are not imported.
-// Its owner.id is read once a run.
-bool IsEarlierOwnFolder(SyncFolder* sync, const std::string& name, const std::string& folder) {
-  auto known = sync->earlierOwn.find(name);
-  if (known == sync->earlierOwn.end()) {
-    std::string id;
-    known = sync->earlierOwn.emplace(name, ReadOwner(folder, &id) && id == sync->config.id).first;
+// This PC's folder is its own while owner.id holds its ID; a missing one is written (under a
+// scratch name, so that it is never seen half written and taken for another PC's). The stamp is
+// taken first: a file replaced after it is read again at the next write.
+SyncStatus ClaimOwnFolder(SyncFolder* sync) {
+  std::string owner = sync->ownFolder + "owner.id", held;
+  FileStamp stamp = StampOf(owner);
+  SyncStatus status;
+  if (ReadOwner(sync->ownFolder, &held))
+    status = held == sync->config.id ? SyncStatus::kOn : SyncStatus::kNameTaken;
+  else if (PathExists(owner.c_str()))
+    status = SyncStatus::kFolderUnusable;  // there, but not readable now
+  else if (MakeDirectory(sync->ownFolder.c_str()) &&
+           WriteFileSafely(owner.c_str(), (owner + ".TMP").c_str(), sync->config.id))
+    status = SyncStatus::kOn, stamp = StampOf(owner);
+  else
+    status = SyncStatus::kFolderUnusable;
+  sync->ownerStamp = status == SyncStatus::kOn ? stamp : FileStamp();
+  return status;
+}
+
+// Before a write into DIR\NAME\: owner.id still holds this PC's ID. Its size and time tell
+// cheaply; it is read again only when they changed (another PC that took the name after both
+// claimed it before the engine carried either's owner.id across) or after a failure.
+bool OwnFolderStillOurs(SyncFolder* sync) {
+  if (sync->status == SyncStatus::kOn && StampOf(sync->ownFolder + "owner.id") == sync->ownerStamp) return true;
+  sync->status = ClaimOwnFolder(sync);
+  return sync->status == SyncStatus::kOn;
+}
+
+// Puts the captures kept in memory into Pelmor.OUT, behind what waits there.
+bool MoveUnqueuedToOutbox(SyncFolder* sync) {
+  if (sync->unqueued.empty()) return true;
+  FileHandle out = OpenRecordFile(sync->outbox.c_str());
+  bool queued = out != kNoFile && SettleRecordFile(out) == 0 && AppendRecordsTo(out, sync->unqueued) == 0;
+  CloseFileHandle(out);
+  if (queued) {
+    sync->waiting += static_cast<int>(sync->unqueued.size());
+    sync->unqueued.clear();
   }
-  return known->second;
+  return queued;
+}
+
+// The progress of a PC's files goes when a new PC has taken its name.
+void ForgetPeer(SyncFolder* sync, const std::string& name) {
+  auto ofPeer = [&](const auto& entry) { return entry.first.starts_with(name + '\\'); };
+  std::erase_if(sync->progress.imported, ofPeer);
+  std::erase_if(sync->seen, ofPeer);
+}
+
+// Takes in another PC's owner.id as the folder's listing shows it (read again when its stamp
+// changed). True for a folder this PC wrote under an earlier name: it holds its own texts. A new
+// ID in place of the one the progress was kept for is a new PC under the old name.
+bool TakeOwner(SyncFolder* sync, const std::string& name, const std::string& folder, const FileStamp& stamp) {
+  PeerOwner& owner = sync->owners[name];
+  if (owner.stamp != stamp) {
+    bool read = stamp.size >= 0 && ReadOwner(folder, &owner.id);
+    if (!read) owner.id.clear();
+    owner.stamp = read || stamp.size < 0 ? stamp : FileStamp{-2, 0};  // there but unreadable: read again
+  }
+  if (owner.id == sync->config.id) return true;
+  if (!IsKeepableId(owner.id)) return false;  // not there (yet), or not an ID: nothing is known
+  auto kept = sync->progress.owners.find(name);
+  if (kept != sync->progress.owners.end() && kept->second == owner.id) return false;
+  if (kept != sync->progress.owners.end()) ForgetPeer(sync, name);
+  sync->progress.owners[name] = owner.id;
+  sync->progressUnsaved = true;
+  return false;
 }
 
 // The day files in the other PCs' folders, oldest day first, then by folder name. False when
@@ -59,16 +111,20 @@ bool ListPeerFiles(SyncFolder* sync, std::vector<PeerFile>* files) {
   bool complete = true;
   for (const DirEntry& folder : folders) {
     std::string path = sync->config.dir + folder.name + Separator(*sync);
-    if (!folder.isDirectory || folder.name == sync->config.name || IsEarlierOwnFolder(sync, folder.name, path))
-      continue;
+    if (!folder.isDirectory || folder.name == sync->config.name) continue;
     if (!ListDirectory(path.c_str(), &entries)) {
       complete = false;
       continue;
     }
+    FileStamp owner;
+    for (const DirEntry& e : entries)
+      if (!e.isDirectory && e.name == "owner.id") owner = {e.size, e.modified};
+    if (TakeOwner(sync, folder.name, path, owner)) continue;
     for (const DirEntry& e : entries) {
       CivilDate day;
       if (!e.isDirectory && ParseDayFileName(e.name, &day))
-        files->push_back({DayNumber(day), folder.name, folder.name + '\\' + e.name, path + e.name, {e.size, e.modified}});
+        files->push_back(
+            {DayNumber(day), folder.name, folder.name + '\\' + e.name, path + e.name, {e.size, e.modified}});
     }
   }
   std::sort(files->begin(), files->end(),
@@ -88,8 +144,9 @@ void DropGoneProgress(SyncFolder* sync) {
   if (!ListPeerFiles(sync, &files)) return;
   std::set<std::string> there;
   for (const PeerFile& f : files) there.insert(f.key);
-  if (std::erase_if(sync->progress, [&](const auto& entry) { return there.count(entry.first) == 0; }) > 0)
-    SaveProgress(sync);
+  if (std::erase_if(sync->progress.imported, [&](const auto& entry) { return there.count(entry.first) == 0; }) > 0)
+    sync->progressUnsaved = true;
+  if (sync->progressUnsaved) SaveProgress(sync);
 }
 
 void DeleteOldDayFiles(const SyncFolder& sync, const CivilDate& today) {
@@ -110,9 +167,21 @@ int CountRecords(const std::string& path) {
   return read ? static_cast<int>(index.records.size()) : 0;
 }
 
+// A folder that is there can be written, or one that is not can be made in its parent.
+bool CanMakeOrWrite(const std::string& folder, char separator) {
+  DirEntry entry;
+  std::string bare = folder.substr(0, folder.size() - 1);
+  if (StatPath(bare.c_str(), &entry)) return entry.isDirectory && CanWriteIn(folder.c_str());
+  size_t parent = LastSeparator(bare, separator);
+  if (parent == std::string::npos) return false;
+  std::string parentFolder = bare.substr(0, parent + 1);
+  return StatPath(parentFolder.c_str(), &entry) && entry.isDirectory && CanWriteIn(parentFolder.c_str());
+}
+
 }  // namespace
 
 SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::string& dataDir, const CivilDate& today) {
+  std::vector<std::string> carried = std::move(sync->unqueued);  // new settings: still this PC's captures
   *sync = SyncFolder();
   sync->config = config;
   sync->config.name = CleanPcName(config.name);
@@ -122,79 +191,123 @@ SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::stri
   sync->outbox = dataDir + "Pelmor.OUT";
   sync->progressPath = dataDir + "Pelmor.SYN";
   sync->progressScratch = dataDir + "Pelmor.SYN.TMP";
-  sync->status = ClaimOwnFolder(*sync);
-  if (sync->status == SyncStatus::kNameTaken) return sync->status;
+  sync->status = ClaimOwnFolder(sync);
+  sync->unqueued = std::move(carried);
+  if (sync->status == SyncStatus::kNameTaken) {
+    MoveUnqueuedToOutbox(sync);  // kept for when the name is changed
+    return sync->status;
+  }
   if (sync->status == SyncStatus::kOn) DeleteOldDayFiles(*sync, today);
   LoadSyncProgress(sync->progressPath, &sync->progress);  // unreadable: imported again rather than never
   DropGoneProgress(sync);
   sync->waiting = CountRecords(sync->outbox);
+  MoveUnqueuedToOutbox(sync);
   return sync->status;
+}
+
+SyncStatus CheckSyncFolder(const SyncConfig& config) {
+  std::string name = CleanPcName(config.name), held;
+  if (config.dir.empty() || name.empty() || !IsFullPath(config.dir.c_str())) return SyncStatus::kFolderUnusable;
+  std::string own = config.dir + name + config.dir.back();
+  bool read = ReadOwner(own, &held);
+  if (read && held != config.id) return SyncStatus::kNameTaken;
+  if (!read && PathExists((own + "owner.id").c_str())) return SyncStatus::kFolderUnusable;
+  DirEntry entry;
+  bool ownThere = StatPath(own.substr(0, own.size() - 1).c_str(), &entry);
+  bool usable = CanMakeOrWrite(ownThere ? own : config.dir, config.dir.back());
+  return usable ? SyncStatus::kOn : SyncStatus::kFolderUnusable;
 }
 
 bool QueueCapture(SyncFolder* sync, std::string_view record) {
   if (!Active(*sync) || record.size() > INT32_MAX) return false;
-  FileHandle out = OpenRecordFile(sync->outbox.c_str());
-  bool queued = out != kNoFile && SettleRecordFile(out) == 0 &&
-                AppendRecordTo(out, record.data(), static_cast<int32_t>(record.size())) >= 0;
-  CloseFileHandle(out);
-  if (queued) ++sync->waiting;
-  return queued;
+  sync->unqueued.emplace_back(record);
+  MoveUnqueuedToOutbox(sync);  // what Pelmor.OUT cannot take now goes with the next
+  return true;
 }
 
 int FlushOutbox(SyncFolder* sync, const CivilDate& today) {
-  if (!Active(*sync)) return sync->waiting;
+  if (!Active(*sync)) return WaitingCount(*sync);
+  bool nothingWaits = sync->unqueued.empty() && !PathExists(sync->outbox.c_str());
+  if (nothingWaits && sync->status == SyncStatus::kOn) return sync->waiting = 0;
   // The folder is claimed again after it failed: it may have been removed, or taken by another PC.
-  if (sync->status != SyncStatus::kOn && (sync->status = ClaimOwnFolder(*sync)) != SyncStatus::kOn)
-    return sync->waiting;
-  if (!PathExists(sync->outbox.c_str())) return sync->waiting = 0;
+  if (!OwnFolderStillOurs(sync)) {
+    MoveUnqueuedToOutbox(sync);
+    return WaitingCount(*sync);
+  }
+  if (nothingWaits) return sync->waiting = 0;
   FileHandle out = OpenRecordFile(sync->outbox.c_str());
   RowIndex queued;
-  if (out == kNoFile || LoadAndSettle(out, &queued) != 0) {
+  if (out == kNoFile || LoadAndSettle(out, &queued) != 0) {  // held for a moment: tried again
     CloseFileHandle(out);
-    return sync->waiting;
+    return WaitingCount(*sync);
   }
   std::vector<std::string> texts;
   for (const RecordSpan& r : queued.records) texts.emplace_back(TextOf(queued, r));
   sync->waiting = static_cast<int>(texts.size());
+  texts.insert(texts.end(), sync->unqueued.begin(), sync->unqueued.end());
   if (!texts.empty() && AppendToDayFile(sync->ownFolder + DayFileName(today), texts) != 0) {
     sync->status = SyncStatus::kFolderUnusable;
+    // Pelmor.OUT is open now: what only memory held waits there too, behind the others.
+    if (!sync->unqueued.empty() && AppendRecordsTo(out, sync->unqueued) == 0) {
+      sync->waiting += static_cast<int>(sync->unqueued.size());
+      sync->unqueued.clear();
+    }
     CloseFileHandle(out);
-    return sync->waiting;
+    return WaitingCount(*sync);
   }
   // Emptied before it goes: should it not go, its texts are still not written twice.
   TruncateAt(out, 0);
   CloseFileHandle(out);
   RemoveFile(sync->outbox.c_str());
+  sync->unqueued.clear();
   return sync->waiting = 0;
 }
 
-int WaitingCount(const SyncFolder& sync) { return sync.waiting; }
+int WaitingCount(const SyncFolder& sync) { return sync.waiting + static_cast<int>(sync.unqueued.size()); }
 
-std::vector<ImportBatch> CollectImports(SyncFolder* sync) {
+std::vector<ImportBatch> CollectImports(SyncFolder* sync, const CollectLimit& limit) {
   std::vector<ImportBatch> batches;
   if (!Active(*sync)) return batches;
-  if (sync->progressUnsaved) SaveProgress(sync);
   std::vector<PeerFile> files;
   ListPeerFiles(sync, &files);  // what could be listed is taken in
+  if (sync->progressUnsaved) SaveProgress(sync);
+  ReadLimit left{limit.bytes, limit.records};
   for (const PeerFile& f : files) {
+    if (left.bytes <= 0 || left.records <= 0) break;  // the rest at the next tick, in order
     auto seen = sync->seen.find(f.key);
     if (seen != sync->seen.end() && seen->second == f.stamp) continue;
-    auto done = sync->progress.find(f.key);
+    auto done = sync->progress.imported.find(f.key);
     ImportBatch batch{f.key, 0, {}, f.stamp};
-    if (!ReadPeerDayFile(f.path, done == sync->progress.end() ? 0 : done->second, &batch.newProgress, &batch.texts))
+    bool cut = false;
+    ReadLimit fits = left;
+    fits.takeOne = batches.empty();  // one record longer than the limit, when it comes first
+    if (!ReadPeerDayFile(f.path, done == sync->progress.imported.end() ? 0 : done->second, &batch.newProgress,
+                         &batch.texts, fits, &cut))
       continue;  // tried again at the next tick
-    // Nothing new, or the file was rolled back: its records are its progress from now on.
-    if (batch.texts.empty()) ConfirmImport(sync, batch);
-    else batches.push_back(std::move(batch));
+    batch.whole = !cut;
+    if (batch.texts.empty()) {
+      // Nothing new, or the file was rolled back: its records are its progress from now on.
+      ConfirmImport(sync, batch);
+    } else {
+      for (const std::string& t : batch.texts) left.bytes -= static_cast<int64_t>(t.size());
+      left.records -= static_cast<int32_t>(batch.texts.size());
+      batches.push_back(std::move(batch));
+    }
+    if (cut) break;  // the rest at the next tick, in order
   }
   return batches;
 }
 
 bool ConfirmImport(SyncFolder* sync, const ImportBatch& batch) {
-  sync->seen[batch.key] = batch.stamp;
-  auto done = sync->progress.find(batch.key);
-  if (done == sync->progress.end() ? batch.newProgress != 0 : done->second != batch.newProgress) {
-    sync->progress[batch.key] = batch.newProgress;
+  // A file the limit cut short is read again at the next collect, whatever its stamp.
+  if (batch.whole)
+    sync->seen[batch.key] = batch.stamp;
+  else
+    sync->seen.erase(batch.key);
+  auto& imported = sync->progress.imported;
+  auto done = imported.find(batch.key);
+  if (done == imported.end() ? batch.newProgress != 0 : done->second != batch.newProgress) {
+    imported[batch.key] = batch.newProgress;
     sync->progressUnsaved = true;
   }
   return !sync->progressUnsaved || SaveProgress(sync);

@@ -35,6 +35,12 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
+// What the listing showed of a PC's owner.id, and the ID it held then.
+struct PeerOwner {
+  FileStamp stamp;
+  std::string id;  // empty: not readable
+};
+
 struct SyncFolder {
   SyncConfig config;
   SyncStatus status = SyncStatus::kOff;
@@ -44,31 +50,52 @@ struct SyncFolder {
   SyncProgress progress;
   bool progressUnsaved = false;             // a save failed: tried again at the next collect
   std::map<std::string, FileStamp> seen;    // key -> stamp when its records were last taken in
-  std::map<std::string, bool> earlierOwn;   // other folder -> its owner.id is this PC's (an earlier name)
+  std::map<std::string, PeerOwner> owners;  // other folder -> its owner.id as last read
+  FileStamp ownerStamp;                     // this PC's owner.id when it was last known to hold its ID
   int waiting = 0;                          // records in Pelmor.OUT
+  std::vector<std::string> unqueued;        // captures Pelmor.OUT could not take yet, in order
 };
 
 // Start-up (dataDir ends in the separator; today is the local date): makes DIR\NAME and checks
 // or writes owner.id, deletes this PC's day files older than keepDays days, loads Pelmor.SYN
-// (dropping entries whose files are gone) and counts the records waiting in Pelmor.OUT.
+// (dropping entries whose files are gone) and counts the records waiting in Pelmor.OUT. Started
+// again (new settings), it keeps the captures only memory held and queues them first.
 SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::string& dataDir, const CivilDate& today);
 
-// Appends a captured record (the history's record bytes) to Pelmor.OUT. False when sync is off
-// or the record cannot be written.
+// What the options page's OK would find in the folder, changing nothing: kOn when this PC can
+// take part (its folder or DIR made at OK where only the parent is there yet), kNameTaken when
+// DIR\NAME\owner.id holds another PC's ID, kFolderUnusable when the folder is not a full path,
+// cannot be made or cannot be written.
+SyncStatus CheckSyncFolder(const SyncConfig& config);
+
+// Appends a captured record (the history's record bytes) to Pelmor.OUT. One that Pelmor.OUT
+// cannot take now (a scanner or a backup holds it for a moment) is kept in memory and queued
+// again, in order, before the next. False when sync is off.
 bool QueueCapture(SyncFolder* sync, std::string_view record);
-// Moves the waiting records, in order, to today's day file; returns how many still wait.
+// Moves the waiting records, in order, to today's day file, once this PC's owner.id is known to
+// still hold its ID; returns how many still wait. What the folder cannot take goes to Pelmor.OUT.
 int FlushOutbox(SyncFolder* sync, const CivilDate& today);
+// Records in Pelmor.OUT and those still kept in memory.
 int WaitingCount(const SyncFolder& sync);
 
 struct ImportBatch {
   std::string key;      // "NAME\\YYYYMMDD.PLM"
-  int32_t newProgress = 0;  // the file's trustworthy records
+  int32_t newProgress = 0;  // the file's trustworthy records, or the record after these texts
   std::vector<std::string> texts;
   FileStamp stamp;
+  bool whole = true;    // false: the collect's limit left records of the file for the next
+};
+// What one collect takes in at most (besides one record longer than that): a long backlog
+// comes in over several ticks, in its order.
+struct CollectLimit {
+  int64_t bytes = 16 << 20;
+  int32_t records = 20000;
 };
 // The new texts of the other PCs' day files that changed since they were last taken in: oldest
-// day first, then by PC name, each file's in its own order. Opens no file when none changed.
-std::vector<ImportBatch> CollectImports(SyncFolder* sync);
+// day first, then by PC name, each file's in its own order, as far as the limit goes. Opens no
+// file when none changed. A PC whose owner.id names another PC than before is a new PC under
+// an old name: its files are imported from their first records.
+std::vector<ImportBatch> CollectImports(SyncFolder* sync, const CollectLimit& limit = {});
 // The batch's texts are recorded: its progress is kept and saved. Confirm batches in their
 // order and stop at the first that could not be recorded. False when Pelmor.SYN was not saved.
 bool ConfirmImport(SyncFolder* sync, const ImportBatch& batch);

@@ -1,11 +1,24 @@
 #include "sync_names.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+// Names Windows keeps for devices: CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9, LPT0-9, in any case,
+// also before an extension ("AUX.PC") and with spaces after them.
+bool IsDeviceName(std::string_view base) {
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  std::string upper(base);
+  for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (upper == device) return true;
+  return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '0' &&
+         upper[3] <= '9';
+}
 
 int DaysInMonth(int year, int month) {
   static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -29,7 +42,21 @@ std::string CleanPcName(std::string_view name) {
   }
   // Dots and spaces are never second bytes, so the end can be walked back byte by byte.
   for (size_t i = clean.size(); i > 0 && (clean[i - 1] == '.' || clean[i - 1] == ' '); --i) clean[i - 1] = '_';
+  // A device's name cannot be a folder's: "CON" becomes "CON_", "aux.pc" "aux_.pc".
+  size_t base = std::min(clean.find('.'), clean.size());
+  if (IsDeviceName(std::string_view(clean).substr(0, base))) clean = clean.substr(0, base) + '_' + clean.substr(base);
   return clean;
+}
+
+size_t LastSeparator(std::string_view path, char separator) {
+  size_t last = std::string_view::npos;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == separator) last = i;
+    if (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size() &&
+        IsTrailByte(static_cast<unsigned char>(path[i + 1])))
+      ++i;
+  }
+  return last;
 }
 
 std::string DayFileName(const CivilDate& day) {

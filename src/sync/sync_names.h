@@ -6,8 +6,13 @@
 
 // A PC's name as a folder name (code page 932 bytes): \/:*?"<>| and control bytes become '_',
 // as do dots and spaces at the end (Windows would drop them, so "PC." would be "PC"'s folder).
-// A double-byte character stays whole, also when its second byte is 0x5C or 0x7C.
+// A double-byte character stays whole, also when its second byte is 0x5C or 0x7C. A device's
+// name (CON, NUL, COM1, "AUX.PC", ...) gets a '_' after it, as Windows makes no folder of it.
 std::string CleanPcName(std::string_view name);
+
+// Where the last separator of a path (code page 932 bytes) stands, a double-byte character's
+// second byte never taken for one; npos when there is none.
+size_t LastSeparator(std::string_view path, char separator);
 
 struct CivilDate {
   int year, month, day;

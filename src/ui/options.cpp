@@ -207,6 +207,9 @@ void PutIntoEffect(const OptionsDraft& draft) {
   if (draft.editorApplied) WriteEditorPath(draft.editorPath);
   // The section is written once a folder has been set; an INI that never had one stays as it is.
   if (syncChanged && (syncWasSet || Settings.SYNC.DIR[0] != '\0')) {
+    // A folder the user names anew is made now (in a folder that is there); at start-up a
+    // folder that has gone is not made again, as its drive or engine may only be away.
+    if (Settings.SYNC.DIR[0] != '\0') CreateDirectoryA(Settings.SYNC.DIR, nullptr);
     WriteSyncSettings();
     StartSyncing(AppState.MainWindow);
   }

@@ -42,26 +42,16 @@ void BrowseSyncFolder(HWND page) {
   }
 }
 
-// A random ID for owner.id, made once.
-std::string NewSyncId() {
-  GUID guid = {};
-  CoCreateGuid(&guid);
-  char id[40];
-  snprintf(id, sizeof id, "%08lX%04X%04X%02X%02X%02X%02X%02X%02X%02X%02X", guid.Data1, guid.Data2, guid.Data3,
-           guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6],
-           guid.Data4[7]);
-  return id;
-}
-
 bool Refuse(HWND page, int control, const char* text) {
   MessageBoxA(GetParent(page), text, "ｴﾗｰ", MB_OK);  // owned by the sheet, which disables the main window
   SetFocus(GetDlgItem(page, control));
   return false;
 }
 
-// OK: the folder, the name and the days go into the draft once the folder could be made and
-// claimed; a folder that cannot be made or written, a name another PC holds or a number of
-// days out of range keeps the user on the page (false).
+// OK: the folder, the name and the days go into the draft once the folder is found usable; a
+// folder that cannot be made or written, a name another PC holds or a number of days out of
+// range keeps the user on the page (false). Only looked at here: the folder is made, claimed
+// and written to once every page has accepted OK.
 bool ApplySyncPage(HWND page, SettingsRecord* settings) {
   std::string dir = ItemText(page, IDC_SYNC_DIR), name = ItemText(page, IDC_SYNC_NAME);
   BOOL number = FALSE;
@@ -74,11 +64,7 @@ bool ApplySyncPage(HWND page, SettingsRecord* settings) {
   if (dir.empty()) return true;  // off
   lstrcpynA(sync.NAME, CleanPcName(name).c_str(), kPathSize);
   if (sync.ID[0] == '\0') lstrcpynA(sync.ID, NewSyncId().c_str(), sizeof sync.ID);
-  // A folder the user names anew is made here (in a folder that is there); at start-up a
-  // folder that has gone is not made again, as its drive or engine may only be away.
-  CreateDirectoryA(dir.c_str(), nullptr);
-  SyncFolder trial;
-  SyncStatus status = StartSync(&trial, SyncConfigOf(*settings), AppState.DataDir, Today());
+  SyncStatus status = CheckSyncFolder(SyncConfigOf(*settings));
   if (status == SyncStatus::kOn) return true;
   if (status == SyncStatus::kNameTaken) {
     ShowSyncNameTaken(GetParent(page), sync.NAME, false);

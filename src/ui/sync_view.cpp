@@ -33,9 +33,13 @@ static void ShowSyncState(HWND mainWindow, SyncStatus before) {
 
 void StartSyncing(HWND mainWindow) {
   KillTimer(mainWindow, ID_SYNC_TIMER);
-  AppState.Sync = SyncFolder();
   SyncConfig config = SyncConfigOf(Settings);
-  if (!config.dir.empty()) StartSync(&AppState.Sync, config, AppState.DataDir, Today());
+  if (!config.dir.empty() && EnsureSyncId()) {
+    config.id = Settings.SYNC.ID;
+    StartSync(&AppState.Sync, config, AppState.DataDir, Today());  // keeps what only memory holds
+  } else {
+    AppState.Sync = SyncFolder();
+  }
   if (AppState.Sync.status != SyncStatus::kOff) SetTimer(mainWindow, ID_SYNC_TIMER, 1000, nullptr);
   ShowSyncState(mainWindow, SyncStatus::kOff);
 }
@@ -44,6 +48,11 @@ void FlushSyncOutbox(HWND mainWindow) {
   SyncStatus before = AppState.Sync.status;
   FlushOutbox(&AppState.Sync, Today());
   ShowSyncState(mainWindow, before);
+}
+
+void FinishSyncing() {
+  // The last chance for captures only memory holds: into the folder, or at least Pelmor.OUT.
+  FlushOutbox(&AppState.Sync, Today());
 }
 
 void OnSyncTimer(HWND mainWindow) {

@@ -11,6 +11,8 @@ CivilDate Today();  // the local date
 void StartSyncing(HWND mainWindow);
 // Writes the texts waiting in Pelmor.OUT to this PC's day file; the tray tip shows what waits.
 void FlushSyncOutbox(HWND mainWindow);
+// At the end of the program: what waits goes out once more, or into Pelmor.OUT.
+void FinishSyncing();
 // The tick: the waiting texts go out, the other PCs' new texts come in as if copied here.
 void OnSyncTimer(HWND mainWindow);
 // Tells the user that this PC's name is another PC's in the sync folder.

@@ -1,16 +1,8 @@
 // Sync between PCs: names, another PC's day files as an engine delivers them, the progress
-// file, and two PCs sharing one folder, each with its own data folder.
-#include <gtest/gtest.h>
-
-#include "store/file_io.h"
-#include "sync/day_files.h"
-#include "sync/sync_folder.h"
-#include "temp_dir.h"
+// file, and PCs sharing one folder, each with its own data folder.
+#include "sync_fixture.h"
 
 namespace {
-
-using Texts = std::vector<std::string>;
-namespace fs = std::filesystem;
 
 TEST(SyncNames, APcNameIsOneFolderNameAndOnlyExactDayFileNamesCount) {
   const struct {
@@ -23,6 +15,8 @@ TEST(SyncNames, APcNameIsOneFolderNameAndOnlyExactDayFileNamesCount) {
       {"a first byte without its second", "pc\x95", "pc_"},
       {"dots and spaces at the end, which Windows drops", "pc. .", "pc___"},
       {"the parent folder", "..", "__"},
+      {"devices", "CON", "CON_"}, {"any case", "nul", "nul_"}, {"a port", "Com9", "Com9_"}, {"", "COM10", "COM10"},
+      {"with an extension", "aux.PC", "aux_.PC"}, {"", "LPT1 .x", "LPT1 _.x"}, {"", "CONSOLE.PC", "CONSOLE.PC"},
   };
   for (const auto& c : names) EXPECT_EQ(CleanPcName(c.raw), c.clean) << c.name;
   const struct {
@@ -37,6 +31,7 @@ TEST(SyncNames, APcNameIsOneFolderNameAndOnlyExactDayFileNamesCount) {
     if (c.isDayFile) EXPECT_EQ(DayFileName(day), c.name);
   }
   EXPECT_EQ(DayNumber({2024, 3, 1}) - DayNumber({2024, 2, 28}), 2);
+  EXPECT_EQ(LastSeparator("C:\\\x95\x5c\\x", '\\'), 5u);  // 表's second byte is no separator
 }
 
 TEST(PeerDayFile, OnlyWholeRecordsAreReadFromTheGivenOneAndTheFileIsNeverWritten) {
@@ -45,6 +40,7 @@ TEST(PeerDayFile, OnlyWholeRecordsAreReadFromTheGivenOneAndTheFileIsNeverWritten
     std::string bytes;
     int32_t from, available;
     Texts texts;
+    ReadLimit limit = {};
   } cases[] = {
       {"grown since the last read", RecordBytes({"a", "b", "c"}), 1, 3, {"b", "c"}},
       {"nothing new", RecordBytes({"a"}), 1, 1, {}},
@@ -56,6 +52,9 @@ TEST(PeerDayFile, OnlyWholeRecordsAreReadFromTheGivenOneAndTheFileIsNeverWritten
       {"huge length", RecordBytes(3, {"a"}) + Int32Bytes(0x7fffffff) + "zz", 0, 1, {"a"}},
       {"no header", "\x01\x02", 0, 0, {}},
       {"rolled back below what was read", RecordBytes({"a"}), 3, 1, {}},
+      {"the limit takes what fits", RecordBytes({"ab", "cd", "ef"}), 0, 2, {"ab", "cd"}, {.bytes = 5}},
+      {"one record longer than the limit", RecordBytes({"abc", "d"}), 0, 1, {"abc"}, {.bytes = 2}},
+      {"so many records", RecordBytes({"a", "b", "c", "d"}), 1, 3, {"b", "c"}, {.records = 2}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -64,7 +63,7 @@ TEST(PeerDayFile, OnlyWholeRecordsAreReadFromTheGivenOneAndTheFileIsNeverWritten
     FileHandle writer = OpenRecordFile(dir.File("d").c_str());  // the owner may hold it meanwhile
     int32_t available = -1;
     Texts texts;
-    EXPECT_TRUE(ReadPeerDayFile(dir.File("d"), c.from, &available, &texts));
+    EXPECT_TRUE(ReadPeerDayFile(dir.File("d"), c.from, &available, &texts, c.limit));
     CloseFileHandle(writer);
     EXPECT_EQ(available, c.available);
     EXPECT_EQ(texts, c.texts);
@@ -75,60 +74,28 @@ TEST(PeerDayFile, OnlyWholeRecordsAreReadFromTheGivenOneAndTheFileIsNeverWritten
   EXPECT_FALSE(ReadPeerDayFile("/nonexistent/20261208.PLM", 0, &available, &texts));
 }
 
-TEST(SyncProgress, IsSavedWholeAndReadBackPassingOverWhatIsNoCount) {
+TEST(SyncProgress, IsSavedWholeWithItsOwnersAndAFileWithoutThemLoadsPassingOverWhatIsNoCount) {
   TempDir dir;
   const std::string path = dir.File("Pelmor.SYN");
-  SyncProgress progress = {{"x", 1}}, loaded;
-  EXPECT_TRUE(LoadSyncProgress(path, &progress));
-  EXPECT_TRUE(progress.empty());
-  progress = {{"desk\\20261208.PLM", 3}, {"a=b\\20261209.PLM", 12}};
+  SyncProgress progress{{{"desk\\20261208.PLM", 3}, {"a=b\\20261209.PLM", 12}}, {{"desk", "ID-1"}, {"a=b", "ID 2"}}};
   ASSERT_TRUE(SaveSyncProgress(path, dir.File("Pelmor.SYN.TMP"), progress));
-  EXPECT_EQ(ReadFileBytes(path), "[IMPORTED]\r\na=b\\20261209.PLM=12\r\ndesk\\20261208.PLM=3\r\n");
+  EXPECT_EQ(ReadFileBytes(path), "[IMPORTED]\r\na=b\\20261209.PLM=12\r\ndesk\\20261208.PLM=3\r\n"
+                                 "[OWNERS]\r\na=b=ID 2\r\ndesk=ID-1\r\n");
   EXPECT_FALSE(FileThere(dir.File("Pelmor.SYN.TMP")));
-  WriteFileBytes(path, ReadFileBytes(path) + "x=abc\r\ny=-1\r\nno count\r\n=4\r\nlast\\20261210.PLM=7");
+  SyncProgress loaded;
   ASSERT_TRUE(LoadSyncProgress(path, &loaded));
-  progress["last\\20261210.PLM"] = 7;
   EXPECT_EQ(loaded, progress);
+  WriteFileBytes(path, "[IMPORTED]\r\nx=abc\r\ny=-1\r\nno count\r\n=4\r\nlast\\20261210.PLM=7");
+  ASSERT_TRUE(LoadSyncProgress(path, &loaded));
+  EXPECT_EQ(loaded, (SyncProgress{{{"last\\20261210.PLM", 7}}, {}}));
 }
-
-const CivilDate kDay1{2026, 12, 8}, kDay2{2026, 12, 9}, kDay3{2026, 12, 10};
-
-// One sync folder (on a path with a space and Japanese characters) and a data folder per PC.
-struct Pcs {
-  TempDir root;
-  std::string dir = root.File("sync 同期/");
-  Pcs() { fs::create_directory(dir); }
-  SyncStatus Start(SyncFolder* sync, const std::string& pc, const CivilDate& today = kDay1) {
-    fs::create_directory(root.File(pc));
-    return StartSync(sync, {dir, pc, "id-" + pc, 30}, root.File(pc + "/"), today);
-  }
-  // The PC's captures of that day, queued and flushed; the count left waiting.
-  int Send(SyncFolder* sync, const Texts& texts, const CivilDate& day = kDay1) {
-    for (const std::string& t : texts) EXPECT_TRUE(QueueCapture(sync, t));
-    return FlushOutbox(sync, day);
-  }
-  // Every text collected, in order, each batch recorded and confirmed.
-  Texts Collect(SyncFolder* sync) {
-    Texts texts;
-    for (const ImportBatch& batch : CollectImports(sync)) {
-      texts.insert(texts.end(), batch.texts.begin(), batch.texts.end());
-      EXPECT_TRUE(ConfirmImport(sync, batch));
-    }
-    return texts;
-  }
-  // A PC's folder as another PC (or an earlier run) left it.
-  void Folder(const std::string& pc, const std::string& id, const std::vector<std::string>& dayFiles) {
-    fs::create_directory(dir + pc);
-    WriteFileBytes(dir + pc + "/owner.id", id);
-    for (const std::string& name : dayFiles) WriteFileBytes(dir + pc + "/" + name, RecordBytes({pc + " " + name}));
-  }
-};
 
 TEST(SyncFolder, PcsGetEachOthersTextsOldestDayFirstInOrderAndNothingTwice) {
   Pcs pcs;
-  SyncFolder a, c, b, bAgain;
+  SyncFolder a, c, b, bAgain, d, newA;
   ASSERT_EQ(pcs.Start(&a, "A"), SyncStatus::kOn);
   ASSERT_EQ(pcs.Start(&c, "C"), SyncStatus::kOn);
+  ASSERT_EQ(pcs.Start(&d, "D"), SyncStatus::kOn);
   pcs.Send(&c, {"c2"}, kDay2);
   EXPECT_EQ(pcs.Send(&a, {"a3", "a3 later"}, kDay3), 0);
   pcs.Send(&a, {"a1"}, kDay1);
@@ -137,6 +104,11 @@ TEST(SyncFolder, PcsGetEachOthersTextsOldestDayFirstInOrderAndNothingTwice) {
   ASSERT_EQ(pcs.Start(&b, "B"), SyncStatus::kOn);  // a backlog: by day, then by PC
   EXPECT_EQ(pcs.Collect(&b), (Texts{"a1", "a2", "c2", "a3", "a3 later"}));
   EXPECT_EQ(pcs.Collect(&b), Texts{});
+  // The same backlog, 5 bytes a collect: what does not fit waits, but a longer text comes alone.
+  EXPECT_EQ(pcs.Collect(&d, {.bytes = 5}), (Texts{"a1", "a2"}));
+  EXPECT_EQ(pcs.Collect(&d, {.bytes = 5}), (Texts{"c2", "a3"}));
+  EXPECT_EQ(pcs.Collect(&d, {.bytes = 5}), (Texts{"a3 later"}));
+  EXPECT_EQ(pcs.Collect(&d), Texts{});
   pcs.Send(&b, {"from B"}, kDay3);
   EXPECT_EQ(pcs.Collect(&a), (Texts{"c2", "from B"}));  // never its own
   {
@@ -152,15 +124,38 @@ TEST(SyncFolder, PcsGetEachOthersTextsOldestDayFirstInOrderAndNothingTwice) {
   EXPECT_EQ(pcs.Collect(&bAgain), Texts{});
   pcs.Send(&a, {"three"}, kDay3);
   EXPECT_EQ(pcs.Collect(&bAgain), Texts{"three"});
+  // A removed, and a new PC given its name the same day: its texts arrive from its first, also
+  // after a restart only once.
+  fs::remove_all(pcs.dir + "A");
+  ASSERT_EQ(pcs.Start(&newA, "A", kDay3, "id-new A"), SyncStatus::kOn);
+  pcs.Send(&newA, {"new 1"}, kDay3);
+  EXPECT_EQ(pcs.Collect(&bAgain), Texts{"new 1"});
+  ASSERT_EQ(pcs.Start(&b, "B"), SyncStatus::kOn);
+  EXPECT_EQ(pcs.Collect(&b), Texts{});
 }
 
-TEST(SyncFolder, TextsWaitInTheOutboxWhileTheFolderCannotBeWrittenAndArriveInOrderOnce) {
+TEST(SyncFolder, AnotherPcsFilePaddedPastItsCountTakesNoMemoryByItsSize) {
+  for (int32_t count : {1, INT32_MAX}) {
+    Pcs pcs;
+    SyncFolder b;
+    fs::create_directory(pcs.dir + "P");
+    WriteFileBytes(pcs.dir + "P/20261208.PLM", RecordBytes(count, {"p1"}));
+    fs::resize_file(pcs.dir + "P/20261208.PLM", 256 << 20);  // zeros, sparse: no disk
+    ASSERT_EQ(pcs.Start(&b, "B"), SyncStatus::kOn);
+    Texts texts;
+    EXPECT_LT(BytesAllocatedDuring([&] { texts = pcs.Collect(&b); }), 4 << 20) << count;
+    EXPECT_EQ(texts.size(), count == 1 ? 1u : static_cast<size_t>(CollectLimit().records)) << count;
+  }
+}
+
+TEST(SyncFolder, TextsWaitWhileTheFolderOrPelmorOutCannotBeWrittenAndArriveInOrderOnce) {
   const struct {
     const char* name;
-    bool folderIsFile;
+    bool folderIsFile, outboxHeld;
     FileFaults fault;
-  } cases[] = {{"this PC's folder replaced by a file", true, {}},
-               {"the day file's append fails part-way", false, {.failWrite = 2}}};
+  } cases[] = {{"this PC's folder replaced by a file, Pelmor.OUT held by a scanner", true, true, {}},
+               {"the day file's append fails part-way", false, false, {.failWrite = 2}},
+               {"Pelmor.OUT held by a scanner", false, true, {}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Pcs pcs;
@@ -172,10 +167,14 @@ TEST(SyncFolder, TextsWaitInTheOutboxWhileTheFolderCannotBeWrittenAndArriveInOrd
       fs::remove_all(pcs.dir + "A");
       WriteFileBytes(pcs.dir + "A", "not a folder");
     }
+    FileHandle held = c.outboxHeld ? OpenRecordFile(pcs.root.File("A/Pelmor.OUT").c_str()) : kNoFile;
     EXPECT_TRUE(QueueCapture(&a, "x") && QueueCapture(&a, "y"));
     gFileFaults = c.fault;
     EXPECT_EQ(FlushOutbox(&a, kDay1), 2);
     gFileFaults = FileFaults();
+    pcs.Start(&a, "A");  // the options applied meanwhile start it again
+    CloseFileHandle(held);
+    EXPECT_EQ(FlushOutbox(&a, kDay1), c.folderIsFile ? 2 : 0);  // the next, or the last at Quit
     pcs.Start(&aAgain, "A");  // a restart finds them waiting
     EXPECT_EQ(pcs.Send(&aAgain, {"z"}), c.folderIsFile ? 3 : 0);
     if (c.folderIsFile) fs::remove(pcs.dir + "A");
@@ -184,7 +183,7 @@ TEST(SyncFolder, TextsWaitInTheOutboxWhileTheFolderCannotBeWrittenAndArriveInOrd
   }
 }
 
-TEST(SyncFolder, AStartClaimsOnlyItsOwnFolderAndTidiesOnlyWhatIsItsOwn) {
+TEST(SyncFolder, ThisPcWritesOnlyIntoAFolderItOwnsTidiesOnlyItsOwnAndThePageLooksChangingNothing) {
   Pcs pcs;
   pcs.Folder("A", "another PC", {"20261101.PLM"});
   SyncFolder a, b;
@@ -202,8 +201,28 @@ TEST(SyncFolder, AStartClaimsOnlyItsOwnFolderAndTidiesOnlyWhatIsItsOwn) {
   EXPECT_FALSE(FileThere(pcs.dir + "B/20261107.PLM"));
   EXPECT_TRUE(FileThere(pcs.dir + "B/20261108.PLM") && FileThere(pcs.dir + "B/20261107 (1).PLM"));
   EXPECT_TRUE(FileThere(pcs.dir + "A/20261101.PLM"));
-  EXPECT_EQ(ReadFileBytes(pcs.root.File("B/Pelmor.SYN")), "[IMPORTED]\r\nA\\20261101.PLM=1\r\n");
+  EXPECT_EQ(ReadFileBytes(pcs.root.File("B/Pelmor.SYN")),
+            "[IMPORTED]\r\nA\\20261101.PLM=1\r\n[OWNERS]\r\nA=another PC\r\n");
   EXPECT_EQ(pcs.Collect(&b), Texts{});
+  // What OK on the options page would find: looked at, nothing made or written.
+  WriteFileBytes(pcs.dir + "a file", "");
+  const auto before = FilesUnder(pcs.root.path);
+  const std::pair<SyncConfig, SyncStatus> checks[] = {
+      {{pcs.dir, "B", "id-B"}, SyncStatus::kOn},    {{pcs.dir + "new/", "N", "id-N"}, SyncStatus::kOn},
+      {{pcs.dir, "N", "id-N"}, SyncStatus::kOn},    {{pcs.dir, "A", "id-B"}, SyncStatus::kNameTaken},
+      {{pcs.dir + "no/new/", "N", "id-N"}, SyncStatus::kFolderUnusable},  // no parent
+      {{pcs.dir + "a file/new/", "N", "id-N"}, SyncStatus::kFolderUnusable},
+      {{pcs.dir, "a file", "id-N"}, SyncStatus::kFolderUnusable}, {{"./new/", "N", "id-N"}, SyncStatus::kFolderUnusable}};
+  for (const auto& [config, status] : checks) EXPECT_EQ(CheckSyncFolder(config), status) << config.dir << config.name;
+  EXPECT_EQ(FilesUnder(pcs.root.path), before);
+  // Another PC's owner.id arrives in B's folder (both claimed it before the engine carried
+  // either's across): B writes there no more, and its text waits.
+  WriteFileBytes(pcs.dir + "B/owner.id", "id-X");
+  fs::last_write_time(pcs.dir + "B/owner.id", fs::file_time_type());
+  EXPECT_EQ(pcs.Send(&b, {"b1"}), 1);
+  EXPECT_EQ(b.status, SyncStatus::kNameTaken);
+  EXPECT_EQ(ReadFileBytes(pcs.root.File("B/Pelmor.OUT")) + ReadFileBytes(pcs.dir + "B/" + DayFileName(kDay1)),
+            RecordBytes({"b1"}));
 }
 
 }  // namespace

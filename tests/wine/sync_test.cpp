@@ -1,46 +1,9 @@
 // One history across PCs: two Pelmors with data folders of their own share a sync folder.
-#include "harness.h"
+#include "sync_fixture.h"
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 namespace {
-
-std::string Today() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char day[16];
-  snprintf(day, sizeof day, "%04d%02d%02d.PLM", now.wYear, now.wMonth, now.wDay);
-  return day;
-}
-
-struct SyncTest : ::testing::Test {
-  std::string root = MakeDataDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-  std::string folder = root + "同期 フォルダ\\";  // a space and Japanese characters
-  Pelmor a{root + "A\\"}, b{root + "B\\"};
-  void SetUp() override {
-    for (const std::string& dir : {folder, a.dir, b.dir}) CreateDirectoryA(dir.c_str(), nullptr);
-  }
-  void TearDown() override {
-    for (Pelmor* p : {&a, &b}) EXPECT_TRUE(!p->process.hProcess || p->Quit() == 0);
-  }
-  // The PC's settings as the options page writes them.
-  void Join(const Pelmor& p, const std::string& name, const std::string& id, const std::string& dir = "") {
-    WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nHOTKEY=0\r\n[SYNC]\r\nDIR=" + (dir.empty() ? folder : dir) +
-                                             "\r\nNAME=" + name + "\r\nID=" + id + "\r\n");
-  }
-  bool Listed(const Pelmor& p, const Rows& rows, int ms = 5000) {
-    return WaitUntil([&] { return p.Rows(kHistory) == rows; }, ms);
-  }
-  // Another PC's day file as its engine delivers it: written under another name, renamed into place.
-  void Deliver(const std::string& peer, const std::string& bytes) {
-    CreateDirectoryA((folder + peer).c_str(), nullptr);
-    std::string path = folder + peer + "\\" + Today();
-    WriteFileBytes(path + ".tmp", bytes);
-    MoveFileExA((path + ".tmp").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
-  }
-};
 
 TEST_F(SyncTest, ATextCopiedOnOnePcArrivesOnTheOtherWhichKeepsItImportsNothingTwiceAndGetsWhatWaitedForTheFolder) {
   Join(a, "A", "id-a");
@@ -50,33 +13,39 @@ TEST_F(SyncTest, ATextCopiedOnOnePcArrivesOnTheOtherWhichKeepsItImportsNothingTw
   ASSERT_TRUE(Listed(a, {"while B was off"}));
   ASSERT_TRUE(b.Start());  // the backlog comes in at its first tick
   EXPECT_TRUE(Listed(b, {"while B was off"}));
-  b.Command(40005);  // B paused: only the import can bring a text now
-  ASSERT_TRUE(b.Flush());
+  ASSERT_TRUE(Pause(b));
   CopyText("copied on A");
   EXPECT_TRUE(Listed(b, {"copied on A", "while B was off"}));
-  EXPECT_EQ(ReadFileBytes(folder + "A\\" + Today()), RecordBytes({"while B was off", "copied on A"}));
+  EXPECT_EQ(ReadFileBytes(folder + "A\\" + DayFile()), RecordBytes({"while B was off", "copied on A"}));
   EXPECT_EQ(ReadFileBytes(folder + "A\\owner.id"), "id-a");
   EXPECT_EQ(b.Quit(), 0u);
-  EXPECT_NE(ReadFileBytes(b.File("Pelmor.SYN")).find("A\\" + Today() + "=2"), std::string::npos);
-  EXPECT_FALSE(FileThere(folder + "B\\" + Today()));  // nothing of A's went back out
-  ASSERT_TRUE(b.Start());
-  b.Command(40005);
-  ASSERT_TRUE(b.Flush());
+  EXPECT_NE(ReadFileBytes(b.File("Pelmor.SYN")).find("A\\" + DayFile() + "=2"), std::string::npos);
+  EXPECT_FALSE(FileThere(folder + "B\\" + DayFile()));  // nothing of A's went back out
+  ASSERT_TRUE(b.Start() && Pause(b));
   CopyText("after the restart");  // what B imported before comes not again
   EXPECT_TRUE(Listed(b, {"after the restart", "copied on A", "while B was off"}));
-  // The folder goes away (a network drive gone): A's texts wait in Pelmor.OUT, and the tray tip counts them.
+  // The folder goes away (a network drive gone) while a scanner holds Pelmor.OUT: the first text
+  // waits in memory, then both in Pelmor.OUT, in order; the tray tip counts them.
   const std::string there = root + "同期 フォルダ", away = root + "away";
   ASSERT_TRUE(MoveFileA(there.c_str(), away.c_str()));
-  for (const char* text : {"away 1", "away 2"}) {
-    CopyText(text);
-    ASSERT_TRUE(WaitUntil([&] { return a.Rows(kHistory).front() == text; }));  // A has rows
-  }
+  HANDLE scanner = Hold(a.File("Pelmor.OUT"));
+  CopyText("away 1");
+  EXPECT_TRUE(WaitUntil([&] { return TrayTips().find("ペルモア 同期待ち 1件|") != std::string::npos; }));
+  CloseHandle(scanner);
+  CopyText("away 2");
   EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(a.File("Pelmor.OUT")) == RecordBytes({"away 1", "away 2"}); }));
   EXPECT_TRUE(WaitUntil([&] { return TrayTips().find("ペルモア 同期待ち 2件|") != std::string::npos; }));
   ASSERT_TRUE(MoveFileA(away.c_str(), there.c_str()));
   EXPECT_TRUE(Listed(b, {"away 2", "away 1", "after the restart", "copied on A", "while B was off"}));
   EXPECT_TRUE(WaitUntil([&] { return TrayTips().find("同期待ち") == std::string::npos; }));
   EXPECT_FALSE(FileThere(a.File("Pelmor.OUT")));
+  // A text still held in memory when A quits goes out with A's last flush.
+  scanner = Hold(a.File("Pelmor.OUT"));
+  CopyText("at quit");
+  EXPECT_TRUE(WaitUntil([&] { return TrayTips().find("ペルモア 同期待ち 1件|") != std::string::npos; }));
+  CloseHandle(scanner);
+  EXPECT_EQ(a.Quit(), 0u);
+  EXPECT_TRUE(Listed(b, {"at quit", "away 2", "away 1", "after the restart", "copied on A", "while B was off"}));
 }
 
 TEST_F(SyncTest, APeerFileHalfSyncedOrDamagedGivesItsWholeRecordsIsNeverWrittenAndGivesTheRestOnceWhole) {
@@ -85,18 +54,22 @@ TEST_F(SyncTest, APeerFileHalfSyncedOrDamagedGivesItsWholeRecordsIsNeverWrittenA
   cut.pop_back();                                  // half synced: the last record one byte short
   damaged.replace(10, 4, Int32Bytes(INT32_MAX));  // the second record's length runs far past the end
   const std::pair<std::string, std::string> files[] = {{"c", cut}, {"d", damaged}, {"e", RecordBytes(-1, texts("e"))}};
-  for (const auto& [peer, bytes] : files) Deliver(peer, bytes);
-  Join(b, "B", "id-b");
+  for (const auto& [peer, bytes] : files) Deliver(std::wstring(peer.begin(), peer.end()), bytes);
+  Deliver(L"\uD55C\uAD6D", RecordBytes({"from Korea"}));  // a folder the code page cannot name
+  Join(b, "B", "");  // a [SYNC] written by hand, without an ID: one is made and kept
   ASSERT_TRUE(b.Start());
-  EXPECT_TRUE(Listed(b, {"d1", "c2", "c1"}));
-  for (const auto& [peer, bytes] : files) EXPECT_EQ(ReadFileBytes(folder + peer + "\\" + Today()), bytes) << peer;
-  for (const auto& [peer, bytes] : files) Deliver(peer, RecordBytes(texts(peer)));
-  EXPECT_TRUE(Listed(b, {"e3", "e2", "e1", "d3", "d2", "c3", "d1", "c2", "c1"}));
+  EXPECT_TRUE(Listed(b, {"d1", "c2", "c1", "from Korea"}));
+  for (const auto& [peer, bytes] : files) EXPECT_EQ(ReadFileBytes(folder + peer + "\\" + DayFile()), bytes) << peer;
+  for (const auto& [peer, bytes] : files) Deliver(std::wstring(peer.begin(), peer.end()), RecordBytes(texts(peer)));
+  EXPECT_TRUE(Listed(b, {"e3", "e2", "e1", "d3", "d2", "c3", "d1", "c2", "c1", "from Korea"}));
+  EXPECT_EQ(b.Ini("SYNC", "ID").size(), 32u);
+  EXPECT_EQ(b.Ini("SYNC", "KEEPDAYS"), "(none)");  // only the ID was added
+  EXPECT_EQ(ReadFileBytes(folder + "B\\owner.id"), b.Ini("SYNC", "ID"));
 }
 
 TEST_F(SyncTest, APcSetToAnothersNameWritesNothingIntoItsFolderAndSyncsOnceTheNameIsChangedOnTheOptionsPage) {
-  Deliver("A", RecordBytes({"from A"}));
-  const std::string ownerOfA = folder + "A\\owner.id", dayOfA = folder + "A\\" + Today();
+  Deliver(L"A", RecordBytes({"from A"}));
+  const std::string ownerOfA = folder + "A\\owner.id", dayOfA = folder + "A\\" + DayFile();
   WriteFileBytes(ownerOfA, "id-a");
   Join(b, "A", "id-b");
   ASSERT_TRUE(b.Start());
@@ -105,33 +78,42 @@ TEST_F(SyncTest, APcSetToAnothersNameWritesNothingIntoItsFolderAndSyncsOnceTheNa
   CopyText("copied on B");
   ASSERT_TRUE(Listed(b, {"copied on B"}) && b.Flush());
   EXPECT_EQ(ReadFileBytes(ownerOfA) + ReadFileBytes(dayOfA), "id-a" + RecordBytes({"from A"}));
-  HWND sheet = OpenSheet(b), page = GoToPage(sheet, 4);
-  ASSERT_NE(page, nullptr);
-  SetDlgItemTextA(page, 1020, "B");
-  ASSERT_TRUE(CloseSheet(b, sheet, PSBTN_OK));
+  ASSERT_TRUE(SetSyncPage(b, nullptr, "B", nullptr));
   EXPECT_TRUE(Listed(b, {"from A", "copied on B"}));
   EXPECT_EQ(ReadFileBytes(folder + "B\\owner.id") + ReadFileBytes(ownerOfA), "id-bid-a");
 }
 
-TEST_F(SyncTest, TheOptionsPageRefusesAFolderThatCannotBeMadeAndMakesAGoodOneWithThisPcsFolderInIt) {
+TEST_F(SyncTest, TheOptionsPageRefusesWhatItCannotUseChangingNoFileAndPutsWhatItTakesIntoEffect) {
+  WriteFileBytes(a.File("Pelmor.SYN"), "[IMPORTED]\r\nP\\20261208.PLM=1\r\n");  // left by an earlier sync
   ASSERT_TRUE(a.Start());
   HWND sheet = OpenSheet(a), page = GoToPage(sheet, 4);
   ASSERT_NE(page, nullptr);
-  const std::string name = WindowText(GetDlgItem(page, 1020)), blocked = root + "a file\\同期", good = folder + "新しい 同期";
+  const std::string name = WindowText(GetDlgItem(page, 1020)), good = folder + "新しい 同期";
   EXPECT_EQ(WindowText(GetDlgItem(page, 1021)), "30");
   EXPECT_FALSE(name.empty());  // the computer's
+  CreateDirectoryA((root + "G").c_str(), nullptr);
+  WriteFileBytes(root + "G\\" + name, "");  // this PC's folder cannot be made there
   WriteFileBytes(root + "a file", "");
-  SetDlgItemTextA(page, 1018, blocked.c_str());
+  const auto before = FilesUnder(root);
   SetDlgItemTextA(page, 1021, "7");
-  PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-  EXPECT_EQ(a.Answer("ｴﾗｰ", IDOK), "同期フォルダ「" + blocked + "」を作成または書き込みできません。");
-  EXPECT_EQ(Ask(sheet, PSM_GETCURRENTPAGEHWND), reinterpret_cast<LRESULT>(page));
-  SetDlgItemTextA(page, 1018, good.c_str());
-  ASSERT_TRUE(CloseSheet(a, sheet, PSBTN_OK));
-  const std::string id = a.Ini("SYNC", "ID");
-  EXPECT_EQ(a.Ini("SYNC", "DIR") + "|" + a.Ini("SYNC", "NAME") + "|" + a.Ini("SYNC", "KEEPDAYS"), good + "|" + name + "|7");
-  EXPECT_EQ(id.size(), 32u);
-  EXPECT_EQ(ReadFileBytes(good + "\\" + name + "\\owner.id"), id);
+  for (const std::string& refused : {root + "G", root + "a file\\同期", std::string(".\\同期")}) {
+    SetDlgItemTextA(page, 1018, refused.c_str());
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    EXPECT_EQ(a.Answer("ｴﾗｰ", IDOK), "同期フォルダ「" + refused + "」を作成または書き込みできません。");
+    EXPECT_EQ(Ask(sheet, PSM_GETCURRENTPAGEHWND), reinterpret_cast<LRESULT>(page));
+  }
+  ASSERT_TRUE(CloseSheet(a, sheet, PSBTN_CANCEL));
+  EXPECT_EQ(FilesUnder(root), before);
+  // OK makes a new folder with this PC's in it; then a change of the days alone takes effect
+  // too: this PC's day file of five days ago goes.
+  const std::string own = good + "\\" + name + "\\";
+  ASSERT_TRUE(SetSyncPage(a, good.c_str(), nullptr, "7"));
+  WriteFileBytes(own + DayFile(-5), RecordBytes({"5 days ago"}));
+  ASSERT_TRUE(SetSyncPage(a, nullptr, nullptr, "3"));
+  EXPECT_EQ(a.Ini("SYNC", "DIR") + "|" + a.Ini("SYNC", "NAME") + "|" + a.Ini("SYNC", "KEEPDAYS"), good + "|" + name + "|3");
+  EXPECT_EQ(a.Ini("SYNC", "ID").size(), 32u);
+  EXPECT_EQ(ReadFileBytes(own + "owner.id"), a.Ini("SYNC", "ID"));
+  EXPECT_FALSE(FileThere(own + DayFile(-5)));
 }
 
 // Through a real engine: tests/sync/with_syncthing.py runs two Syncthing instances that keep
@@ -141,15 +123,9 @@ using SyncEngine = SyncTest;
 TEST_F(SyncEngine, ATextCopiedOnOnePcReachesTheOtherThroughSyncthing) {
   const char *onA = getenv("PELMOR_SYNC_A"), *onB = getenv("PELMOR_SYNC_B");
   if (!onA || !onB) GTEST_SKIP() << "runs beside two Syncthing instances (tests/sync/with_syncthing.py)";
-  auto windowsPath = [](std::string path) {
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return "Z:" + path;
-  };
-  Join(a, "A", "id-a", windowsPath(onA));
-  Join(b, "B", "id-b", windowsPath(onB));
-  ASSERT_TRUE(a.Start() && b.Start());
-  b.Command(40005);
-  ASSERT_TRUE(b.Flush());
+  Join(a, "A", "id-a", ZPath(onA));
+  Join(b, "B", "id-b", ZPath(onB));
+  ASSERT_TRUE(a.Start() && b.Start() && Pause(b));
   CopyText("同期 through Syncthing");
   EXPECT_TRUE(Listed(b, {"同期 through Syncthing"}, 30000));
 }
