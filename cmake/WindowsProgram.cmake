@@ -16,7 +16,8 @@ target_link_libraries(Pelmor PRIVATE ${CRYPTO_LIBRARIES} comctl32 comdlg32 shell
 set_source_files_properties(src/res/Pelmor.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/src/res/capturing.ico;${CMAKE_SOURCE_DIR}/src/res/paused.ico;${CMAKE_SOURCE_DIR}/src/res/Pelmor.manifest")
 if(NOT MSVC)
-  target_link_options(Pelmor PRIVATE -static -static-libgcc -static-libstdc++)
+  # Stripped in a release: libgcrypt's debugging sections alone would be some 7 MB.
+  target_link_options(Pelmor PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 endif()
 
 # The help file: sources are kept in UTF-8 and converted to Shift_JIS for the compiler.
@@ -40,6 +41,8 @@ if(CHMCMD AND ICONV)
             -o ${CMAKE_BINARY_DIR}/release/Pelmor/AAList.txt
     COMMAND ${ICONV} -f UTF-8 -t CP932 ${CMAKE_SOURCE_DIR}/dist/readme.txt
             -o ${CMAKE_BINARY_DIR}/release/Pelmor/readme.txt
+    # The notices of the libraries linked in: UTF-8, as their authors' names need it.
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/dist/LICENSE-libgcrypt.txt ${CMAKE_BINARY_DIR}/release/Pelmor
     COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/release
             ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Pelmor-1.13.zip --format=zip Pelmor
     DEPENDS Pelmor helpfile

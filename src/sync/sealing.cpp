@@ -77,7 +77,7 @@ bool RandomBytes(void* out, size_t size) {
 
 bool Argon2id(const Argon2Input& input, void* out, size_t size) {
   if (!CryptoReady()) return false;
-  const unsigned long params[4] = {size, input.passes, input.memoryKiB, input.lanes};
+  const unsigned long params[4] = {static_cast<unsigned long>(size), input.passes, input.memoryKiB, input.lanes};
   gcry_kdf_hd_t kdf;
   if (gcry_kdf_open(&kdf, GCRY_KDF_ARGON2, GCRY_KDF_ARGON2ID, params, 4, input.passphrase.data(),
                     input.passphrase.size(), input.salt.data(), input.salt.size(), input.secret.data(),
