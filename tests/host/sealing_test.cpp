@@ -107,9 +107,11 @@ TEST(KeyFile, TheFirstPassphraseMakesItOnceAndOnlyThatOneJoins) {
   std::filesystem::remove(path);
   EXPECT_TRUE(KeyFileReplaced(path, file));
   FaultGuard faults;
-  gFileFaults.failWrite = 1;
-  EXPECT_EQ(JoinKeyFile(path, scratch, other, 1, &key, &joined), JoinResult::kUnusable);
-  EXPECT_FALSE(FileThere(path) || FileThere(scratch));
+  for (const FileFaults& fault : {FileFaults{.failWrite = 1}, {.failFlush = 1}, {.failRename = 1}}) {
+    gFileFaults = fault;
+    EXPECT_EQ(JoinKeyFile(path, scratch, other, 1, &key, &joined), JoinResult::kUnusable);
+    EXPECT_FALSE(FileThere(path) || FileThere(scratch));
+  }
 }
 
 TEST(SealedDayFile, RecordsCountOnFromTheFileAndAPeerTakesWhatDoesNotOpenAsRead) {
