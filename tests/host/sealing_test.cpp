@@ -95,6 +95,9 @@ TEST(KeyFile, TheFirstPassphraseMakesItOnceAndOnlyThatOneJoins) {
   EXPECT_EQ(std::string(wrong, sizeof wrong), std::string(sizeof wrong, '\0'));
   ASSERT_EQ(JoinKeyFile(path, scratch, again, strlen(again), &key, &joined), JoinResult::kJoined);
   EXPECT_TRUE(HexOf(key.bytes, kKeySize) == HexOf(made.bytes, kKeySize) && joined == file);
+  KeyFile lastByteOff = file;
+  lastByteOff.check[kCheckSize - 1] ^= 1;
+  EXPECT_TRUE(KeyMatches(file, made) && !KeyMatches(lastByteOff, made));
   EXPECT_FALSE(WriteNewKeyFile(path, scratch, KeyFile()) || FileThere(scratch));
   EXPECT_EQ(ReadFileBytes(path), text);
   EXPECT_FALSE(KeyFileReplaced(path, file) || KeyFileReplaced(away, file));  // the same; away for now
