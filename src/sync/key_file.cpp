@@ -27,7 +27,8 @@ std::string_view TakeLine(std::string_view* text) {
 
 // The values of our keys in the [KEY] section; false when the section is not first or one of
 // our keys is given twice.
-bool ReadKeyValues(std::string_view text, std::string_view (&values)[kKeyNameCount], bool (&seen)[kKeyNameCount]) {
+bool ReadKeyValues(std::string_view text, std::string_view (&values)[kKeyNameCount],
+                   bool (&seen)[kKeyNameCount]) {
   bool inSection = false;
   while (!text.empty()) {
     std::string_view line = TakeLine(&text);
@@ -58,7 +59,9 @@ bool ParseHexOfSize(std::string_view hex, unsigned char* out, size_t size) {
 }
 
 // The folder a path lies in, with its separator.
-std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
+std::string FolderOf(const std::string& path) {
+  return path.substr(0, path.find_last_of("\\/") + 1);
+}
 
 JoinResult JoinExisting(std::string_view passphrase, const KeyFile& file, SealKey* key, KeyFile* joined) {
   SealKey derived;
@@ -124,7 +127,8 @@ bool ParseKeyFile(std::string_view text, KeyFile* file) {
   KeyFile read;
   if (values[kKdf] != "argon2id" || values[kMemory] != std::to_string(kArgonMemoryKiB) ||
       values[kPasses] != std::to_string(kArgonPasses) || values[kLanes] != std::to_string(kArgonLanes) ||
-      !ParseHexOfSize(values[kSalt], read.salt, kSaltSize) || !ParseHexOfSize(values[kCheck], read.check, kCheckSize))
+      !ParseHexOfSize(values[kSalt], read.salt, kSaltSize) ||
+      !ParseHexOfSize(values[kCheck], read.check, kCheckSize))
     return false;
   *file = read;
   return true;
@@ -176,7 +180,8 @@ JoinResult JoinKeyFile(const std::string& path, const std::string& scratch, char
   }
   // Another PC's file came first (or the folder went): the passphrase must be that file's.
   status = ReadKeyFile(path, &file);
-  return status == KeyFileStatus::kMissing ? JoinResult::kUnusable : JoinFileThere(status, pass, file, key, joined);
+  return status == KeyFileStatus::kMissing ? JoinResult::kUnusable
+                                           : JoinFileThere(status, pass, file, key, joined);
 }
 
 bool KeyFileReplaced(const std::string& path, const KeyFile& joined) {

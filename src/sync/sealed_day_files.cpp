@@ -10,7 +10,8 @@ namespace {
 bool ReadCount(FileHandle file, int32_t* count) {
   unsigned char bytes[4];
   if (!SeekTo(file, 0) || ReadBytes(file, bytes, 4) != 4) return false;
-  *count = static_cast<int32_t>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+  *count =
+      static_cast<int32_t>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24);
   return *count >= 0;
 }
 

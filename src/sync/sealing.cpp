@@ -36,7 +36,8 @@ gcry_cipher_hd_t StartCipher(const SealKey& key, const char* nonce, std::string_
   gcry_cipher_hd_t cipher;
   if (gcry_cipher_open(&cipher, GCRY_CIPHER_AES256, GCRY_CIPHER_MODE_GCM_SIV, 0) != 0) return nullptr;
   std::string data = AssociatedData(place, ordinal);
-  bool ok = gcry_cipher_setkey(cipher, key.bytes, kKeySize) == 0 && gcry_cipher_setiv(cipher, nonce, kNonceSize) == 0 &&
+  bool ok = gcry_cipher_setkey(cipher, key.bytes, kKeySize) == 0 &&
+            gcry_cipher_setiv(cipher, nonce, kNonceSize) == 0 &&
             gcry_cipher_authenticate(cipher, data.data(), data.size()) == 0 &&
             (tag == nullptr || gcry_cipher_set_decryption_tag(cipher, tag, kTagSize) == 0) &&
             gcry_cipher_final(cipher) == 0;
@@ -77,7 +78,8 @@ bool RandomBytes(void* out, size_t size) {
 
 bool Argon2id(const Argon2Input& input, void* out, size_t size) {
   if (!CryptoReady()) return false;
-  const unsigned long params[4] = {static_cast<unsigned long>(size), input.passes, input.memoryKiB, input.lanes};
+  const unsigned long params[4] = {static_cast<unsigned long>(size), input.passes, input.memoryKiB,
+                                   input.lanes};
   gcry_kdf_hd_t kdf;
   if (gcry_kdf_open(&kdf, GCRY_KDF_ARGON2, GCRY_KDF_ARGON2ID, params, 4, input.passphrase.data(),
                     input.passphrase.size(), input.salt.data(), input.salt.size(), input.secret.data(),
@@ -102,8 +104,8 @@ bool KeyCheck(const SealKey& key, unsigned char (&check)[kCheckSize]) {
   if (!CryptoReady() || gcry_mac_open(&mac, GCRY_MAC_HMAC_SHA256, 0, nullptr) != 0) return false;
   size_t size = kCheckSize;
   bool ok = gcry_mac_setkey(mac, key.bytes, kKeySize) == 0 &&
-            gcry_mac_write(mac, kCheckLabel, sizeof kCheckLabel - 1) == 0 && gcry_mac_read(mac, check, &size) == 0 &&
-            size == kCheckSize;
+            gcry_mac_write(mac, kCheckLabel, sizeof kCheckLabel - 1) == 0 &&
+            gcry_mac_read(mac, check, &size) == 0 && size == kCheckSize;
   gcry_mac_close(mac);
   return ok;
 }
@@ -121,7 +123,8 @@ bool SealRecord(const SealKey& key, std::string_view place, int32_t ordinal, std
   (*sealed)[0] = static_cast<char>(kVersion);
   gcry_randomize(nonce, kNonceSize, GCRY_STRONG_RANDOM);
   gcry_cipher_hd_t cipher = StartCipher(key, nonce, place, ordinal);
-  bool ok = cipher != nullptr && gcry_cipher_encrypt(cipher, cipherText, padded.size(), padded.data(), padded.size()) == 0 &&
+  bool ok = cipher != nullptr &&
+            gcry_cipher_encrypt(cipher, cipherText, padded.size(), padded.data(), padded.size()) == 0 &&
             gcry_cipher_gettag(cipher, cipherText + padded.size(), kTagSize) == 0;
   if (cipher != nullptr) gcry_cipher_close(cipher);
   if (!ok) sealed->clear();
@@ -139,9 +142,10 @@ bool OpenSealedRecord(const SealKey& key, std::string_view place, int32_t ordina
   gcry_cipher_hd_t cipher = StartCipher(key, nonce, place, ordinal, sealed.data() + sealed.size() - kTagSize);
   text->resize(cipherText.size());
   // The mode decrypts before it checks the tag: what a failed check leaves is wiped.
-  bool ok = cipher != nullptr &&
-            gcry_cipher_decrypt(cipher, text->data(), text->size(), cipherText.data(), cipherText.size()) == 0 &&
-            RemovePadding(text);
+  bool ok =
+      cipher != nullptr &&
+      gcry_cipher_decrypt(cipher, text->data(), text->size(), cipherText.data(), cipherText.size()) == 0 &&
+      RemovePadding(text);
   if (cipher != nullptr) gcry_cipher_close(cipher);
   if (!ok) {
     WipeBytes(text->data(), text->size());

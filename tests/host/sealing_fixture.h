@@ -21,13 +21,16 @@ constexpr char kPassphraseKey[] = "768341edecfd849347877dd354b3ea3bac610037c9055
 constexpr char kKnownPlace[] = "Desk\\20261208.PLX";
 constexpr int32_t kKnownOrdinal = 258;
 constexpr char kKnownRecord[] =
-    "01a0a1a2a3a4a5a6a7a8a9aaab368ef0eb9cede05890e750bcf90a95d3326928a11a144ab65f33c59f40af013d9d4ba1c4e68655ab51"
+    "01a0a1a2a3a4a5a6a7a8a9aaab368ef0eb9cede05890e750bcf90a95d3326928a11a144ab65f33c59f40af013d9d4ba1c4e68655"
+    "ab51"
     "ebe6de579c0e6a";
 constexpr char kNoMarkRecord[] =
-    "01a0a1a2a3a4a5a6a7a8a9aaabf5aaf74e9afff89081e544e6f438af673055bd3a15d4bf5c8168b9d8c3bcfc9757045cf330b6c3c63f"
+    "01a0a1a2a3a4a5a6a7a8a9aaabf5aaf74e9afff89081e544e6f438af673055bd3a15d4bf5c8168b9d8c3bcfc9757045cf330b6c3"
+    "c63f"
     "4f039d7d55ebad";
 constexpr char kLongPadRecord[] =
-    "01a0a1a2a3a4a5a6a7a8a9aaab893accaae5e59ddb949f88f9557e6b243e7b1e03a80cf9e87d32d23aba38466d4f9491de280cb3339a"
+    "01a0a1a2a3a4a5a6a7a8a9aaab893accaae5e59ddb949f88f9557e6b243e7b1e03a80cf9e87d32d23aba38466d4f9491de280cb3"
+    "339a"
     "c21a61b38eff8daa5f3fdea17731085a72a7737d53cad3ae2a42110cf0fb8c8c6d4efa9e737d00";
 
 inline std::string Bytes(const std::string& hex) {
@@ -51,7 +54,8 @@ inline KeyFile CountingKeyFile() {
   return file;
 }
 
-inline std::string Opened(const SealKey& key, std::string_view place, int32_t ordinal, std::string_view sealed) {
+inline std::string Opened(const SealKey& key, std::string_view place, int32_t ordinal,
+                          std::string_view sealed) {
   std::string text;
   return OpenSealedRecord(key, place, ordinal, sealed, &text) ? text : "(refused)";
 }
