@@ -1,7 +1,7 @@
 # Pelmor.exe, its help file, the release zip and the end-to-end suite.
 set(APP_SOURCES
   src/shell/main.cpp src/shell/main_window.cpp src/app/app_state.cpp src/app/settings.cpp
-  src/store/file_io_win32.cpp
+  src/store/file_io_win32.cpp src/store/exclusive_rename_win32.cpp src/app/key_store.cpp
   src/clip/clipboard.cpp src/clip/wide_text.cpp src/clip/capture.cpp src/clip/paste.cpp
   src/ui/list_rows.cpp src/ui/dpi.cpp src/ui/list_window.cpp src/ui/list_procs.cpp src/ui/record_rows.cpp src/ui/record_lists.cpp
   src/ui/history_commands.cpp src/ui/filter_line.cpp src/ui/aa_list.cpp src/ui/tray.cpp
@@ -12,11 +12,12 @@ set(APP_SOURCES
 add_executable(Pelmor WIN32 ${PORTABLE_SOURCES} ${APP_SOURCES})
 target_compile_options(Pelmor PRIVATE ${WARNINGS} ${CHARSET})
 target_compile_definitions(Pelmor PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-target_link_libraries(Pelmor PRIVATE comctl32 comdlg32 shell32 ole32 uuid gdi32 user32 advapi32)
+target_link_libraries(Pelmor PRIVATE ${CRYPTO_LIBRARIES} comctl32 comdlg32 shell32 ole32 uuid gdi32 user32 advapi32 crypt32)
 set_source_files_properties(src/res/Pelmor.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/src/res/capturing.ico;${CMAKE_SOURCE_DIR}/src/res/paused.ico;${CMAKE_SOURCE_DIR}/src/res/Pelmor.manifest")
 if(NOT MSVC)
-  target_link_options(Pelmor PRIVATE -static -static-libgcc -static-libstdc++)
+  # Stripped in a release: libgcrypt's debugging sections alone would be some 7 MB.
+  target_link_options(Pelmor PRIVATE -static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 endif()
 
 # The help file: sources are kept in UTF-8 and converted to Shift_JIS for the compiler.
@@ -40,6 +41,8 @@ if(CHMCMD AND ICONV)
             -o ${CMAKE_BINARY_DIR}/release/Pelmor/AAList.txt
     COMMAND ${ICONV} -f UTF-8 -t CP932 ${CMAKE_SOURCE_DIR}/dist/readme.txt
             -o ${CMAKE_BINARY_DIR}/release/Pelmor/readme.txt
+    # The notices of the libraries linked in: UTF-8, as their authors' names need it.
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/dist/LICENSE-libgcrypt.txt ${CMAKE_BINARY_DIR}/release/Pelmor
     COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/release
             ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/Pelmor-1.13.zip --format=zip Pelmor
     DEPENDS Pelmor helpfile

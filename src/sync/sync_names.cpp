@@ -89,3 +89,9 @@ int64_t DayNumber(const CivilDate& day) {
   int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
   return era * 146097 + dayOfEra - 719468;
 }
+
+std::string SealedDayFileName(const CivilDate& day) { return DayFileName(day).replace(9, 3, "PLX"); }
+
+bool ParseSealedDayFileName(std::string_view name, CivilDate* day) {
+  return name.size() == 12 && name.substr(8) == ".PLX" && ParseDayFileName(std::string(name.substr(0, 8)) + ".PLM", day);
+}

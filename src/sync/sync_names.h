@@ -24,3 +24,7 @@ std::string DayFileName(const CivilDate& day);
 bool ParseDayFileName(std::string_view name, CivilDate* day);
 // Days since 1970-01-01, so dates can be counted apart.
 int64_t DayNumber(const CivilDate& day);
+// "YYYYMMDD.PLX": the day file of a folder with a passphrase, its texts sealed; parsed as
+// strictly as the plain one.
+std::string SealedDayFileName(const CivilDate& day);
+bool ParseSealedDayFileName(std::string_view name, CivilDate* day);

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes as the work file to the history: start-up, a capture, a repeat that
 // rewrites the file and a delete must leave a well-formed record file that the rows mirror.
+// The same bytes go to the Pelmor.KEY reader and the sealed-record opener.
 #include <unistd.h>
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 
 #include "history/history_model.h"
 #include "sync/day_files.h"
+#include "sync/key_file.h"
 
 static std::string ReadAll(const std::string& path) {
   std::string bytes;
@@ -47,6 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ReadPeerDayFile(work, 1, &available, &peerTexts) &&
       (available < 0 || peerTexts.size() != static_cast<size_t>(available > 1 ? available - 1 : 0)))
     __builtin_trap();
+
+  // A key file read is one that reads back the same; bytes made without the key never open.
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  KeyFile keyFile, again;
+  if (ParseKeyFile(bytes, &keyFile) && !(ParseKeyFile(KeyFileText(keyFile), &again) && again == keyFile))
+    __builtin_trap();
+  std::string opened;
+  if (OpenSealedRecord(SealKey(), "A\\20261208.PLX", 0, bytes, &opened)) __builtin_trap();
 
   FileHandle raw = OpenFileForReading(work.c_str());
   RecordIndex before;
