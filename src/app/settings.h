@@ -17,8 +17,9 @@ void WriteEditorPath(const char* path);
 constexpr int kMinMaxCount = 100, kMaxMaxCount = 1000000;
 // What the history's rules take from the settings.
 HistoryOptions HistoryOptionsFromSettings();
-// The sync folder's settings: written at once when the options sheet applies them.
-void WriteSyncSettings();
+// The sync folder's settings: written at once when the options sheet applies them. KEY is
+// written while set, and removed when it was set before and is no longer.
+void WriteSyncSettings(bool keyWasSet);
 // A random ID for owner.id, made once for this PC.
 std::string NewSyncId();
 // A folder set without an ID (a Pelmor.ini written by hand or by a deployment script) gets one,

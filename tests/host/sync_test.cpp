@@ -225,4 +225,44 @@ TEST(SyncFolder, ThisPcWritesOnlyIntoAFolderItOwnsTidiesOnlyItsOwnAndThePageLook
             RecordBytes({"b1"}));
 }
 
+TEST(SyncFolder, WithAPassphraseTextsLeaveOnlySealedAndAPcWithoutItOrWithAnotherKeyFileWritesNothing) {
+  Pcs pcs;
+  const SealKey key = CountingKey(0), otherKey = CountingKey(1);
+  pcs.Folder("P", "id-P", {"20261208.PLM"});  // written before the folder had a passphrase
+  SyncFolder a, b, c, d, again;
+  ASSERT_EQ(pcs.Start(&c, "C"), SyncStatus::kOn);
+  pcs.Lock(key);
+  ASSERT_EQ(pcs.Start(&a, "A", kDay1, "", &key), SyncStatus::kOn);
+  ASSERT_EQ(pcs.Start(&b, "B", kDay1, "", &key), SyncStatus::kOn);
+  EXPECT_EQ(pcs.Send(&a, {"a0", "a1"}) + pcs.Send(&a, {"a2", "a3", "a4"}), 0);
+  EXPECT_EQ(pcs.Sealed("A", key), "a0 a1 a2 a3 a4 (0 refused)");  // each at its ordinal
+  EXPECT_FALSE(FileThere(pcs.dir + "A/" + DayFileName(kDay1)));
+  // A record changed on the way is left out but taken; one cut at the end waits until whole.
+  const std::string path = pcs.dir + "A/" + SealedDayFileName(kDay1), whole = ReadFileBytes(path);
+  std::string changed = whole;
+  changed[4 + 65 * 3 + 20] ^= 1;  // in a3: every record here is 4 + 61 bytes
+  WriteFileBytes(path, changed.substr(0, changed.size() - 1));
+  EXPECT_EQ(pcs.Collect(&b), (Texts{"a0", "a1", "a2", "P 20261208.PLM"}));
+  WriteFileBytes(path, changed);
+  EXPECT_EQ(pcs.Collect(&b), Texts{"a4"});
+  EXPECT_NE(ReadFileBytes(pcs.root.File("B/Pelmor.SYN")).find("A\\20261208.PLX=5\r\n"), std::string::npos);
+  // C, started before the passphrase, stops at the flush that finds Pelmor.KEY, and D at its
+  // start; A and B once the engine keeps another PC's Pelmor.KEY (nothing of N's, sealed under
+  // that one's key, is taken before), and a start with the old key.
+  EXPECT_EQ(pcs.Start(&d, "D"), SyncStatus::kKeyNeeded);
+  EXPECT_EQ(pcs.Send(&c, {"c1"}) + pcs.Send(&d, {"d1"}), 2);
+  pcs.Lock(otherKey);
+  fs::create_directory(pcs.dir + "N");
+  ASSERT_EQ(AppendToSealedDayFile(pcs.dir + "N/20261208.PLX", "N\\20261208.PLX", otherKey, {"n0"}), 0);
+  EXPECT_TRUE(pcs.Collect(&b).empty());
+  EXPECT_EQ(pcs.Send(&a, {"a5"}) + pcs.Send(&b, {"b0"}), 2);
+  EXPECT_EQ(pcs.Start(&again, "A", kDay1, "", &key), SyncStatus::kKeyNeeded);
+  for (SyncFolder* pc : {&a, &b, &c, &d}) EXPECT_EQ(pc->status, SyncStatus::kKeyNeeded);
+  EXPECT_EQ(ReadFileBytes(path), changed);
+  EXPECT_EQ(ReadFileBytes(pcs.root.File("B/Pelmor.SYN")).find("N\\"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(pcs.root.File("C/Pelmor.OUT")), RecordBytes({"c1"}));
+  for (const char* pc : {"B/", "C/"}) EXPECT_FALSE(FileThere(pcs.dir + pc + DayFileName(kDay1))) << pc;
+  EXPECT_FALSE(fs::exists(pcs.dir + "D"));
+}
+
 }  // namespace
