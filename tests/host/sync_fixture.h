@@ -27,12 +27,15 @@ struct Pcs {
   TempDir root;
   std::string dir = root.File("sync 同期/");
   Pcs() { fs::create_directory(dir); }
-  // The PC started with its settings; with a key, as the passphrase's.
   SyncStatus Start(SyncFolder* sync, const std::string& pc, const CivilDate& today = kDay1, std::string id = "",
                    const SealKey* key = nullptr) {
     fs::create_directory(root.File(pc));
     SyncConfig config{dir, pc, id.empty() ? "id-" + pc : id, 30, key != nullptr, key ? *key : SealKey()};
     return StartSync(sync, config, root.File(pc + "/"), today);
+  }
+  // The PC started with the key of the folder's passphrase.
+  SyncStatus StartWith(SyncFolder* sync, const std::string& pc, const SealKey& key) {
+    return Start(sync, pc, kDay1, "", &key);
   }
   // DIR\Pelmor.KEY for the key, as the first PC given a passphrase makes it; each one made here
   // with a time of its own, as another PC's would have.
@@ -44,7 +47,7 @@ struct Pcs {
     fs::last_write_time(dir + "Pelmor.KEY", fs::file_time_type() + std::chrono::seconds(++made));
   }
   // The texts of a PC's sealed day file that open at their places, as "texts (n refused)".
-  std::string Sealed(const std::string& pc, const SealKey& key, const CivilDate& day = kDay1) {
+  std::string SealedTexts(const std::string& pc, const SealKey& key, const CivilDate& day = kDay1) {
     int32_t available, refused = 0;
     Texts texts;
     ReadPeerSealedDayFile(dir + pc + "/" + SealedDayFileName(day), SealedPlace(pc, day), key, 0, &available, &texts,

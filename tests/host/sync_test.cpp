@@ -193,12 +193,12 @@ TEST(SyncFolder, ThisPcWritesOnlyIntoAFolderItOwnsTidiesOnlyItsOwnAndThePageLook
   EXPECT_EQ(ReadFileBytes(pcs.dir + "A/owner.id"), "another PC");
   EXPECT_FALSE(FileThere(pcs.root.File("A/Pelmor.OUT")));
   // B keeps 30 days from kDay1: 2026-11-07 is older. OLD is B's folder under an earlier name.
-  pcs.Folder("B", "id-B", {"20261107.PLM", "20261108.PLM", "20261107 (1).PLM"});
+  pcs.Folder("B", "id-B", {"20261107.PLM", "20261107.PLX", "20261108.PLM", "20261107 (1).PLM"});
   pcs.Folder("OLD", "id-B", {"20261201.PLM"});
   fs::create_directory(pcs.root.File("B"));
   WriteFileBytes(pcs.root.File("B/Pelmor.SYN"), "[IMPORTED]\r\nA\\20261101.PLM=1\r\nC\\20261102.PLM=4\r\n");
   EXPECT_EQ(pcs.Start(&b, "B"), SyncStatus::kOn);
-  EXPECT_FALSE(FileThere(pcs.dir + "B/20261107.PLM"));
+  EXPECT_FALSE(FileThere(pcs.dir + "B/20261107.PLM") || FileThere(pcs.dir + "B/20261107.PLX"));
   EXPECT_TRUE(FileThere(pcs.dir + "B/20261108.PLM") && FileThere(pcs.dir + "B/20261107 (1).PLM"));
   EXPECT_TRUE(FileThere(pcs.dir + "A/20261101.PLM"));
   EXPECT_EQ(ReadFileBytes(pcs.root.File("B/Pelmor.SYN")),
@@ -232,14 +232,11 @@ TEST(SyncFolder, WithAPassphraseTextsLeaveOnlySealedAndAPcWithoutItOrWithAnother
   SyncFolder a, b, c, d, again;
   ASSERT_EQ(pcs.Start(&c, "C"), SyncStatus::kOn);
   pcs.Lock(key);
-  ASSERT_EQ(pcs.Start(&a, "A", kDay1, "", &key), SyncStatus::kOn);
-  ASSERT_EQ(pcs.Start(&b, "B", kDay1, "", &key), SyncStatus::kOn);
+  ASSERT_TRUE(pcs.StartWith(&a, "A", key) == SyncStatus::kOn && pcs.StartWith(&b, "B", key) == SyncStatus::kOn);
   EXPECT_EQ(pcs.Send(&a, {"a0", "a1"}) + pcs.Send(&a, {"a2", "a3", "a4"}), 0);
-  EXPECT_EQ(pcs.Sealed("A", key), "a0 a1 a2 a3 a4 (0 refused)");  // each at its ordinal
-  EXPECT_FALSE(FileThere(pcs.dir + "A/" + DayFileName(kDay1)));
+  EXPECT_EQ(pcs.SealedTexts("A", key), "a0 a1 a2 a3 a4 (0 refused)");  // each at its ordinal
   // A record changed on the way is left out but taken; one cut at the end waits until whole.
-  const std::string path = pcs.dir + "A/" + SealedDayFileName(kDay1), whole = ReadFileBytes(path);
-  std::string changed = whole;
+  std::string path = pcs.dir + "A/" + SealedDayFileName(kDay1), changed = ReadFileBytes(path);
   changed[4 + 65 * 3 + 20] ^= 1;  // in a3: every record here is 4 + 61 bytes
   WriteFileBytes(path, changed.substr(0, changed.size() - 1));
   EXPECT_EQ(pcs.Collect(&b), (Texts{"a0", "a1", "a2", "P 20261208.PLM"}));
@@ -256,12 +253,12 @@ TEST(SyncFolder, WithAPassphraseTextsLeaveOnlySealedAndAPcWithoutItOrWithAnother
   ASSERT_EQ(AppendToSealedDayFile(pcs.dir + "N/20261208.PLX", "N\\20261208.PLX", otherKey, {"n0"}), 0);
   EXPECT_TRUE(pcs.Collect(&b).empty());
   EXPECT_EQ(pcs.Send(&a, {"a5"}) + pcs.Send(&b, {"b0"}), 2);
-  EXPECT_EQ(pcs.Start(&again, "A", kDay1, "", &key), SyncStatus::kKeyNeeded);
+  EXPECT_EQ(pcs.StartWith(&again, "A", key), SyncStatus::kKeyNeeded);
   for (SyncFolder* pc : {&a, &b, &c, &d}) EXPECT_EQ(pc->status, SyncStatus::kKeyNeeded);
   EXPECT_EQ(ReadFileBytes(path), changed);
   EXPECT_EQ(ReadFileBytes(pcs.root.File("B/Pelmor.SYN")).find("N\\"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(pcs.root.File("C/Pelmor.OUT")), RecordBytes({"c1"}));
-  for (const char* pc : {"B/", "C/"}) EXPECT_FALSE(FileThere(pcs.dir + pc + DayFileName(kDay1))) << pc;
+  for (const char* pc : {"A/", "B/", "C/"}) EXPECT_FALSE(FileThere(pcs.dir + pc + DayFileName(kDay1))) << pc;
   EXPECT_FALSE(fs::exists(pcs.dir + "D"));
 }
 

@@ -79,6 +79,10 @@ inline std::string FilesHolding(const std::map<std::string, std::string>& files,
 struct SyncFields {
   const char *dir = nullptr, *name = nullptr, *days = nullptr, *pass = nullptr, *confirm = nullptr;
 };
+// A passphrase and its confirmation.
+inline SyncFields Twice(const char* passphrase) { return {.pass = passphrase, .confirm = passphrase}; }
+inline const std::string kAskedForPassphrase =
+    "この同期フォルダは合言葉で保護されています。環境設定の「同期」ページで合言葉を入力してください。";
 
 struct SyncTest : ::testing::Test {
   std::string root = MakeDataDir(::testing::UnitTest::GetInstance()->current_test_info()->name());

@@ -17,7 +17,6 @@ TEST_F(SyncTest, ATextCopiedOnOnePcArrivesOnTheOtherWhichKeepsItImportsNothingTw
   CopyText("copied on A");
   EXPECT_TRUE(Listed(b, {"copied on A", "while B was off"}));
   EXPECT_EQ(ReadFileBytes(folder + "A\\" + DayFile()), RecordBytes({"while B was off", "copied on A"}));
-  EXPECT_EQ(ReadFileBytes(folder + "A\\owner.id"), "id-a");
   EXPECT_EQ(b.Quit(), 0u);
   EXPECT_NE(ReadFileBytes(b.File("Pelmor.SYN")).find("A\\" + DayFile() + "=2"), std::string::npos);
   EXPECT_FALSE(FileThere(folder + "B\\" + DayFile()));  // nothing of A's went back out
@@ -115,12 +114,11 @@ TEST_F(SyncTest, TheOptionsPageRefusesWhatItCannotUseChangingNoFileAndPutsWhatIt
 TEST_F(SyncTest, WithOnePassphraseTwoPcsExchangeOnlySealedTextsAndOneWithoutItWritesNothingUntilItIsGiven) {
   const char kPass[] = "合言葉は Pelmor";
   const std::wstring kKorean = L"A 한국어 3";  // in no gtest macro: it would name it in the code page
-  const std::string kAsked = "この同期フォルダは合言葉で保護されています。環境設定の「同期」ページで合言葉を入力してください。";
   Join(a, "A", "id-a");
   Join(b, "B", "id-b");
-  ASSERT_TRUE(a.Start() && SetSyncPage(a, {.pass = kPass, .confirm = kPass}));  // the first PC: Pelmor.KEY made
+  ASSERT_TRUE(a.Start() && SetSyncPage(a, Twice(kPass)));  // the first PC: Pelmor.KEY made
   ASSERT_TRUE(FileThere(folder + "Pelmor.KEY") && b.Start() && Pause(a));
-  EXPECT_EQ(b.Answer("ｴﾗｰ", IDOK), kAsked);
+  EXPECT_EQ(b.Answer("ｴﾗｰ", IDOK), kAskedForPassphrase);
   CopyText("B 秘密 1");  // B without the passphrase keeps it waiting, and asks no more
   EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(b.File("Pelmor.OUT")) == RecordBytes({"B 秘密 1"}); }));
   EXPECT_TRUE(b.Flush() && !b.Dialog("ｴﾗｰ", 0) && FilesUnder(folder + "B\\").empty());
@@ -128,12 +126,11 @@ TEST_F(SyncTest, WithOnePassphraseTwoPcsExchangeOnlySealedTextsAndOneWithoutItWr
   HWND sheet = OpenSheet(b), page = GoToPage(sheet, 4);
   ASSERT_NE(page, nullptr);
   const auto before = FilesUnder(root);
-  EXPECT_EQ(Refusal(b, sheet, page, {.pass = "合言葉は pelmor", .confirm = "合言葉は pelmor"}),
-            "合言葉が同期フォルダの合言葉と違います。");
+  EXPECT_EQ(Refusal(b, sheet, page, Twice("合言葉は pelmor")), "合言葉が同期フォルダの合言葉と違います。");
   EXPECT_EQ(Refusal(b, sheet, page, {.pass = kPass, .confirm = "合言葉は Pelmor "}), "合言葉と確認が一致しません。");
   EXPECT_EQ(WindowText(GetDlgItem(page, 1022)) + WindowText(GetDlgItem(page, 1023)) + b.Ini("SYNC", "KEY"), "(none)");
   EXPECT_EQ(FilesUnder(root), before);
-  Fill(page, {.pass = kPass, .confirm = kPass});
+  Fill(page, Twice(kPass));
   ASSERT_TRUE(CloseSheet(b, sheet, PSBTN_OK));
   EXPECT_TRUE(Listed(a, {"B 秘密 1"}));
   CopyText("A 秘密 2");
@@ -143,10 +140,9 @@ TEST_F(SyncTest, WithOnePassphraseTwoPcsExchangeOnlySealedTextsAndOneWithoutItWr
   EXPECT_TRUE(a.Quit() == 0 && b.Quit() == 0 && a.Start() && b.Start() && Pause(b));  // asked nothing again
   CopyText("A 4 after a restart");
   EXPECT_TRUE(Listed(b, {"A 4 after a restart", "A ??? 3", "A 秘密 2", "B 秘密 1"}) && !a.Dialog("ｴﾗｰ", 0) && !b.Dialog("ｴﾗｰ", 0));
-  EXPECT_TRUE(a.Quit() == 0 && b.Quit() == 0);
-  const std::vector<std::wstring> copied = {L"B 秘密 1", L"A 秘密 2", kKorean, L"A 4 after", L"合言葉は Pelmor"};
-  EXPECT_EQ(FilesHolding(FilesUnder(folder), copied), "");
-  EXPECT_EQ(FilesHolding(FilesUnder(a.dir), {L"合言葉は Pelmor"}) + FilesHolding(FilesUnder(b.dir), {L"合言葉は Pelmor"}), "");
+  EXPECT_TRUE(a.Quit() == 0 && b.Quit() == 0);  // every byte of the sync folder, and the data folders too
+  EXPECT_EQ(FilesHolding(FilesUnder(folder), {L"B 秘密 1", L"A 秘密 2", kKorean, L"A 4 after"}), "");
+  EXPECT_EQ(FilesHolding(FilesUnder(root), {L"合言葉は Pelmor"}), "");
 }
 
 // Through a real engine: tests/sync/with_syncthing.py runs two Syncthing instances that keep
@@ -156,13 +152,12 @@ using SyncEngine = SyncTest;
 TEST_F(SyncEngine, ATextCopiedOnOnePcReachesTheOtherThroughSyncthing) {
   const char *onA = getenv("PELMOR_SYNC_A"), *onB = getenv("PELMOR_SYNC_B");
   if (!onA || !onB) GTEST_SKIP() << "runs beside two Syncthing instances (tests/sync/with_syncthing.py)";
-  const char kPass[] = "合言葉 through Syncthing";
   Join(a, "A", "id-a", ZPath(onA));
   Join(b, "B", "id-b", ZPath(onB));
-  ASSERT_TRUE(a.Start() && SetSyncPage(a, {.pass = kPass, .confirm = kPass}));  // A makes Pelmor.KEY
+  ASSERT_TRUE(a.Start() && SetSyncPage(a, Twice("合言葉 through Syncthing")));  // A makes Pelmor.KEY
   ASSERT_TRUE(WaitUntil([&] { return FileThere(ZPath(onB) + "\\Pelmor.KEY"); }, 30000) && b.Start());
-  EXPECT_NE(b.Answer("ｴﾗｰ", IDOK), "(no dialog)");  // asked for the passphrase
-  ASSERT_TRUE(SetSyncPage(b, {.pass = kPass, .confirm = kPass}) && Pause(b));
+  EXPECT_EQ(b.Answer("ｴﾗｰ", IDOK), kAskedForPassphrase);
+  ASSERT_TRUE(SetSyncPage(b, Twice("合言葉 through Syncthing")) && Pause(b));
   CopyText("同期 through Syncthing");
   EXPECT_TRUE(Listed(b, {"同期 through Syncthing"}, 30000));
 }
