@@ -135,17 +135,21 @@ TEST(SyncFolder, PcsGetEachOthersTextsOldestDayFirstInOrderAndNothingTwice) {
 }
 
 TEST(SyncFolder, AnotherPcsFilePaddedPastItsCountTakesNoMemoryByItsSize) {
-  for (int32_t count : {1, INT32_MAX}) {
-    Pcs pcs;
-    SyncFolder b;
-    fs::create_directory(pcs.dir + "P");
-    WriteFileBytes(pcs.dir + "P/20261208.PLM", RecordBytes(count, {"p1"}));
-    fs::resize_file(pcs.dir + "P/20261208.PLM", 256 << 20);  // zeros, sparse: no disk
-    ASSERT_EQ(pcs.Start(&b, "B"), SyncStatus::kOn);
-    Texts texts;
-    EXPECT_LT(BytesAllocatedDuring([&] { texts = pcs.Collect(&b); }), 4 << 20) << count;
-    EXPECT_EQ(texts.size(), count == 1 ? 1u : static_cast<size_t>(CollectLimit().records)) << count;
-  }
+  const SealKey key = CountingKey(0);
+  for (const SealKey* sealed : {static_cast<const SealKey*>(nullptr), &key})
+    for (int32_t count : {1, INT32_MAX}) {
+      Pcs pcs;
+      SyncFolder b;
+      std::string p1 = "p1", path = pcs.dir + (sealed ? "P/20261208.PLX" : "P/20261208.PLM");
+      if (sealed) pcs.Lock(key), SealRecord(key, "P\\20261208.PLX", 0, "p1", &p1);
+      fs::create_directory(pcs.dir + "P");
+      WriteFileBytes(path, RecordBytes(count, {p1}));
+      fs::resize_file(path, 256 << 20);  // zeros, sparse: no disk; sealed, each a record that does not open
+      ASSERT_EQ(pcs.Start(&b, "B", kDay1, "", sealed), SyncStatus::kOn);
+      Texts texts;
+      EXPECT_LT(BytesAllocatedDuring([&] { texts = pcs.Collect(&b); }), 4 << 20) << count;
+      EXPECT_EQ(texts.size(), count == 1 || sealed ? 1u : static_cast<size_t>(CollectLimit().records)) << count;
+    }
 }
 
 TEST(SyncFolder, TextsWaitWhileTheFolderOrPelmorOutCannotBeWrittenAndArriveInOrderOnce) {

@@ -122,9 +122,8 @@ TEST_F(SyncTest, WithOnePassphraseTwoPcsExchangeOnlySealedTextsAndOneWithoutItWr
   CopyText("B 秘密 1");  // B without the passphrase keeps it waiting, and asks no more
   EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(b.File("Pelmor.OUT")) == RecordBytes({"B 秘密 1"}); }));
   EXPECT_TRUE(b.Flush() && !b.Dialog("ｴﾗｰ", 0) && FilesUnder(folder + "B\\").empty());
-  ASSERT_TRUE(Pause(a) && Pause(b));
   HWND sheet = OpenSheet(b), page = GoToPage(sheet, 4);
-  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(page && Pause(a) && Pause(b));  // from now on A captures, and B only imports
   const auto before = FilesUnder(root);
   EXPECT_EQ(Refusal(b, sheet, page, Twice("合言葉は pelmor")), "合言葉が同期フォルダの合言葉と違います。");
   EXPECT_EQ(Refusal(b, sheet, page, {.pass = kPass, .confirm = "合言葉は Pelmor "}), "合言葉と確認が一致しません。");
