@@ -181,25 +181,31 @@ int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length) {
     int64_t position = -1;
     return AppendEncoded(file, bytes, 1, &position) == 0 ? position : -1;
   } catch (const std::bad_alloc&) {
-    return -1;  // nothing was written
+    return -2;  // nothing was written
   }
 }
 
-int AppendRecordsTo(FileHandle file, const std::vector<std::string>& texts, int64_t* firstPosition) {
+int AppendRecordsTo(FileHandle file, const std::vector<std::string_view>& texts, int64_t* firstPosition) {
   try {
     std::string bytes;
-    for (const std::string& t : texts) AppendRecordBytes(&bytes, t.data(), static_cast<int32_t>(t.size()));
+    for (std::string_view t : texts) AppendRecordBytes(&bytes, t.data(), static_cast<int32_t>(t.size()));
     return AppendEncoded(file, bytes, static_cast<int32_t>(texts.size()), firstPosition);
   } catch (const std::bad_alloc&) {
-    return -101;  // nothing was written
+    return -104;  // nothing was written
   }
 }
 
-int64_t PositionAfterDrops(int64_t position, const std::vector<RecordSpan>& dropped) {
-  int64_t moved = 0;
-  for (const RecordSpan& s : dropped) {
-    if (s.position == position) return -1;
-    if (s.position < position) moved += 4 + static_cast<int64_t>(s.length);
+std::vector<int64_t> PositionsAfterDrops(const std::vector<int64_t>& positions, const std::vector<RecordSpan>& dropped) {
+  // The bytes dropped before each dropped record: one look-up a position, however many went.
+  std::vector<int64_t> before(dropped.size() + 1, 0);
+  for (size_t i = 0; i < dropped.size(); ++i) before[i + 1] = before[i] + 4 + static_cast<int64_t>(dropped[i].length);
+  std::vector<int64_t> moved;
+  moved.reserve(positions.size());
+  for (int64_t position : positions) {
+    auto at = std::lower_bound(dropped.begin(), dropped.end(), position,
+                               [](const RecordSpan& s, int64_t p) { return s.position < p; });
+    bool gone = at != dropped.end() && at->position == position;
+    moved.push_back(gone ? -1 : position - before[static_cast<size_t>(at - dropped.begin())]);
   }
-  return position - moved;
+  return moved;
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "file_io.h"
@@ -32,14 +33,14 @@ bool IndexRecordFile(FileHandle file, RecordIndex* index);
 int SettleRecordFile(FileHandle file);
 
 // Appends one record to a settled file and raises the count; returns the new record's
-// position, or -1.
+// position, or -1 (-2 without the memory for it: nothing was written).
 int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length);
 
 // Appends the texts as records at the end of a settled file, then writes the raised count.
-// 0, -101 (read) or -102 (write); *firstPosition gets the first new record's position.
-int AppendRecordsTo(FileHandle file, const std::vector<std::string>& texts,
-                    int64_t* firstPosition = nullptr);
+// 0, -101 (read), -102 (write) or -104 (no memory: nothing was written); *firstPosition gets
+// the first new record's position.
+int AppendRecordsTo(FileHandle file, const std::vector<std::string_view>& texts, int64_t* firstPosition = nullptr);
 
-// Where a record lies after a rewrite dropped the given records (in file order): each one
-// before it moved it forward by its size. -1 when the record itself was dropped.
-int64_t PositionAfterDrops(int64_t position, const std::vector<RecordSpan>& dropped);
+// Where records lie after a rewrite dropped the given records (in file order): each one before
+// a record moved it forward by its size. -1 for a record that was dropped itself.
+std::vector<int64_t> PositionsAfterDrops(const std::vector<int64_t>& positions, const std::vector<RecordSpan>& dropped);

@@ -44,7 +44,7 @@ int AppendToDayFile(const std::string& path, const std::vector<std::string>& rec
   FileHandle file = OpenRecordFile(path.c_str());
   if (file == kNoFile) return -101;
   int result = SettleRecordFile(file);
-  if (result == 0) result = AppendRecordsTo(file, records);
+  if (result == 0) result = AppendRecordsTo(file, std::vector<std::string_view>(records.begin(), records.end()));
   CloseFileHandle(file);
   return result;
 }

@@ -28,28 +28,40 @@ void ShowRows(HWND list) {
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
-void ShowRecorded(HWND list, const ListChange& change) {
+ChosenRecords ChosenRecordsOf(HWND list) {
+  ChosenRecords chosen;
+  const RowIndex* rows = RowsOf(list);
+  if (!rows) return chosen;
+  chosen.rows = SelectedRows(list);
+  chosen.focusedRow = FocusedRow(list);
+  for (int row : chosen.rows)
+    if (const RecordSpan* record = RecordOfRow(*rows, row)) chosen.positions.push_back(record->position);
+  const RecordSpan* focused = RecordOfRow(*rows, chosen.focusedRow);
+  chosen.positions.push_back(focused ? focused->position : -1);
+  return chosen;
+}
+
+void ShowRecorded(HWND list, const ChosenRecords& chosen, const ListChange& change) {
   const RowIndex* rows = RowsOf(list);
   if (!rows || change.kind == ListChange::kUnchanged) return;
-  std::vector<int> selected = SelectedRows(list);  // as the list still shows them
+  std::vector<int> now = RowsAfterRecording(AppState.History, change, chosen.positions);
   if (change.kind == ListChange::kReloaded) {
-    // The first selected place, as it was once the new row had moved the rows below it down.
-    int remembered = selected.empty() ? 0 : selected.front() + (change.row >= 0 && selected.front() >= change.row);
     ShowRows(list);
-    SelectRow(list, remembered);
-    return;
+  } else {
+    // The rows of an owner-data list keep their states by number: only the chosen rows had
+    // any (the whole list may hold 100,000 of them).
+    for (int r : chosen.rows) SetRowState(list, r, 0, LVIS_SELECTED);
+    if (chosen.focusedRow >= 0) SetRowState(list, chosen.focusedRow, 0, LVIS_FOCUSED);
+    SendMessageA(list, LVM_SETITEMCOUNT, RowCount(*rows), LVSICF_NOSCROLL);
   }
-  int row = change.row, focused = FocusedRow(list);
-  SendMessageA(list, LVM_SETITEMCOUNT, RowCount(*rows), LVSICF_NOSCROLL);
-  bool moves = row >= 0 && focused >= row;
-  for (int r : selected) moves = moves || (row >= 0 && r >= row);
-  if (!moves) return;
-  // A row added above moves the rows below it down by one; their states go with them. Only
-  // these rows are touched: the whole list may hold 100,000 of them.
-  for (int r : selected) SetRowState(list, r, 0, LVIS_SELECTED);
-  if (focused >= 0) SetRowState(list, focused, 0, LVIS_FOCUSED);
-  for (int r : selected) SetRowState(list, r >= row ? r + 1 : r, LVIS_SELECTED, LVIS_SELECTED);
-  if (focused >= 0) SetRowState(list, focused >= row ? focused + 1 : focused, LVIS_FOCUSED, LVIS_FOCUSED);
+  int focused = now.empty() ? -1 : now.back();
+  for (size_t i = 0; i + 1 < now.size(); ++i) {
+    if (now[i] < 0) continue;
+    SetRowState(list, now[i], LVIS_SELECTED, LVIS_SELECTED);
+    if (focused < 0) focused = now[i];
+  }
+  if (focused >= 0) SetRowState(list, focused, LVIS_FOCUSED, LVIS_FOCUSED);
+  if (change.kind == ListChange::kReloaded && chosen.rows.empty()) SelectFirstRow(list);
 }
 
 std::vector<int64_t> SelectedPositions(HWND list) {

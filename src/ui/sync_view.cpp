@@ -53,8 +53,9 @@ void OnSyncTimer(HWND mainWindow) {
   // The whole backlog in one step, day by day as collected: the newest text ends on top.
   std::vector<std::string_view> texts;
   for (const ImportBatch& batch : batches) texts.insert(texts.end(), batch.texts.begin(), batch.texts.end());
+  ChosenRecords chosen = ChosenRecordsOf(AppState.HistoryList);
   ListChange change;
   if (RecordTexts(&AppState.History, texts, &change) == 0)
     for (const ImportBatch& batch : batches) ConfirmImport(&AppState.Sync, batch);
-  ShowRecorded(AppState.HistoryList, change);
+  ShowRecorded(AppState.HistoryList, chosen, change);
 }

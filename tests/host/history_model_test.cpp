@@ -4,40 +4,40 @@
 
 namespace {
 
-TEST(HistoryModel, RecordingKeepsTheFileAndTheRowsInStep) {
+TEST(HistoryModel, RecordingKeepsTheFileAndTheRowsInStepAndTheChosenRowsOnTheirTexts) {
   const struct {
     const char* name;
     HistoryOptions options;
     Texts saved, recorded;
     std::string changes;  // "batch": recorded in one step
     Texts file, rows;
+    std::vector<int> chosen, chosenAfter;  // rows chosen before, and where they are after
   } cases[] = {
-      {"newest first", {}, {"a", "b"}, {"c", "a"}, "+0 +0", {"a", "b", "c", "a"}, {"a", "c", "b", "a"}},
-      {"oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "+1 +2", {"a", "b", "a"}, {"a", "b", "a"}},
-      {"a repeat removes the older equal texts", {.dropDuplicates = true}, {"a", "b", "a"}, {"a", "c"}, "R +0",
-       {"b", "a", "c"}, {"c", "a", "b"}},
-      {"an empty text is a record like any other", {.dropDuplicates = true}, {"", "x"}, {""}, "R", {"x", ""}, {"", "x"}},
+      {"newest first", {}, {"a", "b"}, {"c", "a"}, "+0 +0", {"a", "b", "c", "a"}, {"a", "c", "b", "a"}, {1}, {3}},
+      {"oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "+1 +2", {"a", "b", "a"}, {"a", "b", "a"}, {0}, {0}},
+      {"a repeat removes the older equal texts, the chosen among them", {.dropDuplicates = true}, {"a", "b", "a"},
+       {"a", "c"}, "R +0", {"b", "a", "c"}, {"c", "a", "b"}, {1, 2}, {2, 1}},
+      {"an empty text is a record like any other", {.dropDuplicates = true}, {"", "x"}, {""}, "R", {"x", ""}, {"", "x"},
+       {0}, {1}},
       {"equal only when every byte is", {.dropDuplicates = true}, {"ab", "a"}, {"a\xff", "ab"}, "+0 R",
-       {"a", "a\xff", "ab"}, {"ab", "a\xff", "a"}},
+       {"a", "a\xff", "ab"}, {"ab", "a\xff", "a"}, {}, {}},
       {"in one step, as one by one", {.dropDuplicates = true}, {"a", "b", "d"}, {"c", "a", "c", "e"}, "batch",
-       {"b", "d", "a", "c", "e"}, {"e", "c", "a", "d", "b"}},
-      {"in one step, oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "batch", {"a", "b", "a"}, {"a", "b", "a"}},
+       {"b", "d", "a", "c", "e"}, {"e", "c", "a", "d", "b"}, {0, 2}, {3, 2}},
+      {"in one step, oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "batch", {"a", "b", "a"}, {"a", "b", "a"},
+       {0}, {0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Model h;
     ASSERT_EQ(h.Open(c.saved, c.options), 0);
-    std::string changes;
-    if (c.changes == "batch") {
-      ListChange change;
-      EXPECT_EQ(RecordTexts(&h.m, std::vector<std::string_view>(c.recorded.begin(), c.recorded.end()), &change), 0);
-      changes = Describe(change) == "R" ? "batch" : Describe(change);
-    }
+    h.chosen = c.chosen;
+    std::string changes = c.changes == "batch" ? (h.Record(c.recorded) == "R" ? "batch" : "?") : "";
     for (const std::string& text : c.changes == "batch" ? Texts{} : c.recorded)
       changes += (changes.empty() ? "" : " ") + h.Record(text);
     EXPECT_EQ(changes, c.changes);
     EXPECT_EQ(h.File("Pelmor.WK"), RecordBytes(c.file));
     EXPECT_EQ(h.Rows(), c.rows);
+    EXPECT_EQ(h.chosen, c.chosenAfter);
     h.ExpectMirrors();
   }
 }
@@ -49,6 +49,7 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
     int countAfterStart, countAfter;
     int rewrites;  // captures that rewrote the file
     FileFaults fault = {};
+    int lowered = 0;  // then OK on the options page with this cap
   } cases[] = {
       {"no cap", 0, 300, 50, 300, 350, 0},
       {"cut to the cap at start-up", 100, 150, 0, 100, 100, 0},
@@ -56,7 +57,14 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
       {"one past the limit", 100, 100, 101, 100, 100, 1},
       {"a tenth more above 1000", 1000, 1000, 201, 1000, 1100, 1},
       {"a cut that fails is tried again a tenth later, then as before", 100, 100, 400, 100, 198, 2, {.failRename = 1}},
+      {"a cap below the page's written by hand is its smallest", 5, 150, 0, 100, 100, 0},
+      {"lowered at OK, within its margin: cut at once", 1000, 1000, 0, 1000, 950, 0, {}, 950},
   };
+  const std::tuple<int64_t, bool, int> kCapsOnThePage[] = {  // the value, accepted, taken as
+      {0, true, 0}, {-1, false, 0}, {99, false, 100}, {100, true, 100}, {1000000, true, 1000000},
+      {1000001, false, 1000000}, {5000000, false, 1000000}};
+  for (auto [value, accepted, taken] : kCapsOnThePage)
+    EXPECT_TRUE(IsAcceptedCap(value) == accepted && CapOfSetting(value) == taken) << value;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Model h;
@@ -67,6 +75,8 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
     gFileFaults = c.fault;
     for (const std::string& text : Numbered("n", c.recorded)) rewrites += h.Record(text) == "R";
     gFileFaults = FileFaults();
+    ListChange history, favorites;
+    if (c.lowered) ApplyHistoryOptions(&h.m, {.maxCount = c.lowered}, &history, &favorites);
     EXPECT_EQ(RowCount(h.m.history), c.countAfter);
     EXPECT_EQ(rewrites, c.rewrites);
     EXPECT_EQ(h.Rows().front(), c.recorded ? "n" + std::to_string(c.recorded - 1) : "s" + std::to_string(c.saved - 1));

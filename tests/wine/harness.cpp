@@ -421,6 +421,14 @@ bool CloseSheet(const Pelmor& p, HWND sheet, int button) {
 
 // Wine's tray keeps one tool tip window per icon, in its own process: the tool's record and
 // the text are read through memory there.
+std::string DayFileOfToday() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char day[16];
+  snprintf(day, sizeof day, "%04d%02d%02d.PLM", now.wYear, now.wMonth, now.wDay);
+  return day;
+}
+
 std::string TrayTips() {
   std::string tips;
   for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));) {

@@ -122,6 +122,8 @@ HWND OpenSheet(const Pelmor& p);
 HWND GoToPage(HWND sheet, int page);
 int CurrentPage(HWND sheet);
 bool CloseSheet(const Pelmor& p, HWND sheet, int button);
+// The name of today's day file in a PC's folder of the sync folder.
+std::string DayFileOfToday();
 // The tips of the icons in the notification area, as the shell's tool tips hold them, each
 // followed by '|'.
 std::string TrayTips();
