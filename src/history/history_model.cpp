@@ -28,7 +28,7 @@ void ClearIndex(RowIndex* index) {
 // history is then empty rather than out of step with the file.
 bool LoadHistory(HistoryModel* model) {
   model->history.newestFirst = model->options.newestFirst;
-  model->mirrored = LoadAndSettle(model->work, &model->history) == 0;
+  model->mirrored = LoadAndSettle(model->work, model->paths.work, &model->history, &model->keptCopies) == 0;
   if (!model->mirrored) ClearIndex(&model->history);
   return model->mirrored;
 }
@@ -281,7 +281,7 @@ int FinishDelete(HistoryModel* model, bool confirmed, ListChange* change) {
   RowIndex onDisk;
   onDisk.newestFirst = model->favorites.newestFirst;
   onDisk.filter = model->favorites.filter;
-  int result = LoadAndSettle(file, &onDisk);
+  int result = LoadAndSettle(file, model->paths.favorites, &onDisk, &model->keptCopies);
   if (result == 0 && onDisk.bytes != model->favorites.bytes) {
     model->favorites = std::move(onDisk);
     change->kind = ListChange::kReloaded;
@@ -301,7 +301,8 @@ int CopyToFavorites(HistoryModel* model, const std::vector<int64_t>& positions, 
   if (texts.empty()) return -1;
   FileHandle file = OpenRecordFile(model->paths.favorites.c_str());
   if (file == kNoFile) return -101;
-  int result = LoadAndSettle(file, &model->favorites) == 0 ? AppendRecordsTo(file, texts) : -101;
+  int settled = LoadAndSettle(file, model->paths.favorites, &model->favorites, &model->keptCopies);
+  int result = settled == 0 ? AppendRecordsTo(file, texts) : -101;
   // Shown as the file now is, whether or not the texts could be added.
   if (LoadRowIndex(file, &model->favorites)) change->kind = ListChange::kReloaded;
   CloseFileHandle(file);
@@ -311,7 +312,8 @@ int CopyToFavorites(HistoryModel* model, const std::vector<int64_t>& positions, 
 void ReloadFavorites(HistoryModel* model) {
   model->favorites.newestFirst = model->options.newestFirst;
   FileHandle file = OpenRecordFile(model->paths.favorites.c_str());
-  if (file == kNoFile || LoadAndSettle(file, &model->favorites) != 0) ClearIndex(&model->favorites);
+  if (file == kNoFile || LoadAndSettle(file, model->paths.favorites, &model->favorites, &model->keptCopies) != 0)
+    ClearIndex(&model->favorites);
   CloseFileHandle(file);
 }
 

@@ -64,6 +64,7 @@ struct HistoryModel {
   bool backedUp = false;      // this run has moved the saved history into the backup
   int64_t capRetryCount = 0;  // after a failed cut, the count at which it is tried again
   PendingDelete pendingDelete;
+  std::vector<KeptCopy> keptCopies;  // damaged files kept whole before a repair: the user is told
 };
 
 // The most records a capped history holds before its oldest go: the cap and a tenth more

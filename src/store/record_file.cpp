@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <new>
 
 namespace {
@@ -93,7 +94,36 @@ void AppendRecordBytes(std::string* out, const char* text, int32_t length) {
   out->append(text, static_cast<size_t>(length));
 }
 
+// PATH.YYYYMMDD-HHMMSS.BAD in local time, or with -2, -3... before .BAD while that is taken;
+// empty when every such name is.
+std::string FreeCopyName(const std::string& path) {
+  std::time_t now = std::time(nullptr);
+  std::tm local = {};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char stamp[32];
+  strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  std::string name = path + "." + stamp + ".BAD";
+  for (int n = 2; PathExists(name.c_str()); ++n) {
+    if (n > 999) return "";
+    name = path + "." + stamp + "-" + std::to_string(n) + ".BAD";
+  }
+  return name;
+}
+
 }  // namespace
+
+bool KeepBeforeCutting(FileHandle file, const std::string& path, int32_t storedCount, size_t complete,
+                       std::vector<KeptCopy>* kept) {
+  if (storedCount >= 0 && static_cast<size_t>(storedCount) <= complete) return true;
+  std::string copy = FreeCopyName(path);
+  if (copy.empty() || !CopyOpenFileSafely(file, copy.c_str(), (copy + ".TMP").c_str())) return false;
+  if (kept) kept->push_back({path, copy});
+  return true;
+}
 
 bool IndexRecordFile(FileHandle file, RecordIndex* index) {
   *index = RecordIndex();
@@ -122,7 +152,7 @@ bool IndexRecordFile(FileHandle file, RecordIndex* index) {
   return complete && !r.failed;
 }
 
-int SettleRecordFile(FileHandle file) {
+int SettleRecordFile(FileHandle file, const std::string& path, std::vector<KeptCopy>* kept) {
   RecordIndex index;
   if (!IndexRecordFile(file, &index)) return -101;
   if (!index.hasHeader) {
@@ -130,7 +160,10 @@ int SettleRecordFile(FileHandle file) {
     if (!WriteCount(file, 0) || !TruncateAt(file, 4)) return -102;
     return SeekTo(file, 0) ? 0 : -101;
   }
-  if (index.endOfRecords < index.fileSize && !TruncateAt(file, index.endOfRecords)) return -102;
+  if (index.endOfRecords < index.fileSize &&
+      (!KeepBeforeCutting(file, path, index.storedCount, index.records.size(), kept) ||
+       !TruncateAt(file, index.endOfRecords)))
+    return -102;
   int32_t live = static_cast<int32_t>(index.records.size());
   if (index.storedCount != live && !WriteCount(file, live)) return -102;
   return SeekTo(file, 0) ? 0 : -101;

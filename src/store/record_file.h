@@ -27,10 +27,26 @@ struct RecordIndex {
 // Walks the complete records from offset 4, reading the file in large blocks.
 bool IndexRecordFile(FileHandle file, RecordIndex* index);
 
+// A damaged record file that a repair cut: the whole original was kept beside it first.
+struct KeptCopy {
+  std::string file;  // the file repaired
+  std::string copy;  // its original, named FILE.YYYYMMDD-HHMMSS.BAD (local time)
+};
+
+// Before a repair cuts the file at path after its complete records. A torn final append is cut
+// as it is: an append writes its records before it raises the count, so a count that names no
+// more than the complete records vouches for none of the bytes cut. Anything else is damage, and
+// the whole file is first copied beside it under a name no other repair takes (-2, -3... after
+// the time when it is taken) and noted in *kept (when given). False when the copy could not be made: then
+// nothing may be cut.
+bool KeepBeforeCutting(FileHandle file, const std::string& path, int32_t storedCount, size_t complete,
+                       std::vector<KeptCopy>* kept);
+
 // Makes an opened file consistent: a missing header becomes a zero count, a partial
-// record at the end (a torn append) is cut off, and the count is set to the number of
-// complete records, so that no complete record stays hidden. 0, or -101 / -102.
-int SettleRecordFile(FileHandle file);
+// record at the end (a torn append) is cut off (damage only once the file is kept, as
+// above), and the count is set to the number of complete records, so that no complete
+// record stays hidden. 0, or -101 / -102.
+int SettleRecordFile(FileHandle file, const std::string& path, std::vector<KeptCopy>* kept);
 
 // Appends one record to a settled file and raises the count; returns the new record's
 // position, or -1 (-2 without the memory for it: nothing was written).

@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "../store/record_file.h"
+
 // The trustworthy records of another PC's day file from record `from` on, in file order;
 // *available gets how many trustworthy records it has: up to the first damage (a length that is
 // negative or runs past the end), and no more than its count says. The file is opened shared and
 // never written. False when it cannot be opened or read (it is tried again later).
 bool ReadPeerDayFile(const std::string& path, int32_t from, int32_t* available, std::vector<std::string>* texts);
 
-// Appends the records to this PC's day file (made when missing, settled, counted).
-// 0, -101 (cannot open), or the settling's or the append's negative result.
-int AppendToDayFile(const std::string& path, const std::vector<std::string>& records);
+// Appends the records to this PC's day file (made when missing, settled, counted; kept whole
+// first when its repair cuts damage). 0, -101 (cannot open), or the settling's or the append's
+// negative result.
+int AppendToDayFile(const std::string& path, const std::vector<std::string>& records, std::vector<KeptCopy>* kept);

@@ -134,7 +134,7 @@ SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::stri
 bool QueueCapture(SyncFolder* sync, std::string_view record) {
   if (!Active(*sync) || record.size() > INT32_MAX) return false;
   FileHandle out = OpenRecordFile(sync->outbox.c_str());
-  bool queued = out != kNoFile && SettleRecordFile(out) == 0 &&
+  bool queued = out != kNoFile && SettleRecordFile(out, sync->outbox, &sync->keptCopies) == 0 &&
                 AppendRecordTo(out, record.data(), static_cast<int32_t>(record.size())) >= 0;
   CloseFileHandle(out);
   if (queued) ++sync->waiting;
@@ -149,14 +149,14 @@ int FlushOutbox(SyncFolder* sync, const CivilDate& today) {
   if (!PathExists(sync->outbox.c_str())) return sync->waiting = 0;
   FileHandle out = OpenRecordFile(sync->outbox.c_str());
   RowIndex queued;
-  if (out == kNoFile || LoadAndSettle(out, &queued) != 0) {
+  if (out == kNoFile || LoadAndSettle(out, sync->outbox, &queued, &sync->keptCopies) != 0) {
     CloseFileHandle(out);
     return sync->waiting;
   }
   std::vector<std::string> texts;
   for (const RecordSpan& r : queued.records) texts.emplace_back(TextOf(queued, r));
   sync->waiting = static_cast<int>(texts.size());
-  if (!texts.empty() && AppendToDayFile(sync->ownFolder + DayFileName(today), texts) != 0) {
+  if (!texts.empty() && AppendToDayFile(sync->ownFolder + DayFileName(today), texts, &sync->keptCopies) != 0) {
     sync->status = SyncStatus::kFolderUnusable;
     CloseFileHandle(out);
     return sync->waiting;

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../store/record_file.h"
 #include "sync_names.h"
 #include "sync_progress.h"
 
@@ -46,6 +47,7 @@ struct SyncFolder {
   std::map<std::string, FileStamp> seen;    // key -> stamp when its records were last taken in
   std::map<std::string, bool> earlierOwn;   // other folder -> its owner.id is this PC's (an earlier name)
   int waiting = 0;                          // records in Pelmor.OUT
+  std::vector<KeptCopy> keptCopies;         // Pelmor.OUT or a day file kept whole before a repair
 };
 
 // Start-up (dataDir ends in the separator; today is the local date): makes DIR\NAME and checks

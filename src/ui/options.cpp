@@ -14,6 +14,7 @@
 #include "record_rows.h"
 #include "sync_page.h"
 #include "sync_view.h"
+#include "tray.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void ShowHistoryOptions() {
   ShowRows(AppState.FavoritesList);
   SelectFirstRow(AppState.HistoryList);
   SelectFirstRow(AppState.FavoritesList);
+  TellKeptCopies();  // the favorites are read again
 }
 
 void InitGeneralPage(HWND page) {

@@ -24,11 +24,13 @@ void ShowSyncNameTaken(HWND owner, const char* name, bool atStart) {
   MessageBoxA(owner, text, "ｴﾗｰ", MB_OK);
 }
 
-// After a flush or at start: the clash shows once, when it is found; the tip shows what waits.
+// After a flush or at start: the clash shows once, when it is found; the tip shows what waits;
+// a file kept whole before its repair is told of (at start also the history's).
 static void ShowSyncState(HWND mainWindow, SyncStatus before) {
   if (AppState.Sync.status == SyncStatus::kNameTaken && before != SyncStatus::kNameTaken)
     PostMessageA(mainWindow, WM_APP_SYNC_NAME_TAKEN, 0, 0);  // not from inside a clipboard notification
   UpdateTrayTip(mainWindow);
+  TellKeptCopies();
 }
 
 void StartSyncing(HWND mainWindow) {

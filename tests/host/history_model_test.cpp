@@ -257,6 +257,32 @@ TEST(HistoryFiles, StartUpKeepsEveryHistoryThatWasNotSavedYet) {
   }
 }
 
+TEST(HistoryFiles, ARepairThatWouldCutCompleteRecordsKeepsTheWholeFileBesideItFirst) {
+  std::string damaged = RecordBytes({"a", "b", "c"});
+  damaged[9] = '\x7f';  // the second record's length: the count still names the records behind it
+  const struct {
+    const char* name;
+    bool damagedAgain;  // before the second start
+    size_t copies;
+  } cases[] = {{"Pelmor.SAV", false, 1}, {"Pelmor.DAT", false, 1}, {"Pelmor.SAV", true, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteFileBytes(dir.File(c.name), damaged);
+    size_t told = 0;  // the copies the program was told of, to tell the user
+    for (int run = 0; run < 2; ++run) {  // a start and an orderly exit, twice
+      if (run == 1 && c.damagedAgain) WriteFileBytes(dir.File(c.name), damaged);
+      HistoryModel m;
+      ASSERT_EQ(OpenHistory(&m, dir.path, 0, {}), 0);
+      EXPECT_EQ(RowCount(c.name == std::string("Pelmor.SAV") ? m.favorites : m.history), 1);
+      for (const KeptCopy& kept : m.keptCopies) told += ReadFileBytes(kept.copy) == damaged;
+      CloseHistory(&m);
+    }
+    EXPECT_EQ(dir.KeptCopies(), Texts(c.copies, damaged));
+    EXPECT_EQ(told, c.copies);
+  }
+}
+
 TEST(HistoryFiles, AnInterruptedExitNeverLeavesHalfASavedHistory) {
   // The machine stops while the copies are written, or the new saved history cannot be flushed.
   for (FileFaults fault : {FileFaults{.writeBudget = 20}, FileFaults{.failFlush = 2}}) {

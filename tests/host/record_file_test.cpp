@@ -10,14 +10,18 @@ namespace {
 using Texts = std::vector<std::string>;
 
 // The records of the file as it is; then it is opened and settled as every opening does,
-// and a capture appended.
-Texts ReadSettleAndAppend(const std::string& path) {
-  FileHandle f = OpenRecordFile(path.c_str());
+// and a capture appended. The same bytes settled by the other reader (g) come out the same.
+Texts ReadSettleAndAppend(const TempDir& dir) {
+  WriteFileBytes(dir.File("g"), ReadFileBytes(dir.File("f")));
+  FileHandle f = OpenRecordFile(dir.File("f").c_str()), g = OpenRecordFile(dir.File("g").c_str());
   RowIndex index;
-  EXPECT_EQ(LoadAndSettle(f, &index), 0);
-  EXPECT_EQ(index.bytes, ReadFileBytes(path));  // read once: the index is the settled file
+  EXPECT_EQ(LoadAndSettle(f, dir.File("f"), &index, nullptr), 0);
+  EXPECT_EQ(SettleRecordFile(g, dir.File("g"), nullptr), 0);
+  EXPECT_EQ(index.bytes, ReadFileBytes(dir.File("f")));  // read once: the index is the settled file
+  EXPECT_EQ(index.bytes, ReadFileBytes(dir.File("g")));
   EXPECT_GT(AppendRecordTo(f, "next", 4), 0);
   CloseFileHandle(f);
+  CloseFileHandle(g);
   Texts texts;
   for (const RecordSpan& r : index.records) texts.emplace_back(TextOf(index, r));
   return texts;
@@ -25,10 +29,13 @@ Texts ReadSettleAndAppend(const std::string& path) {
 
 TEST(RecordFile, DamagedFilesKeepTheCompleteRecordsBeforeTheDamageAndTakeTheNextCaptureWhole) {
   const std::string good = RecordBytes({"abc", "de"});
+  std::string damagedLength = RecordBytes({"abc", "de", "fgh"});
+  damagedLength[4 + 7 + 1] = '\x01';  // the second record's length says 258
   const struct {
     const char* name;
     std::string bytes;
     Texts kept;
+    bool keptWhole = false;  // cut where the count still names records: the file is kept beside it first
   } cases[] = {
       {"sound", good, {"abc", "de"}},
       {"empty", "", {}},
@@ -37,22 +44,28 @@ TEST(RecordFile, DamagedFilesKeepTheCompleteRecordsBeforeTheDamageAndTakeTheNext
       {"count too high", RecordBytes(7, {"abc", "de"}), {"abc", "de"}},
       {"count too low (crash after the record)", RecordBytes(1, {"abc", "de"}), {"abc", "de"}},
       {"negative count", RecordBytes(-5, {"abc", "de"}), {"abc", "de"}},
-      {"record cut in its length", RecordBytes(3, {"abc", "de"}) + "\x05\x00", {"abc", "de"}},
-      {"record 1 byte short", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4) + "xyz", {"abc", "de"}},
-      {"record 2 bytes short", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4) + "xy", {"abc", "de"}},
-      {"record 3 bytes short", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4) + "x", {"abc", "de"}},
-      {"record 4 bytes short (cut after its length)", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4), {"abc", "de"}},
-      {"negative length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(-1) + "zzzz", {"abc", "de"}},
-      {"huge length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(0x7fffffff) + "zz", {"abc", "de"}},
+      {"torn append cut in its length", good + "\x05\x00", {"abc", "de"}},
+      {"torn append 1 byte short", good + Int32Bytes(4) + "xyz", {"abc", "de"}},
+      {"torn append 2 bytes short", good + Int32Bytes(4) + "xy", {"abc", "de"}},
+      {"torn append 3 bytes short", good + Int32Bytes(4) + "x", {"abc", "de"}},
+      {"torn append 4 bytes short (cut after its length)", good + Int32Bytes(4), {"abc", "de"}},
+      {"torn append of two, the first whole", good + Int32Bytes(1) + "z" + Int32Bytes(4), {"abc", "de", "z"}},
+      {"the last record's length damaged, the count naming it", RecordBytes(3, {"abc", "de"}) + Int32Bytes(4) + "x",
+       {"abc", "de"}, true},
+      {"a damaged length in the middle", damagedLength, {"abc"}, true},
+      {"negative length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(-1) + "zzzz", {"abc", "de"}, true},
+      {"huge length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(0x7fffffff) + "zz", {"abc", "de"}, true},
+      {"negative count and more than records", RecordBytes(-5, {"abc", "de"}) + "zz", {"abc", "de"}, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     WriteFileBytes(dir.File("f"), c.bytes);
-    EXPECT_EQ(ReadSettleAndAppend(dir.File("f")), c.kept);
+    EXPECT_EQ(ReadSettleAndAppend(dir), c.kept);
     Texts after = c.kept;
     after.push_back("next");
     EXPECT_EQ(ReadFileBytes(dir.File("f")), RecordBytes(after));
+    EXPECT_EQ(dir.KeptCopies(), Texts(c.keptWhole ? 2 : 0, c.bytes));  // f's and g's
   }
 }
 
@@ -71,7 +84,7 @@ TEST(RecordFile, AnAppendThatFailsPartWayLeavesTheFileAsItWasAndTheNextIsWhole) 
     WriteFileBytes(dir.File("f"), RecordBytes({"abc"}));
     FileHandle f = OpenRecordFile(dir.File("f").c_str());
     RowIndex index;
-    ASSERT_EQ(LoadAndSettle(f, &index), 0);
+    ASSERT_EQ(LoadAndSettle(f, dir.File("f"), &index, nullptr), 0);
     gFileFaults.failWrite = c.failingWrite;
     EXPECT_EQ(AppendRecordTo(f, "hello", 5), c.failingWrite ? -1 : 4 + 7);
     EXPECT_EQ(ReadFileBytes(dir.File("f")).size(), 4 + 7 + (c.failingWrite ? 0u : 9u));

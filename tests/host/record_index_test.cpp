@@ -32,7 +32,7 @@ TEST(RowIndex, RowsFollowTheFileCapturesAndReloadsInEitherOrder) {
     RowIndex index;
     index.newestFirst = newestFirst;
     auto inListOrder = [&](Texts t) { return newestFirst ? Texts(t.rbegin(), t.rend()) : t; };
-    ASSERT_EQ(LoadAndSettle(f, &index), 0);  // the torn record goes
+    ASSERT_EQ(LoadAndSettle(f, dir.File("f"), &index, nullptr), 0);  // the torn record goes
     EXPECT_EQ(Rows(index), inListOrder({"A@4", "BB@9", "@15"}));
     int64_t position = AppendRecordTo(f, "new", 3);  // a capture
     EXPECT_EQ(AddRecordToIndex(&index, position, "new", 3), newestFirst ? 0 : 3);

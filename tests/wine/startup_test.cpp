@@ -111,6 +111,22 @@ TEST_F(Startup, AfterACancelledEndOfSessionTheBackupStillHoldsThePreviousExit) {
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), RecordBytes({"old"}));
 }
 
+TEST_F(Startup, ADamagedFavoritesFileIsKeptWholeBesideItBeforeItsRepairAndTheTrayIconSaysSo) {
+  std::string damaged = RecordBytes({"a", "b", "c"});
+  damaged[9] = '\x7f';  // the second record's length: the count still names the records behind it
+  WriteFileBytes(p.File("Pelmor.SAV"), damaged);
+  ASSERT_TRUE(p.Start());
+  EXPECT_EQ(p.Rows(kFavorites), Rows{"a"});
+  WIN32_FIND_DATAA copy;
+  HANDLE found = FindFirstFileA(p.File("Pelmor.SAV.*.BAD").c_str(), &copy);
+  ASSERT_NE(found, INVALID_HANDLE_VALUE);
+  FindClose(found);
+  EXPECT_EQ(ReadFileBytes(p.File(copy.cFileName)), damaged);
+  const std::string balloon = "Pelmor.SAV が壊れていたため、読める記録だけにしました。元のファイルは " +
+                              std::string(copy.cFileName) + " として残してあります。|";
+  EXPECT_TRUE(WaitUntil([&] { return TrayTips().find(balloon) != std::string::npos; })) << TrayTips();
+}
+
 TEST_F(Startup, AFolderNamedWithABackslashTrailByteKeepsItsFilesInside) {
   const std::string parent = p.dir;
   p.dir += "表\\";  // 0x95 0x5C
