@@ -368,11 +368,10 @@ std::vector<int> RowsAfterRecording(const HistoryModel& model, const ListChange&
   for (const DroppedRecord& d : change.dropped) dropped.push_back(d.span);
   std::vector<int64_t> now = PositionsAfterDrops(positionsBefore, dropped);
   for (size_t i = 0; i < rows.size(); ++i) {
-    if (now[i] < 0) {  // taken out: where its text went, if it was recorded again
-      auto it = std::lower_bound(change.dropped.begin(), change.dropped.end(), positionsBefore[i],
-                                 [](const DroppedRecord& d, int64_t p) { return d.span.position < p; });
-      now[i] = it->recordedAgainAt;
-    }
+    auto it = std::lower_bound(change.dropped.begin(), change.dropped.end(), positionsBefore[i],
+                               [](const DroppedRecord& d, int64_t p) { return d.span.position < p; });
+    if (it != change.dropped.end() && it->span.position == positionsBefore[i])
+      now[i] = it->recordedAgainAt;  // taken out: where its text is now, if it was recorded again
     if (now[i] >= 0) rows[i] = RowOfPosition(model.history, now[i]);
   }
   return rows;

@@ -100,7 +100,8 @@ void DropFromIndex(RowIndex* index, const std::vector<int64_t>& drop, std::vecto
     }
     int64_t size = 4 + static_cast<int64_t>(r.length);
     if (write != r.position) memmove(bytes.data() + write, bytes.data() + r.position, static_cast<size_t>(size));
-    records[kept] = {write, r.length};
+    records[kept] = r;
+    records[kept].position = write;
     newOrdinal[i] = static_cast<int32_t>(kept++);
     write += size;
   }

@@ -13,6 +13,9 @@ constexpr int64_t kFirstRecordPosition = 4;
 struct RecordSpan {
   int64_t position;  // offset of the record's length field
   int32_t length;
+  // In a row index, a record longer than a row reads has its exact text's start (0: none) found
+  // once, so that drawing its row costs what a short one's does; -1 where it is not known.
+  int32_t exactStart = -1;
 };
 
 // What a walk over a record file found.

@@ -78,7 +78,7 @@ static int CopyWholeCharacters(std::string_view text, char* out, int capacity) {
   if (!out || capacity <= 0) return 0;
   size_t n = 0;
   while (n < text.size() && text[n] != '\0') {
-    size_t size = IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() ? 2 : 1;
+    size_t size = IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() && text[n + 1] != '\0' ? 2 : 1;
     if (n + size >= static_cast<size_t>(capacity)) break;
     n += size;
   }
@@ -111,8 +111,15 @@ void FillRowText(NMLVDISPINFOW* info) {
   LVITEMW& item = info->item;
   std::string_view record;
   char number[24];
-  if (!(item.mask & LVIF_TEXT) || !RowColumn(info->hdr.hwndFrom, item.iItem, item.iSubItem, &record, number)) return;
-  std::wstring text = item.iSubItem == 0 ? WideOfRecord(record) : WideFromCodePage(number);
+  const RecordSpan* span = item.mask & LVIF_TEXT ? RowColumn(info->hdr.hwndFrom, item.iItem, item.iSubItem, &record, number) : nullptr;
+  if (!span) return;
+  std::wstring text = WideFromCodePage(number);
+  if (item.iSubItem == 0) {
+    // Only what the row can show is converted: a long record costs no more than a short one.
+    size_t exact = ExactStartOf(*RowsOf(info->hdr.hwndFrom), *span);
+    std::string_view shown = TextPrefix(record, exact, static_cast<size_t>(std::max(item.cchTextMax, 0)));
+    text = exact > 0 ? WideFromUtf8(shown) : WideFromCodePage(shown);
+  }
   CopyWholeCharacters(text, item.pszText, item.cchTextMax);
 }
 
@@ -124,7 +131,8 @@ bool AnswerCodePageText(HWND list, UINT message, WPARAM wParam, LPARAM lParam, L
   if (message == LVM_GETITEMA && !(item->mask & LVIF_TEXT)) return false;
   int row = message == LVM_GETITEMA ? item->iItem : static_cast<int>(wParam);
   if (!RowColumn(list, row, item->iSubItem, &record, number)) return false;
-  int copied = CopyWholeCharacters(item->iSubItem == 0 ? CodePageText(record) : number, item->pszText, item->cchTextMax);
+  // The copy stops at the code page text's zero byte: the record is not searched to its end.
+  int copied = CopyWholeCharacters(item->iSubItem == 0 ? record : number, item->pszText, item->cchTextMax);
   if (message == LVM_GETITEMTEXTA) *result = copied;
   return true;
 }

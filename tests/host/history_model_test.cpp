@@ -16,7 +16,7 @@ TEST(HistoryModel, RecordingKeepsTheFileAndTheRowsInStepAndTheChosenRowsOnTheirT
       {"newest first", {}, {"a", "b"}, {"c", "a"}, "+0 +0", {"a", "b", "c", "a"}, {"a", "c", "b", "a"}, {1}, {3}},
       {"oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "+1 +2", {"a", "b", "a"}, {"a", "b", "a"}, {0}, {0}},
       {"a repeat removes the older equal texts, the chosen among them", {.dropDuplicates = true}, {"a", "b", "a"},
-       {"a", "c"}, "R +0", {"b", "a", "c"}, {"c", "a", "b"}, {1, 2}, {2, 1}},
+       {"a", "c"}, "R +0", {"b", "a", "c"}, {"c", "a", "b"}, {-1, 1, 2}, {-1, 2, 1}},  // -1: no row (no focus)
       {"an empty text is a record like any other", {.dropDuplicates = true}, {"", "x"}, {""}, "R", {"x", ""}, {"", "x"},
        {0}, {1}},
       {"equal only when every byte is", {.dropDuplicates = true}, {"ab", "a"}, {"a\xff", "ab"}, "+0 R",

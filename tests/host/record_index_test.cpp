@@ -104,20 +104,35 @@ TEST(TextSearch, DoubleByteCharactersMatchWholeAndLettersInEitherCase) {
   for (const auto& c : cases) EXPECT_EQ(ContainsText(c.text, c.needle, c.encoding), c.found) << c.name;
 }
 
-TEST(RecordText, AnExactTextFollowsTheCodePageTextAfterAZeroByte) {
-  const std::string exact = "caf\xC3\xA9 \xE2\x9C\x93 \xF0\x9F\x98\x80";  // café ✓ 😀
-  const std::string record = RecordWithExactText("caf? ? ?", exact);
-  TempDir dir;
-  WriteFileBytes(dir.File("f"), RecordBytes({"plain", record}));
-  FileHandle f = OpenRecordFile(dir.File("f").c_str());
-  RowIndex index;  // as any reader of the format reads it: the text up to the zero
-  ASSERT_TRUE(LoadRowIndex(f, &index));
-  CloseFileHandle(f);
-  const std::vector<std::string> read = {std::string(TextOf(index, index.records.at(1)))};
+TEST(RecordText, ARowReadsTheFirstCharactersOfItsExactTextOrItsCodePageTextHoweverLongTheRecord) {
+  const std::string smile = "\xF0\x9F\x98\x80", a = "\x82\xA0", x(1 << 20, 'x');  // 😀 is two UTF-16 units; あ
+  std::string smiles;
+  while (smiles.size() < x.size()) smiles += smile;
+  const struct {
+    const char* name;
+    std::string record, shown;  // three units of it
+  } cases[] = {
+      {"a short text whole", "ab", "ab"},
+      {"a long text's first characters", x, "xxx"},
+      {"double-byte characters whole", a + a + a + a, a + a + a},
+      {"a lead byte at the end", "ab\x82", "ab\x82"},
+      {"the code page text ends at its zero, without an exact text after it", std::string("\x82\0\xff", 3), "\x82"},
+      {"the exact text after the zero", RecordWithExactText("?ab", smile + "ab"), smile + "a"},
+      {"a long exact text", RecordWithExactText("?" + x, smiles), smile + smile},
+      {"a long exact text damaged at its end", RecordWithExactText("?" + x, smiles + "\xff"), "?xx"},
+  };
+  RowIndex index;  // as a long record's row reads it
+  index.bytes = Int32Bytes(0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(AddRecordToIndex(&index, static_cast<int64_t>(index.bytes.size()), c.record.data(),
+                               static_cast<int32_t>(c.record.size())), 0);
+    const RecordSpan& record = index.records.back();
+    EXPECT_EQ(TextPrefix(c.record, ExactStartOf(index, record), 3), c.shown);
+    EXPECT_EQ(record.exactStart >= 0, c.record.size() > 1 << 16);  // found once for a long record
+  }
   std::string_view found;
-  EXPECT_EQ(read[0], std::string("caf? ? ?\0", 9) + exact);
-  EXPECT_TRUE(CodePageText(read[0]) == "caf? ? ?" && ExactText(read[0], &found) && found == exact);
-  EXPECT_FALSE(ExactText("plain", &found) || ExactText(std::string("old\0\xff\xfe", 6), &found));
+  EXPECT_TRUE(CodePageText(cases[5].record) == "?ab" && ExactText(cases[5].record, &found) && found == smile + "ab");
 }
 
 }  // namespace
