@@ -168,13 +168,14 @@ TEST(HistoryModel, RestoreBringsBackTheLastExitAndDeleteAllEmptiesOnlyTheWorkFil
 // Every operation meets a file layer that fails part-way; afterwards the files are whole,
 // the rows are the files, and the next capture is kept.
 TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
-  enum Operation { kRecord, kRecordRepeat, kDelete, kSave, kRestore };
+  enum Operation { kRecord, kRecordRepeat, kImport, kDelete, kSave, kRestore };
   const struct {
     const char* name;
     Operation operation;
     FileFaults fault;
     int result;
     Texts work;
+    size_t memory = 0;  // allocations of so many bytes fail
   } cases[] = {
       {"record: the disk fills in the text", kRecord, {.failWrite = 1}, -103, {"a", "b"}},
       {"record: the count cannot be written", kRecord, {.failWrite = 2}, -103, {"a", "b"}},
@@ -182,6 +183,7 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
       {"repeat: the disk fills in the scratch file", kRecordRepeat, {.writeBudget = 9 + 6}, 0, {"a", "b", "a"}},
       {"repeat: the scratch file cannot replace the work file", kRecordRepeat, {.failRename = 1}, 0, {"a", "b", "a"}},
       {"repeat: the scratch file cannot be flushed", kRecordRepeat, {.failFlush = 1}, 0, {"a", "b", "a"}},
+      {"import: too large for the memory left, waits", kImport, {}, -104, {"a", "b"}, 1 << 20},
       {"delete: no scratch file", kDelete, {.failOpen = 1}, -1, {"a", "b"}},
       {"delete: cannot replace", kDelete, {.failRename = 1}, -1, {"a", "b"}},
       {"save: the favorites cannot be opened", kSave, {.failOpen = 1}, -101, {"a", "b"}},
@@ -196,9 +198,12 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
     h.Record("b");
     ListChange change;
     std::vector<int64_t> newest = h.At({0});
+    const std::string large(2 << 20, 'x');
     gFileFaults = c.fault;
+    gFailAllocationsFrom = c.memory;
     int result = 0;
     if (c.operation == kRecord) result = RecordText(&h.m, "x", &change);
+    if (c.operation == kImport) result = RecordTexts(&h.m, {"x", large}, &change);
     if (c.operation == kRecordRepeat) result = RecordText(&h.m, "a", &change);
     if (c.operation == kDelete) {
       BeginDelete(&h.m, RecordList::kHistory, newest);
@@ -207,6 +212,7 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
     if (c.operation == kSave) result = CopyToFavorites(&h.m, newest, &change);
     if (c.operation == kRestore) result = RestoreSavedHistory(&h.m, &change);
     gFileFaults = FileFaults();
+    gFailAllocationsFrom = 0;
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(h.File("Pelmor.WK"), RecordBytes(c.work));
     EXPECT_EQ(h.File("Pelmor.SAV"), RecordBytes({"f"}));

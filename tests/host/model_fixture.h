@@ -12,6 +12,16 @@
 
 using Texts = std::vector<std::string>;
 
+// A process short of memory: while this is not 0, every allocation of as many bytes fails.
+size_t gFailAllocationsFrom = 0;
+void* operator new(size_t size) {
+  void* block = gFailAllocationsFrom && size >= gFailAllocationsFrom ? nullptr : malloc(size ? size : 1);
+  if (!block) throw std::bad_alloc();
+  return block;
+}
+void operator delete(void* block) noexcept { free(block); }
+void operator delete(void* block, size_t) noexcept { free(block); }
+
 Texts Numbered(const std::string& prefix, int count) {
   Texts texts;
   for (int i = 0; i < count; ++i) texts.push_back(prefix + std::to_string(i));
