@@ -127,48 +127,10 @@ TEST(HistoryModel, ADeleteRemovesExactlyTheChosenRecordsWhateverHappensWhileItsQ
   }
 }
 
-TEST(HistoryModel, SavedToFavoritesAreTheChosenTextsFromMemoryInTheOrderChosen) {
-  Model h;
-  ASSERT_EQ(h.Open({"x", "y", "z"}, {}, {"f"}), 0);
-  ListChange change;
-  std::vector<int64_t> chosen = h.At({0, 2});  // z and x
-  chosen.push_back(5);                         // no record starts there
-  EXPECT_EQ(CopyToFavorites(&h.m, chosen, &change), 0);
-  EXPECT_EQ(Describe(change), "R");
-  // The count on disk is the records' at once, not only after the next opening settles it.
-  EXPECT_EQ(h.File("Pelmor.SAV"), RecordBytes({"f", "z", "x"}));
-  EXPECT_EQ(h.Rows(RecordList::kFavorites), (Texts{"x", "z", "f"}));
-  EXPECT_EQ(CopyToFavorites(&h.m, {5}, &change), -1);
-  h.ExpectMirrors();
-}
-
-TEST(HistoryModel, RestoreBringsBackTheLastExitAndDeleteAllEmptiesOnlyTheWorkFile) {
-  Model h;
-  ASSERT_EQ(h.Open({"saved"}), 0);
-  WriteFileBytes(h.dir.File("Pelmor.DAT.BAK"), RecordBytes({"older"}));
-  h.Record("new");
-  ListChange change;
-  EXPECT_EQ(RestoreSavedHistory(&h.m, &change), 0);
-  EXPECT_EQ(h.Rows(), Texts{"saved"});
-  h.Record("again");
-  EXPECT_EQ(EmptyHistory(&h.m, &change), 0);
-  EXPECT_EQ(Describe(change), "R");
-  EXPECT_EQ(h.Rows(), Texts{});
-  EXPECT_EQ(h.Record("after"), "+0");
-  h.ExpectMirrors();
-  CloseHistory(&h.m);
-  EXPECT_EQ(h.File("Pelmor.DAT"), RecordBytes({"after"}));
-  EXPECT_EQ(h.File("Pelmor.DAT.BAK"), RecordBytes({"saved"}));
-  ASSERT_TRUE(EnsureWorkFile(&h.m));  // the end of the session was cancelled: work goes on
-  EXPECT_EQ(h.Record("later"), "+0");
-  CloseHistory(&h.m);
-  EXPECT_EQ(h.File("Pelmor.DAT.BAK"), RecordBytes({"saved"}));  // backed up once a run
-}
-
-// Every operation meets a file layer that fails part-way; afterwards the files are whole,
-// the rows are the files, and the next capture is kept.
+// Every operation, also when it meets a file layer that fails part-way: afterwards the files
+// are whole, the rows are the files, and the next capture is kept.
 TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
-  enum Operation { kRecord, kRecordRepeat, kImport, kDelete, kSave, kRestore };
+  enum Operation { kRecord, kRecordRepeat, kImport, kDelete, kSave, kRestore, kEmpty };
   const struct {
     const char* name;
     Operation operation;
@@ -188,7 +150,9 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
       {"delete: cannot replace", kDelete, {.failRename = 1}, -1, {"a", "b"}},
       {"save: the favorites cannot be opened", kSave, {.failOpen = 1}, -101, {"a", "b"}},
       {"save: the disk fills", kSave, {.writeBudget = 3}, -102, {"a", "b"}},
+      {"restore: the saved history of the last exit comes back", kRestore, {}, 0, {"a"}},
       {"restore: the copy fails", kRestore, {.failRename = 1}, 0, {"a", "b"}},
+      {"delete all: the work file only", kEmpty, {}, 0, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -211,11 +175,12 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
     }
     if (c.operation == kSave) result = CopyToFavorites(&h.m, newest, &change);
     if (c.operation == kRestore) result = RestoreSavedHistory(&h.m, &change);
+    if (c.operation == kEmpty) result = EmptyHistory(&h.m, &change);
     gFileFaults = FileFaults();
     gFailAllocationsFrom = 0;
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(h.File("Pelmor.WK"), RecordBytes(c.work));
-    EXPECT_EQ(h.File("Pelmor.SAV"), RecordBytes({"f"}));
+    EXPECT_EQ(h.File("Pelmor.SAV") + h.File("Pelmor.DAT"), RecordBytes({"f"}) + RecordBytes({"a"}));
     EXPECT_FALSE(FileThere(h.dir.File("Temp.DAT")));
     h.ExpectMirrors();
     EXPECT_EQ(h.Record("next"), "+0");

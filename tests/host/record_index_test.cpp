@@ -1,26 +1,11 @@
 // The index the lists draw from, against real record files, and the filter's text search.
 #include <gtest/gtest.h>
 
-#include "store/index_file.h"
 #include "store/record_text.h"
 #include "store/text_search.h"
-#include "temp_dir.h"
+#include "store_fixture.h"
 
 namespace {
-
-using Texts = std::vector<std::string>;
-
-// Each row's text and position, in list order.
-Texts Rows(const RowIndex& index) {
-  Texts rows;
-  for (int row = 0; row < RowCount(index); ++row) {
-    const RecordSpan* r = RecordOfRow(index, row);
-    rows.push_back(std::string(TextOf(index, *r)) + "@" + std::to_string(r->position));
-    EXPECT_EQ(RowOfPosition(index, r->position), row);
-  }
-  EXPECT_EQ(RecordOfRow(index, RowCount(index)), nullptr);
-  return rows;
-}
 
 TEST(RowIndex, RowsFollowTheFileCapturesAndReloadsInEitherOrder) {
   for (bool newestFirst : {true, false}) {

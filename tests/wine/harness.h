@@ -115,6 +115,11 @@ struct Pelmor {
   DWORD Quit();                          // command 40003; the exit code
 };
 
+// Each row of a list as "text length position", read column by column as other programs do; and
+// the rows a history file of these texts must give, newest first.
+Rows Columns(const Pelmor& p, int list);
+Rows ExpectedColumns(const Rows& fileOrder);
+
 // The options sheet, opened by its command; a page of it shown (its dialog); OK or Cancel
 // pressed, and the sheet gone with everything Pelmor does after it.
 HWND OpenSheet(const Pelmor& p);

@@ -87,29 +87,21 @@ TEST_F(PasteTest, EnterPastesTheChosenTextWhateverRepeatsAndImportsDidToTheRowsA
   const std::string folder = MakeDataDir("ChosenText sync folder"), day = folder + "PC2\\" + DayFileOfToday();
   Start("[OPTION]\r\nOVERLAP=1\r\n[SYNC]\r\nDIR=" + folder + "\r\nNAME=here\r\nID=id-here\r\n", {"x", "a", "b", "c"});
   CreateDirectoryA((folder + "PC2").c_str(), nullptr);
-  const struct {
-    const char* name;
-    Rows copied, imported, rows;  // the rows once they have come
-  } steps[] = {
-      {"a repeat above the chosen row", {"c"}, {}, {"c", "b", "a", "x"}},
-      {"two texts imported in one step", {}, {"p1", "p2"}, {"p2", "p1", "c", "b", "a", "x"}},
-      {"the chosen text itself repeated", {"a"}, {}, {"a", "p2", "p1", "c", "b", "x"}},
-  };
-  for (const auto& s : steps) {
-    SCOPED_TRACE(s.name);
+  std::string pasted;
+  // A repeat above the chosen row, two texts of another PC imported in one step, the chosen text repeated.
+  for (const Rows& arriving : {Rows{"b"}, Rows{"p1", "p2"}, Rows{"a"}}) {
     ShowListOverTarget();
-    Rows rows = p.Rows(kHistory);
-    p.Select(kHistory, {static_cast<int>(std::find(rows.begin(), rows.end(), "a") - rows.begin())});
-    for (const std::string& text : s.copied) CopyText(text);
-    if (!s.imported.empty()) {  // as the engine delivers it: whole, under its name at once
-      WriteFileBytes(day + ".tmp", RecordBytes(s.imported));
+    const Rows before = p.Rows(kHistory);
+    p.Select(kHistory, {static_cast<int>(std::find(before.begin(), before.end(), "a") - before.begin())});
+    if (arriving.size() == 1) {
+      CopyText(arriving[0]);
+    } else {  // as the engine delivers a file: whole, at once
+      WriteFileBytes(day + ".tmp", RecordBytes(arriving));
       MoveFileExA((day + ".tmp").c_str(), day.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
-    ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == s.rows; }));
-    int pastes = target.Pastes();
-    PressKey(VK_RETURN);
-    ASSERT_TRUE(p.Gone() && WaitUntil([&] { return target.Pastes() > pastes; }));
-    EXPECT_EQ(target.Text().substr(target.Text().size() - 1), "a");
+    ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).front() == arriving.back(); }));
+    ASSERT_TRUE(Choose(kHistory, p.Selected(kHistory)));
+    EXPECT_EQ(target.Text(), pasted += "a") << arriving.back();
   }
 }
 
