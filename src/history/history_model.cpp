@@ -149,8 +149,10 @@ std::vector<std::pair<int64_t, int64_t>> OlderEqualRecords(const RowIndex& index
 
 // After the records from firstNew on were recorded: one rewrite takes out the older records of
 // the texts recorded again (with dropDuplicates) and what passes the cap, and the change says
-// where every record went. Without the memory for it, the rewrite waits for a later recording.
+// where every record went (when it could follow them up to here). Without the memory for it,
+// the rewrite waits for a later recording.
 void RewriteAfterRecording(HistoryModel* model, size_t firstNew, ListChange* change) {
+  const bool followed = change->followed;
   try {
     std::vector<std::pair<int64_t, int64_t>> again;
     if (model->options.dropDuplicates) again = OlderEqualRecords(model->history, firstNew);
@@ -168,7 +170,7 @@ void RewriteAfterRecording(HistoryModel* model, size_t firstNew, ListChange* cha
       bool recordedAgain = next < again.size() && again[next].first == span.position;
       change->dropped.push_back({span, recordedAgain ? newer[next++] : -1});
     }
-    change->followed = true;
+    change->followed = followed;
   } catch (const std::bad_alloc&) {
     change->dropped.clear();
   }
@@ -223,14 +225,12 @@ int RecordText(HistoryModel* model, std::string_view text, ListChange* change) {
     if (model->mirrored) row = AddRecordToIndex(&model->history, position, text.data(), length);
   } catch (const std::bad_alloc&) {
   }
-  if (row == -2) {  // out of step with the file: read it again
+  if (row == -2) {  // out of step with the file: read it again, and the rows are new
     LoadHistory(model);
     change->kind = ListChange::kReloaded;
   } else {
-    change->kind = ListChange::kRowAdded;
-    change->row = row;
+    *change = {ListChange::kRowAdded, row, true, {}};  // the records before it lie where they lay
   }
-  change->followed = model->mirrored;  // the records before it lie where they lay
   if (model->mirrored) RewriteAfterRecording(model, model->history.records.size() - 1, change);
   return 0;
 }
@@ -244,7 +244,7 @@ int RecordTexts(HistoryModel* model, const std::vector<std::string_view>& texts,
   int64_t position = 0;
   int appended = AppendRecordsTo(model->work, texts, &position);
   if (appended != 0) return appended == -104 ? -104 : -103;
-  change->kind = ListChange::kReloaded;
+  *change = {ListChange::kReloaded, -1, true, {}};
   try {
     for (std::string_view text : texts) {
       int32_t length = static_cast<int32_t>(text.size());
@@ -253,8 +253,8 @@ int RecordTexts(HistoryModel* model, const std::vector<std::string_view>& texts,
     }
   } catch (const std::bad_alloc&) {
     LoadHistory(model);  // the file says what is there
+    change->followed = false;
   }
-  change->followed = model->mirrored;
   if (model->mirrored) RewriteAfterRecording(model, batchStart, change);
   return 0;
 }
