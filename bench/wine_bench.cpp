@@ -185,7 +185,9 @@ double AskRowText(const Pelmor& p, int row, bool wide) {
 // A long record's row costs what a short one's does: the list asks for a row's text at every
 // draw, as other programs do.
 bool MeasureLongRows() {
-  printf("\n| record | its row's text, UTF-16 ms | in the code page ms | a short row's ms |\n|---|---|---|---|\n");
+  printf(
+      "\n| record | its row's text, UTF-16 ms | in the code page ms | a short row's ms "
+      "|\n|---|---|---|---|\n");
   for (int mib : {16, 48}) {
     for (bool exact : {false, true}) {
       // With an exact text: half its bytes the code page text, half the UTF-8 (é) after the zero.
@@ -193,11 +195,13 @@ bool MeasureLongRows() {
       while (record.size() < (static_cast<size_t>(mib) << 20)) record += exact ? "\xC3\xA9" : "a";
       Pelmor p(MakeDataDir("bench-long"));
       WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"short", record}));
-      if (!p.Start() || !WaitUntil([&] { return RowCount(p) == 2; }, 30000)) return Failed("a long record's start");
+      if (!p.Start() || !WaitUntil([&] { return RowCount(p) == 2; }, 30000))
+        return Failed("a long record's start");
       double wide = Best(5, [&](int) { return AskRowText(p, 0, true); });
       double codePage = Best(5, [&](int) { return AskRowText(p, 0, false); });
       double shortRow = Best(5, [&](int) { return AskRowText(p, 1, true); });
-      printf("| %d MiB%s | %.2f | %.2f | %.2f |\n", mib, exact ? " with an exact text" : "", wide, codePage, shortRow);
+      printf("| %d MiB%s | %.2f | %.2f | %.2f |\n", mib, exact ? " with an exact text" : "", wide, codePage,
+             shortRow);
       fflush(stdout);
       if (p.Quit() != 0) return Failed("quitting after a long record");
     }

@@ -134,7 +134,8 @@ std::vector<std::pair<int64_t, int64_t>> OlderEqualRecords(const RowIndex& index
   std::vector<std::pair<int64_t, int64_t>> older;
   if (firstNew + 1 == index.records.size()) {  // one text: most records differ in length at once
     const RecordSpan& last = index.records.back();
-    for (int64_t p : FindEqualRecords(index, TextOf(index, last), last.position)) older.push_back({p, last.position});
+    for (int64_t p : FindEqualRecords(index, TextOf(index, last), last.position))
+      older.push_back({p, last.position});
     return older;
   }
   std::unordered_map<std::string_view, int64_t> newest;
@@ -180,7 +181,9 @@ void RewriteAfterRecording(HistoryModel* model, size_t firstNew, ListChange* cha
 
 int64_t HistoryLimit(int maxCount) { return maxCount + std::max(maxCount / 10, 100); }
 
-bool IsAcceptedCap(int64_t cap) { return cap == 0 || (cap >= kMinMaxCount && cap <= kMaxMaxCount); }
+bool IsAcceptedCap(int64_t cap) {
+  return cap == 0 || (cap >= kMinMaxCount && cap <= kMaxMaxCount);
+}
 
 int CapOfSetting(int64_t maxCount) {
   return maxCount <= 0 ? 0 : static_cast<int>(std::clamp<int64_t>(maxCount, kMinMaxCount, kMaxMaxCount));
@@ -312,7 +315,8 @@ int CopyToFavorites(HistoryModel* model, const std::vector<int64_t>& positions, 
 void ReloadFavorites(HistoryModel* model) {
   model->favorites.newestFirst = model->options.newestFirst;
   FileHandle file = OpenRecordFile(model->paths.favorites.c_str());
-  if (file == kNoFile || LoadAndSettle(file, model->paths.favorites, &model->favorites, &model->keptCopies) != 0)
+  if (file == kNoFile ||
+      LoadAndSettle(file, model->paths.favorites, &model->favorites, &model->keptCopies) != 0)
     ClearIndex(&model->favorites);
   CloseFileHandle(file);
 }

@@ -228,10 +228,12 @@ int AppendRecordsTo(FileHandle file, const std::vector<std::string_view>& texts,
   }
 }
 
-std::vector<int64_t> PositionsAfterDrops(const std::vector<int64_t>& positions, const std::vector<RecordSpan>& dropped) {
+std::vector<int64_t> PositionsAfterDrops(const std::vector<int64_t>& positions,
+                                         const std::vector<RecordSpan>& dropped) {
   // The bytes dropped before each dropped record: one look-up a position, however many went.
   std::vector<int64_t> before(dropped.size() + 1, 0);
-  for (size_t i = 0; i < dropped.size(); ++i) before[i + 1] = before[i] + 4 + static_cast<int64_t>(dropped[i].length);
+  for (size_t i = 0; i < dropped.size(); ++i)
+    before[i + 1] = before[i] + 4 + static_cast<int64_t>(dropped[i].length);
   std::vector<int64_t> moved;
   moved.reserve(positions.size());
   for (int64_t position : positions) {

@@ -58,8 +58,10 @@ int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length);
 // Appends the texts as records at the end of a settled file, then writes the raised count.
 // 0, -101 (read), -102 (write) or -104 (no memory: nothing was written); *firstPosition gets
 // the first new record's position.
-int AppendRecordsTo(FileHandle file, const std::vector<std::string_view>& texts, int64_t* firstPosition = nullptr);
+int AppendRecordsTo(FileHandle file, const std::vector<std::string_view>& texts,
+                    int64_t* firstPosition = nullptr);
 
 // Where records lie after a rewrite dropped the given records (in file order): each one before
 // a record moved it forward by its size. -1 for a record that was dropped itself.
-std::vector<int64_t> PositionsAfterDrops(const std::vector<int64_t>& positions, const std::vector<RecordSpan>& dropped);
+std::vector<int64_t> PositionsAfterDrops(const std::vector<int64_t>& positions,
+                                         const std::vector<RecordSpan>& dropped);

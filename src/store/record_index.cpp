@@ -100,7 +100,8 @@ std::string_view TextOf(const RowIndex& index, const RecordSpan& record) {
 }
 
 size_t ExactStartOf(const RowIndex& index, const RecordSpan& record) {
-  return record.exactStart >= 0 ? static_cast<size_t>(record.exactStart) : ExactTextStart(TextOf(index, record));
+  return record.exactStart >= 0 ? static_cast<size_t>(record.exactStart)
+                                : ExactTextStart(TextOf(index, record));
 }
 
 int RowOfPosition(const RowIndex& index, int64_t position) {

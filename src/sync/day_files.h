@@ -17,4 +17,5 @@ bool ReadPeerDayFile(const std::string& path, int32_t from, int32_t* available, 
 // Appends the records to this PC's day file (made when missing, settled, counted; kept whole
 // first when its repair cuts damage). 0, -101 (cannot open), or the settling's or the append's
 // negative result.
-int AppendToDayFile(const std::string& path, const std::vector<std::string>& records, std::vector<KeptCopy>* kept);
+int AppendToDayFile(const std::string& path, const std::vector<std::string>& records,
+                    std::vector<KeptCopy>* kept);

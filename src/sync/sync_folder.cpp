@@ -156,7 +156,8 @@ int FlushOutbox(SyncFolder* sync, const CivilDate& today) {
   std::vector<std::string> texts;
   for (const RecordSpan& r : queued.records) texts.emplace_back(TextOf(queued, r));
   sync->waiting = static_cast<int>(texts.size());
-  if (!texts.empty() && AppendToDayFile(sync->ownFolder + DayFileName(today), texts, &sync->keptCopies) != 0) {
+  if (!texts.empty() &&
+      AppendToDayFile(sync->ownFolder + DayFileName(today), texts, &sync->keptCopies) != 0) {
     sync->status = SyncStatus::kFolderUnusable;
     CloseFileHandle(out);
     return sync->waiting;

@@ -78,7 +78,8 @@ static int CopyWholeCharacters(std::string_view text, char* out, int capacity) {
   if (!out || capacity <= 0) return 0;
   size_t n = 0;
   while (n < text.size() && text[n] != '\0') {
-    size_t size = IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() && text[n + 1] != '\0' ? 2 : 1;
+    size_t size =
+        IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() && text[n + 1] != '\0' ? 2 : 1;
     if (n + size >= static_cast<size_t>(capacity)) break;
     n += size;
   }
@@ -111,7 +112,8 @@ void FillRowText(NMLVDISPINFOW* info) {
   LVITEMW& item = info->item;
   std::string_view record;
   char number[24];
-  const RecordSpan* span = item.mask & LVIF_TEXT ? RowColumn(info->hdr.hwndFrom, item.iItem, item.iSubItem, &record, number) : nullptr;
+  if (!(item.mask & LVIF_TEXT)) return;
+  const RecordSpan* span = RowColumn(info->hdr.hwndFrom, item.iItem, item.iSubItem, &record, number);
   if (!span) return;
   std::wstring text = WideFromCodePage(number);
   if (item.iSubItem == 0) {

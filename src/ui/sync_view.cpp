@@ -55,7 +55,9 @@ static void TellImportShortOfMemory(int result) {
   if (result == 0) AppState.ImportShortTold = 0;
   if (result != -104 || AppState.ImportShortTold) return;
   AppState.ImportShortTold = 1;
-  ShowTrayBalloon("ペルモア", "メモリが足りないため、ほかのPCのテキストを取り込めませんでした。あとでもう一度取り込みます。");
+  ShowTrayBalloon(
+      "ペルモア",
+      "メモリが足りないため、ほかのPCのテキストを取り込めませんでした。あとでもう一度取り込みます。");
 }
 
 void OnSyncTimer(HWND mainWindow) {
@@ -69,7 +71,8 @@ void OnSyncTimer(HWND mainWindow) {
     if (batches.empty()) return;
     // The whole backlog in one step, day by day as collected: the newest text ends on top.
     std::vector<std::string_view> texts;
-    for (const ImportBatch& batch : batches) texts.insert(texts.end(), batch.texts.begin(), batch.texts.end());
+    for (const ImportBatch& batch : batches)
+      texts.insert(texts.end(), batch.texts.begin(), batch.texts.end());
     chosen = ChosenRecordsOf(AppState.HistoryList);
     result = RecordTexts(&AppState.History, texts, &change);
   } catch (const std::bad_alloc&) {

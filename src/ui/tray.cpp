@@ -78,7 +78,8 @@ void TellKeptCopies() {
       std::string line = ShownPath(k.file) + " が壊れていたため、読める記録だけにしました。元のファイルは " +
                          ShownPath(k.copy) + " として残してあります。";
       // Whole sentences only: a balloon holds 255 bytes, and the copies stay whatever it shows.
-      if (text.size() + 1 + line.size() < sizeof NOTIFYICONDATAA::szInfo) text += (text.empty() ? "" : "\n") + line;
+      if (text.size() + 1 + line.size() < sizeof NOTIFYICONDATAA::szInfo)
+        text += (text.empty() ? "" : "\n") + line;
     }
     kept->clear();
   }
