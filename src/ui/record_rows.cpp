@@ -115,14 +115,11 @@ void FillRowText(NMLVDISPINFOW* info) {
   if (!(item.mask & LVIF_TEXT)) return;
   const RecordSpan* span = RowColumn(info->hdr.hwndFrom, item.iItem, item.iSubItem, &record, number);
   if (!span) return;
-  std::wstring text = WideFromCodePage(number);
-  if (item.iSubItem == 0) {
-    // Only what the row can show is converted: a long record costs no more than a short one.
-    size_t exact = ExactStartOf(*RowsOf(info->hdr.hwndFrom), *span);
-    std::string_view shown = TextPrefix(record, exact, static_cast<size_t>(std::max(item.cchTextMax, 0)));
-    text = exact > 0 ? WideFromUtf8(shown) : WideFromCodePage(shown);
-  }
-  CopyWholeCharacters(text, item.pszText, item.cchTextMax);
+  // Only what the row can show is converted: a long record costs no more than a short one.
+  size_t exact = item.iSubItem == 0 ? ExactStartOf(*RowsOf(info->hdr.hwndFrom), *span) : 0;
+  std::string_view shown = TextPrefix(item.iSubItem == 0 ? record : number, exact,
+                                      static_cast<size_t>(std::max(item.cchTextMax, 0)));
+  CopyWholeCharacters(exact > 0 ? WideFromUtf8(shown) : WideFromCodePage(shown), item.pszText, item.cchTextMax);
 }
 
 bool AnswerCodePageText(HWND list, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
