@@ -1,8 +1,9 @@
 // Timings of the real Pelmor.exe under Wine at 1,000, 10,000 and 100,000 history records:
 // start-up until every row is listed, deleting one row (from OK until the list is
 // reloaded), copying a text that is already in the history with OVERLAP 1 (until it is
-// listed once), a new capture against a bare clipboard viewer, and one filter keystroke.
-// Run from build/win: wine pelmor_bench.exe
+// listed once), a new capture against a bare clipboard viewer, and one filter keystroke; with
+// a sync folder; a long record's row. Run from build/win: wine pelmor_bench.exe (or with
+// "long": the long records' rows only)
 #include "harness.h"
 
 #include <commctrl.h>
@@ -164,9 +165,54 @@ bool MeasureSync() {
   return p.Quit() == 0;
 }
 
+// One ask of another program for a row's text, with the room the list itself gives when it
+// draws a row; its milliseconds.
+double AskRowText(const Pelmor& p, int row, bool wide) {
+  const int room = 260;
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(p.process.hProcess, nullptr, sizeof(LVITEMW) + room * 2, MEM_COMMIT, PAGE_READWRITE));
+  LVITEMW item = {};
+  item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof item);
+  item.cchTextMax = room;
+  WriteProcessMemory(p.process.hProcess, remote, &item, sizeof item, nullptr);
+  double start = Now();
+  Ask(p.Child(kHistory), wide ? LVM_GETITEMTEXTW : LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+  double time = Now() - start;
+  VirtualFreeEx(p.process.hProcess, remote, 0, MEM_RELEASE);
+  return time;
+}
+
+// A long record's row costs what a short one's does: the list asks for a row's text at every
+// draw, as other programs do.
+bool MeasureLongRows() {
+  printf(
+      "\n| record | its row's text, UTF-16 ms | in the code page ms | a short row's ms "
+      "|\n|---|---|---|---|\n");
+  for (int mib : {16, 48}) {
+    for (bool exact : {false, true}) {
+      // With an exact text: half its bytes the code page text, half the UTF-8 (é) after the zero.
+      std::string record = exact ? std::string(static_cast<size_t>(mib) << 19, 'a') + '\0' : "";
+      while (record.size() < (static_cast<size_t>(mib) << 20)) record += exact ? "\xC3\xA9" : "a";
+      Pelmor p(MakeDataDir("bench-long"));
+      WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"short", record}));
+      if (!p.Start() || !WaitUntil([&] { return RowCount(p) == 2; }, 30000))
+        return Failed("a long record's start");
+      double wide = Best(5, [&](int) { return AskRowText(p, 0, true); });
+      double codePage = Best(5, [&](int) { return AskRowText(p, 0, false); });
+      double shortRow = Best(5, [&](int) { return AskRowText(p, 1, true); });
+      printf("| %d MiB%s | %.2f | %.2f | %.2f |\n", mib, exact ? " with an exact text" : "", wide, codePage,
+             shortRow);
+      fflush(stdout);
+      if (p.Quit() != 0) return Failed("quitting after a long record");
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "long") return MeasureLongRows() ? 0 : 1;
   // Each time also as a multiple of the 1,000-record start in the same run: the machine's speed
   // cancels out.
   printf("| records | file MB | start-up ms (x 1k start) | delete one row ms (x) | repeat copy (OVERLAP 1) ms (x) | "
@@ -181,5 +227,5 @@ int main() {
            f.megabytes);
     fflush(stdout);
   }
-  return MeasureSync() ? 0 : 1;
+  return MeasureSync() && MeasureLongRows() ? 0 : 1;
 }

@@ -49,6 +49,7 @@ struct AppStateRecord {
   HWND AAList;
   HistoryModel History;  // the work file, the favorites and the rows the two lists show
   SyncFolder Sync;        // this PC's part in the sync folder shared with the user's other PCs
+  int ImportShortTold;    // the user knows the other PCs' texts wait for memory; 0 once one comes in
   HWND FilterLine;        // the filter line while it is open, else null
   int OptionsOpen;        // ShowOptions is running
   HWND OptionsSheet;      // its sheet once the first page has opened, else null

@@ -120,9 +120,10 @@ static void OnActivate(HWND window, WPARAM wParam) {
 
 // A clipboard change is recorded and shown before the next viewer hears of it.
 static void OnDrawClipboard(HWND window, WPARAM wParam, LPARAM lParam) {
+  ChosenRecords chosen = ChosenRecordsOf(AppState.HistoryList);
   ListChange change;
   TakeClipboardChange(window, &change);
-  ShowRecorded(AppState.HistoryList, change);
+  ShowRecorded(AppState.HistoryList, chosen, change);
   PassClipboardChange(wParam, lParam);
 }
 

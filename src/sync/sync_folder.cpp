@@ -63,16 +63,21 @@ bool OwnFolderStillOurs(SyncFolder* sync) {
   return sync->status == SyncStatus::kOn;
 }
 
+// Appends the captures kept in memory to the opened Pelmor.OUT, behind what waits there.
+bool AppendUnqueued(SyncFolder* sync, FileHandle out) {
+  if (AppendRecordsTo(out, std::vector<std::string_view>(sync->unqueued.begin(), sync->unqueued.end())) != 0)
+    return false;
+  sync->waiting += static_cast<int>(sync->unqueued.size());
+  sync->unqueued.clear();
+  return true;
+}
+
 // Puts the captures kept in memory into Pelmor.OUT, behind what waits there.
 bool MoveUnqueuedToOutbox(SyncFolder* sync) {
   if (sync->unqueued.empty()) return true;
   FileHandle out = OpenRecordFile(sync->outbox.c_str());
-  bool queued = out != kNoFile && SettleRecordFile(out) == 0 && AppendRecordsTo(out, sync->unqueued) == 0;
+  bool queued = out != kNoFile && SettleRecordFile(out, sync->outbox, &sync->keptCopies) == 0 && AppendUnqueued(sync, out);
   CloseFileHandle(out);
-  if (queued) {
-    sync->waiting += static_cast<int>(sync->unqueued.size());
-    sync->unqueued.clear();
-  }
   return queued;
 }
 
@@ -237,7 +242,8 @@ int FlushOutbox(SyncFolder* sync, const CivilDate& today) {
   if (nothingWaits) return sync->waiting = 0;
   FileHandle out = OpenRecordFile(sync->outbox.c_str());
   RowIndex queued;
-  if (out == kNoFile || LoadAndSettle(out, &queued) != 0) {  // held for a moment: tried again
+  // Held for a moment (a scanner, a backup): tried again at the next flush.
+  if (out == kNoFile || LoadAndSettle(out, sync->outbox, &queued, &sync->keptCopies) != 0) {
     CloseFileHandle(out);
     return WaitingCount(*sync);
   }
@@ -245,13 +251,11 @@ int FlushOutbox(SyncFolder* sync, const CivilDate& today) {
   for (const RecordSpan& r : queued.records) texts.emplace_back(TextOf(queued, r));
   sync->waiting = static_cast<int>(texts.size());
   texts.insert(texts.end(), sync->unqueued.begin(), sync->unqueued.end());
-  if (!texts.empty() && AppendToDayFile(sync->ownFolder + DayFileName(today), texts) != 0) {
+  if (!texts.empty() &&
+      AppendToDayFile(sync->ownFolder + DayFileName(today), texts, &sync->keptCopies) != 0) {
     sync->status = SyncStatus::kFolderUnusable;
     // Pelmor.OUT is open now: what only memory held waits there too, behind the others.
-    if (!sync->unqueued.empty() && AppendRecordsTo(out, sync->unqueued) == 0) {
-      sync->waiting += static_cast<int>(sync->unqueued.size());
-      sync->unqueued.clear();
-    }
+    if (!sync->unqueued.empty()) AppendUnqueued(sync, out);
     CloseFileHandle(out);
     return WaitingCount(*sync);
   }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../store/record_file.h"
 #include "sync_names.h"
 #include "sync_progress.h"
 
@@ -54,6 +55,7 @@ struct SyncFolder {
   FileStamp ownerStamp;                     // this PC's owner.id when it was last known to hold its ID
   int waiting = 0;                          // records in Pelmor.OUT
   std::vector<std::string> unqueued;        // captures Pelmor.OUT could not take yet, in order
+  std::vector<KeptCopy> keptCopies;         // Pelmor.OUT or a day file kept whole before a repair
 };
 
 // Start-up (dataDir ends in the separator; today is the local date): makes DIR\NAME and checks

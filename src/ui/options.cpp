@@ -14,6 +14,7 @@
 #include "record_rows.h"
 #include "sync_page.h"
 #include "sync_view.h"
+#include "tray.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void ShowHistoryOptions() {
   ShowRows(AppState.FavoritesList);
   SelectFirstRow(AppState.HistoryList);
   SelectFirstRow(AppState.FavoritesList);
+  TellKeptCopies();  // the favorites are read again
 }
 
 void InitGeneralPage(HWND page) {
@@ -60,8 +62,8 @@ void InitHistoryPage(HWND page) { SetDlgItemInt(page, IDC_MAX_COUNT, static_cast
 // Leaving the page, or OK on it, with a cap the history cannot take keeps the user there.
 bool HistoryPageRefuses(HWND page) {
   BOOL number = FALSE;
-  int cap = static_cast<int>(GetDlgItemInt(page, IDC_MAX_COUNT, &number, FALSE));
-  if (number && (cap == 0 || (cap >= kMinMaxCount && cap <= kMaxMaxCount))) return false;
+  UINT cap = GetDlgItemInt(page, IDC_MAX_COUNT, &number, FALSE);
+  if (number && IsAcceptedCap(cap)) return false;
   MessageBoxA(page, "履歴の最大件数には 0（無制限）か 100～1000000 の数を指定してください。", "ｴﾗｰ", MB_OK);
   SetFocus(GetDlgItem(page, IDC_MAX_COUNT));
   return true;

@@ -351,6 +351,22 @@ std::vector<std::string> Pelmor::Rows(int listId, int column, int room, std::vec
   return ReadRows<LVITEMA, char>(*this, listId, column, LVM_GETITEMTEXTA, room, answers);
 }
 
+Rows Columns(const Pelmor& p, int list) {
+  Rows text = p.Rows(list, 0), length = p.Rows(list, 1), position = p.Rows(list, 2), rows;
+  for (size_t i = 0; i < text.size(); ++i) rows.push_back(text[i] + " " + length.at(i) + " " + position.at(i));
+  return rows;
+}
+
+Rows ExpectedColumns(const Rows& fileOrder) {
+  Rows rows;
+  size_t position = 4;
+  for (const std::string& t : fileOrder) {
+    rows.insert(rows.begin(), t + " " + std::to_string(t.size()) + " " + std::to_string(position));
+    position += 4 + t.size();
+  }
+  return rows;
+}
+
 std::vector<std::wstring> Pelmor::RowsW(int listId) const {
   return ReadRows<LVITEMW, wchar_t>(*this, listId, 0, LVM_GETITEMTEXTW);
 }
@@ -421,6 +437,14 @@ bool CloseSheet(const Pelmor& p, HWND sheet, int button) {
 
 // Wine's tray keeps one tool tip window per icon, in its own process: the tool's record and
 // the text are read through memory there.
+std::string DayFileOfToday() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char day[16];
+  snprintf(day, sizeof day, "%04d%02d%02d.PLM", now.wYear, now.wMonth, now.wDay);
+  return day;
+}
+
 std::string TrayTips() {
   std::string tips;
   for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));) {

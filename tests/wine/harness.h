@@ -115,6 +115,11 @@ struct Pelmor {
   DWORD Quit();                          // command 40003; the exit code
 };
 
+// Each row of a list as "text length position", read column by column as other programs do; and
+// the rows a history file of these texts must give, newest first.
+Rows Columns(const Pelmor& p, int list);
+Rows ExpectedColumns(const Rows& fileOrder);
+
 // The options sheet, opened by its command; a page of it shown (its dialog); OK or Cancel
 // pressed, and the sheet gone with everything Pelmor does after it.
 HWND OpenSheet(const Pelmor& p);
@@ -122,6 +127,8 @@ HWND OpenSheet(const Pelmor& p);
 HWND GoToPage(HWND sheet, int page);
 int CurrentPage(HWND sheet);
 bool CloseSheet(const Pelmor& p, HWND sheet, int button);
+// The name of today's day file in a PC's folder of the sync folder.
+std::string DayFileOfToday();
 // The tips of the icons in the notification area, as the shell's tool tips hold them, each
 // followed by '|'.
 std::string TrayTips();
