@@ -77,7 +77,7 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
   FitToDpi(window);
   RegisterAllHotKeys(window);
   AddTrayIcon(window);
-  AppState.NextViewer = SetClipboardViewer(window);
+  JoinClipboard(window);
   LoadTrayMenu();
   StartSyncing(window);
   return 0;
@@ -85,7 +85,7 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
 
 static void OnDestroy(HWND window) {
   if (AppState.MainWindow) {  // a window that failed its start-up joined nothing
-    ChangeClipboardChain(window, AppState.NextViewer);
+    LeaveClipboard(window);
     DeleteTrayIcon();
     DestroyMenu(AppState.TrayMenu);
   }
@@ -125,6 +125,22 @@ static void OnDrawClipboard(HWND window, WPARAM wParam, LPARAM lParam) {
   PassClipboardChange(wParam, lParam);
 }
 
+// The same change told to the listeners (also when the chain ahead of us is broken), or the
+// try again of a change that found the clipboard busy.
+static void OnClipboardUpdate(HWND window, bool retry) {
+  ListChange change;
+  retry ? RetryClipboardChange(window, &change) : TakeClipboardChange(window, &change);
+  ShowRecorded(AppState.HistoryList, change);
+}
+
+static void OnTimer(HWND window, WPARAM id) {
+  switch (id) {
+    case ID_SYNC_TIMER: OnSyncTimer(window); break;
+    case ID_CAPTURE_TIMER: OnClipboardUpdate(window, true); break;
+    default: OnPasteTimer(window); break;
+  }
+}
+
 static void Quit(HWND window) {
   // The options sheet's loop runs inside this window's message handling, and the sheet is this
   // window's: destroyed under it, the sheet would be left in the middle of its own work. The
@@ -159,7 +175,7 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
       }
       return HandleCommand(window, AppState.AppInstance, wParam);
-    case WM_TIMER: wParam == ID_SYNC_TIMER ? OnSyncTimer(window) : OnPasteTimer(window); return 0;
+    case WM_TIMER: OnTimer(window, wParam); return 0;
     case WM_APP_SYNC_FLUSH: FlushSyncOutbox(window); return 0;
     case WM_APP_SYNC_NAME_TAKEN: ShowSyncNameTaken(window, AppState.Sync.config.name.c_str(), true); return 0;
     case WM_MOUSEMOVE:
@@ -172,6 +188,7 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_DPICHANGED: OnDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_DRAWCLIPBOARD: OnDrawClipboard(window, wParam, lParam); return 0;
     case WM_CHANGECBCHAIN: OnChangeClipboardChain(window, wParam, lParam); return 0;
+    case WM_CLIPBOARDUPDATE: OnClipboardUpdate(window, false); return 0;
     case WM_HOTKEY: OnHotKey(window, wParam); return 0;
     case WM_TRAYCALLBACK: OnTrayCallback(window, wParam, lParam); return 0;
     case WM_NOTIFYFORMAT:

@@ -34,6 +34,14 @@ std::string ProgramDir() {
   return path;
 }
 
+std::string TodayFileName() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char day[16];
+  snprintf(day, sizeof day, "%04d%02d%02d.PLM", now.wYear, now.wMonth, now.wDay);
+  return day;
+}
+
 std::string MakeDataDir(const std::string& name) {
   std::filesystem::path dir = std::filesystem::path(kDataRoot) / name;
   std::error_code ignored;
@@ -226,6 +234,25 @@ bool ChainViewer::CopyThrough(const std::vector<std::pair<UINT, std::string>>& f
   int seen = notifications;
   CopyFormats(formats);
   return WaitUntil([&] { return notifications > seen; });
+}
+
+bool HeadsTheChain(const PROCESS_INFORMATION& process) {
+  DWORD pid = 0;
+  return GetWindowThreadProcessId(GetClipboardViewer(), &pid) && pid == process.dwProcessId;
+}
+
+bool ViewerProcess::Start(const std::string& readLog) {
+  EndProcess(&process);
+  std::string exe = ProgramDir() + "\\chain_viewer.exe";
+  return StartProcess(exe, "\"" + exe + "\" " + readLog, nullptr, &process) &&
+         WaitUntil([&] { return HeadsTheChain(process); });
+}
+
+bool ViewerProcess::Close() {
+  PostMessageA(FindTopWindow(process.dwProcessId, "PelmorTestChainViewer"), WM_CLOSE, 0, 0);
+  bool ended = WaitUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  EndProcess(&process);
+  return ended;
 }
 
 bool Pelmor::Launch() {

@@ -24,6 +24,7 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 inline const std::string kDataRoot = "C:\\pelmor-e2e\\";
 std::string MakeDataDir(const std::string& name);
 std::string ProgramDir();  // where the suite, Pelmor.exe and the helper programs lie
+std::string TodayFileName();  // today's day file in a PC's folder of the sync folder, YYYYMMDD.PLM
 
 // Clipboard, as other programs use it: each format with its bytes.
 void CopyFormats(const std::vector<std::pair<UINT, std::string>>& formats);
@@ -76,6 +77,18 @@ struct ChainViewer {
   // Copies and returns once the change has come through to this viewer.
   bool CopyThrough(const std::vector<std::pair<UINT, std::string>>& formats);
 };
+
+// Another program in the clipboard viewer chain, in a process of its own (chain_viewer.exe):
+// started after Pelmor, it heads the chain and passes each change on. Given a file, it also
+// reads every change it hears of and writes the texts there, one a line, when closed.
+struct ViewerProcess {
+  ~ViewerProcess() { EndProcess(&process); }
+  bool Start(const std::string& readLog = "");  // true once it heads the chain
+  bool Close();                                 // leaves the chain and ends in order
+  PROCESS_INFORMATION process = {};
+};
+// True while the chain's head is a window of this process.
+bool HeadsTheChain(const PROCESS_INFORMATION& process);
 
 // One running Pelmor in its own data folder.
 struct Pelmor {
