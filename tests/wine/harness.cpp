@@ -382,6 +382,10 @@ std::vector<std::wstring> Pelmor::RowsW(int listId) const {
   return ReadRows<LVITEMW, wchar_t>(*this, listId, 0, LVM_GETITEMTEXTW);
 }
 
+bool Pelmor::Listed(const ::Rows& rows, int ms) const {
+  return WaitUntil([&] { return Rows(kHistory) == rows; }, ms);
+}
+
 std::vector<int> Pelmor::Selected(int listId) const {
   std::vector<int> rows;
   for (int row = -1; (row = static_cast<int>(Ask(Child(listId), LVM_GETNEXTITEM, row, LVNI_SELECTED))) != -1;)

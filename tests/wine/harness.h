@@ -119,6 +119,7 @@ struct Pelmor {
   // Read as other programs do, with room for so many bytes; *answers gets the lengths returned.
   std::vector<std::string> Rows(int listId, int column = 0, int room = 8192, std::vector<int>* answers = nullptr) const;
   std::vector<std::wstring> RowsW(int listId) const;               // the same, in UTF-16
+  bool Listed(const ::Rows& rows, int ms = 5000) const;  // true once the history lists these rows
   std::vector<int> Selected(int listId) const;
   // A message whose lParam points at a rectangle in Pelmor's memory: *rect goes in and comes back.
   LRESULT AskWithRect(HWND window, UINT message, WPARAM wParam, RECT* rect) const;
