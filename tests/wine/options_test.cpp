@@ -79,10 +79,11 @@ TEST_F(Options, AKeyRefusedAtOkIsNamedAndCancelThenChangesNothingWhileAKeyLeftAs
   Ask(GetDlgItem(general, 1005), BM_CLICK);
   HWND page = GoToPage(sheet, 1);
   ASSERT_NE(page, nullptr);
-  Ask(GetDlgItem(page, 1011), HKM_SETHOTKEY, 0x431);  // the menu on the list's Alt+1
+  Ask(GetDlgItem(page, 1008), HKM_SETHOTKEY, 0x430);  // the list key on the menu key's Alt+0, OK on another page
+  ASSERT_TRUE(GoToPage(sheet, 0));
   PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-  EXPECT_EQ(p.Answer("ｴﾗｰ", IDOK), "ﾀｽｸﾄﾚｲﾒﾆｭｰ表示ｷｰ（Alt+1）は一覧表示ｷｰと同じです。別のキーを指定してください。");
-  ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_CANCEL));
+  EXPECT_EQ(p.Answer("ｴﾗｰ", IDOK), "一覧表示ｷｰ（Alt+0）はﾀｽｸﾄﾚｲﾒﾆｭｰ表示ｷｰと同じです。別のキーを指定してください。");
+  ASSERT_TRUE(WaitUntil([&] { return CurrentPage(sheet) == 1; }) && CloseSheet(p, sheet, PSBTN_CANCEL));
   EXPECT_EQ(p.Rows(kHistory), (Rows{"b", "a"}));  // nothing of the refused OK took effect
   sheet = OpenSheet(p);
   ASSERT_NE(page = GoToPage(sheet, 1), nullptr);
