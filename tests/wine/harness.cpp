@@ -279,6 +279,15 @@ std::string Pelmor::Ini(const char* section, const char* key) const {
   return value;
 }
 
+std::string Pelmor::Ini(const char* section, std::initializer_list<const char*> keys) const {
+  std::string values;
+  for (const char* key : keys) {
+    if (!values.empty()) values += ' ';
+    values += Ini(section, key);
+  }
+  return values;
+}
+
 bool Pelmor::Flush() const {
   // Posted messages of one thread are handled in order: once a marker posted now has been
   // handled, so has everything posted before it (hot keys included). The marker is the

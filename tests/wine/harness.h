@@ -102,6 +102,7 @@ struct Pelmor {
   bool Start();   // true once its main window and lists exist and it is idle
   std::string File(const std::string& name) const { return dir + name; }
   std::string Ini(const char* section, const char* key) const;  // "(none)" when missing
+  std::string Ini(const char* section, std::initializer_list<const char*> keys) const;  // joined by spaces
   HWND Child(int id) const { return GetDlgItem(main, id); }
   void Command(int id) const { PostMessageA(main, WM_COMMAND, id, 0); }
   void Tray(LPARAM mouse, WPARAM id = 5995) const { PostMessageA(main, WM_USER + 1, id, mouse); }
