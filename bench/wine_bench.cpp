@@ -241,6 +241,7 @@ bool MeasureBurst(int rounds) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && strcmp(argv[1], "burst") == 0) return MeasureBurst(argc > 2 ? atoi(argv[2]) : 10) ? 0 : 1;
+  if (argc > 1 && strcmp(argv[1], "sync") == 0) return MeasureSync() ? 0 : 1;
   // Each time also as a multiple of the 1,000-record start in the same run: the machine's speed
   // cancels out.
   printf("| records | file MB | start-up ms (x 1k start) | delete one row ms (x) | repeat copy (OVERLAP 1) ms (x) | "
