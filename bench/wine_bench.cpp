@@ -2,14 +2,16 @@
 // start-up until every row is listed, deleting one row (from OK until the list is
 // reloaded), copying a text that is already in the history with OVERLAP 1 (until it is
 // listed once), a new capture against a bare clipboard viewer, and one filter keystroke; with
-// a sync folder; a long record's row. Run from build/win: wine pelmor_bench.exe (or with
-// "long": the long records' rows only)
+// a sync folder; a long record's row; a burst of copies against a bare clipboard reader. Run from
+// build/win: wine pelmor_bench.exe (or with "long", "burst [rounds]" or "sync": that part only)
 #include "harness.h"
 
 #include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
+#include <set>
+#include <sstream>
 #include <cstdio>
 #include <string>
 
@@ -209,10 +211,82 @@ bool MeasureLongRows() {
   return true;
 }
 
+// What one reader made of a burst: the distinct texts of the burst it read, whether it ended with
+// the burst's last text, and how long the burst took (a reader holding the clipboard makes the
+// copier wait).
+struct BurstRead {
+  size_t distinct;
+  bool endsWithLast;
+  double burstMs;
+};
+
+BurstRead ReadOfBurst(const std::vector<std::string>& texts, const std::string& tag, int copies, double burstMs) {
+  std::set<std::string> burst;
+  for (const std::string& t : texts)
+    if (t.rfind(tag, 0) == 0) burst.insert(t);
+  return {burst.size(), !texts.empty() && texts.back() == tag + std::to_string(copies - 1), burstMs};
+}
+
+void PrintBurstReads(const char* reader, std::vector<BurstRead> reads) {
+  std::sort(reads.begin(), reads.end(), [](const BurstRead& a, const BurstRead& b) { return a.distinct < b.distinct; });
+  int last = 0;
+  std::vector<double> ms;
+  for (const BurstRead& r : reads) last += r.endsWithLast, ms.push_back(r.burstMs);
+  std::sort(ms.begin(), ms.end());
+  printf("| %s | %zu | %zu | %zu | %d of %zu | %.0f |\n", reader, reads.front().distinct, reads[reads.size() / 2].distinct,
+         reads.back().distinct, last, reads.size(), ms[ms.size() / 2]);
+}
+
+// A burst of 200 copies with no gap between them, in rounds: the distinct texts that a bare
+// clipboard reader (a viewer in a process of its own that reads each change it hears of) reads,
+// against those that Pelmor records, without and with a sync folder; each alone, in turn.
+bool MeasureBurst(int rounds) {
+  constexpr int kCopies = 200;
+  const std::string root = MakeDataDir("bench-burst"), folder = root + "sync\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  auto burst = [&](const std::string& tag) {
+    double start = Now();
+    for (int i = 0; i < kCopies; ++i) CopyText(tag + std::to_string(i));
+    return Now() - start;
+  };
+  std::vector<BurstRead> reads[3];
+  for (int round = 0; round < rounds; ++round) {
+    ViewerProcess reader;
+    std::string tag = "bare " + std::to_string(round) + " ", log = root + "read.txt";
+    if (!reader.Start(log)) return Failed("the bare reader");
+    double ms = burst(tag);
+    if (!reader.Close()) return Failed("closing the bare reader");
+    std::vector<std::string> read;
+    std::istringstream in(ReadFileBytes(log));
+    for (std::string line; std::getline(in, line);) read.push_back(line);
+    reads[0].push_back(ReadOfBurst(read, tag, kCopies, ms));
+    for (int sync = 0; sync < 2; ++sync) {
+      Pelmor p(MakeDataDir("bench-burst-pelmor"));
+      WriteFileBytes(p.File("Pelmor.ini"),
+                     sync ? "[SYNC]\r\nDIR=" + folder + "\r\nNAME=B" + std::to_string(round) + "\r\nID=b\r\n" : "");
+      if (!p.Start()) return Failed("start for the burst");
+      tag = "pelmor " + std::to_string(round) + " " + std::to_string(sync) + " ";
+      ms = burst(tag);
+      Rows rows;  // once the last copy is on top, or two seconds after the burst
+      WaitUntil([&] { return !(rows = p.Rows(kHistory)).empty() && rows.front() == tag + std::to_string(kCopies - 1); }, 2000);
+      reads[1 + sync].push_back(ReadOfBurst(Rows(rows.rbegin(), rows.rend()), tag, kCopies, ms));
+      if (p.Quit() != 0) return Failed("quitting after the burst");
+    }
+  }
+  printf("\nA burst of %d copies with no gap, %d rounds:\n\n| reader | fewest texts read | median | most | ended with "
+         "the last copy | burst ms (median) |\n|---|---|---|---|---|---|\n", kCopies, rounds);
+  PrintBurstReads("bare reader", reads[0]);
+  PrintBurstReads("Pelmor", reads[1]);
+  PrintBurstReads("Pelmor with a sync folder", reads[2]);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 1 && std::string(argv[1]) == "long") return MeasureLongRows() ? 0 : 1;
+  if (argc > 1 && strcmp(argv[1], "long") == 0) return MeasureLongRows() ? 0 : 1;
+  if (argc > 1 && strcmp(argv[1], "burst") == 0) return MeasureBurst(argc > 2 ? atoi(argv[2]) : 10) ? 0 : 1;
+  if (argc > 1 && strcmp(argv[1], "sync") == 0) return MeasureSync() ? 0 : 1;
   // Each time also as a multiple of the 1,000-record start in the same run: the machine's speed
   // cancels out.
   printf("| records | file MB | start-up ms (x 1k start) | delete one row ms (x) | repeat copy (OVERLAP 1) ms (x) | "
@@ -227,5 +301,5 @@ int main(int argc, char** argv) {
            f.megabytes);
     fflush(stdout);
   }
-  return MeasureSync() && MeasureLongRows() ? 0 : 1;
+  return MeasureSync() && MeasureLongRows() && MeasureBurst(10) ? 0 : 1;
 }

@@ -35,7 +35,8 @@ struct AppStateRecord {
   PendingPasteText UnplacedPaste;  // chosen text still waiting for a busy clipboard
   int PasteTicks;                  // paste timer ticks spent waiting for it
   HWND NextViewer;
-  DWORD LastClipboardSequence;  // the clipboard change the last notification was about
+  DWORD LastClipboardSequence;  // the last clipboard change recorded or passed over
+  int CaptureRetries;           // tries of a change that found the clipboard held by another program
   HMENU TrayMenu;
   NOTIFYICONDATAA TrayIconData;
   UINT TaskbarCreatedMessage;

@@ -34,6 +34,14 @@ std::string ProgramDir() {
   return path;
 }
 
+std::string TodayFileName() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char day[16];
+  snprintf(day, sizeof day, "%04d%02d%02d.PLM", now.wYear, now.wMonth, now.wDay);
+  return day;
+}
+
 std::string MakeDataDir(const std::string& name) {
   std::filesystem::path dir = std::filesystem::path(kDataRoot) / name;
   std::error_code ignored;
@@ -228,6 +236,25 @@ bool ChainViewer::CopyThrough(const std::vector<std::pair<UINT, std::string>>& f
   return WaitUntil([&] { return notifications > seen; });
 }
 
+bool HeadsTheChain(const PROCESS_INFORMATION& process) {
+  DWORD pid = 0;
+  return GetWindowThreadProcessId(GetClipboardViewer(), &pid) && pid == process.dwProcessId;
+}
+
+bool ViewerProcess::Start(const std::string& readLog) {
+  EndProcess(&process);
+  std::string exe = ProgramDir() + "\\chain_viewer.exe";
+  return StartProcess(exe, "\"" + exe + "\" " + readLog, nullptr, &process) &&
+         WaitUntil([&] { return HeadsTheChain(process); });
+}
+
+bool ViewerProcess::Close() {
+  PostMessageA(FindTopWindow(process.dwProcessId, "PelmorTestChainViewer"), WM_CLOSE, 0, 0);
+  bool ended = WaitUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  EndProcess(&process);
+  return ended;
+}
+
 bool Pelmor::Launch() {
   std::string exe = ProgramDir() + "\\Pelmor.exe";
   return StartProcess(exe, "\"" + exe + "\"", dir.c_str(), &process);
@@ -250,6 +277,15 @@ std::string Pelmor::Ini(const char* section, const char* key) const {
   char value[300] = {};
   GetPrivateProfileStringA(section, key, "(none)", value, sizeof value, File("Pelmor.ini").c_str());
   return value;
+}
+
+std::string Pelmor::Ini(const char* section, std::initializer_list<const char*> keys) const {
+  std::string values;
+  for (const char* key : keys) {
+    if (!values.empty()) values += ' ';
+    values += Ini(section, key);
+  }
+  return values;
 }
 
 bool Pelmor::Flush() const {
@@ -369,6 +405,10 @@ Rows ExpectedColumns(const Rows& fileOrder) {
 
 std::vector<std::wstring> Pelmor::RowsW(int listId) const {
   return ReadRows<LVITEMW, wchar_t>(*this, listId, 0, LVM_GETITEMTEXTW);
+}
+
+bool Pelmor::Listed(const ::Rows& rows, int ms) const {
+  return WaitUntil([&] { return Rows(kHistory) == rows; }, ms);
 }
 
 std::vector<int> Pelmor::Selected(int listId) const {
