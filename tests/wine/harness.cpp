@@ -456,7 +456,10 @@ DWORD Pelmor::Quit() {
 
 HWND OpenSheet(const Pelmor& p) {
   p.Command(40002);
-  return p.Dialog("環境設定");
+  // Open once it has taken the foreground: its activation, coming late, would take it back from
+  // a window the test brings forward meanwhile.
+  HWND sheet = p.Dialog("環境設定");
+  return sheet && WaitUntil([&] { return GetForegroundWindow() == sheet; }) ? sheet : nullptr;
 }
 
 int CurrentPage(HWND sheet) {
