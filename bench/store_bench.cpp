@@ -184,12 +184,12 @@ void MeasureSealing(const std::string& dir) {
   std::string record;
   int serial = 0;
   double seal = Best(1000, [&] { SealRecord(key, place, serial, TypicalText(serial), &record), ++serial; });
-  double appendPlain = Best(200, [&] { AppendToDayFile(plain, {TypicalText(serial++)}); });
+  double appendPlain = Best(200, [&] { AppendToDayFile(plain, {TypicalText(serial++)}, nullptr); });
   double appendSealed = Best(200, [&] { AppendToSealedDayFile(sealed, place, key, {TypicalText(serial++)}); });
   unlink(plain.c_str()), unlink(sealed.c_str());
   std::vector<std::string> backlog;
   for (int i = 0; i < 10000; ++i) backlog.push_back(TypicalText(i));
-  AppendToDayFile(plain, backlog);
+  AppendToDayFile(plain, backlog, nullptr);
   AppendToSealedDayFile(sealed, place, key, backlog);
   int32_t available = 0;
   std::vector<std::string> texts;

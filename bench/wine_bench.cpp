@@ -1,17 +1,19 @@
 // Timings of the real Pelmor.exe under Wine at 1,000, 10,000 and 100,000 history records:
 // start-up until every row is listed, deleting one row (from OK until the list is
 // reloaded), copying a text that is already in the history with OVERLAP 1 (until it is
-// listed once), a new capture against a bare clipboard viewer, and one filter keystroke; then
-// the sync folder's, plain and with a passphrase.
-// Run from build/win: wine pelmor_bench.exe (only the sync folder's: wine pelmor_bench.exe sync)
+// listed once), a new capture against a bare clipboard viewer, and one filter keystroke; with
+// a sync folder, plain and with a passphrase; a long record's row; a burst of copies against a bare
+// clipboard reader. Run from build/win: wine pelmor_bench.exe (or with "long", "burst [rounds]" or
+// "sync": that part only)
 #include "harness.h"
 
 #include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
+#include <set>
+#include <sstream>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "sync/key_file.h"
@@ -169,6 +171,120 @@ bool MeasureSync() {
   return p.Quit() == 0;
 }
 
+// One ask of another program for a row's text, with the room the list itself gives when it
+// draws a row; its milliseconds.
+double AskRowText(const Pelmor& p, int row, bool wide) {
+  const int room = 260;
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(p.process.hProcess, nullptr, sizeof(LVITEMW) + room * 2, MEM_COMMIT, PAGE_READWRITE));
+  LVITEMW item = {};
+  item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof item);
+  item.cchTextMax = room;
+  WriteProcessMemory(p.process.hProcess, remote, &item, sizeof item, nullptr);
+  double start = Now();
+  Ask(p.Child(kHistory), wide ? LVM_GETITEMTEXTW : LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+  double time = Now() - start;
+  VirtualFreeEx(p.process.hProcess, remote, 0, MEM_RELEASE);
+  return time;
+}
+
+// A long record's row costs what a short one's does: the list asks for a row's text at every
+// draw, as other programs do.
+bool MeasureLongRows() {
+  printf(
+      "\n| record | its row's text, UTF-16 ms | in the code page ms | a short row's ms "
+      "|\n|---|---|---|---|\n");
+  for (int mib : {16, 48}) {
+    for (bool exact : {false, true}) {
+      // With an exact text: half its bytes the code page text, half the UTF-8 (é) after the zero.
+      std::string record = exact ? std::string(static_cast<size_t>(mib) << 19, 'a') + '\0' : "";
+      while (record.size() < (static_cast<size_t>(mib) << 20)) record += exact ? "\xC3\xA9" : "a";
+      Pelmor p(MakeDataDir("bench-long"));
+      WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"short", record}));
+      if (!p.Start() || !WaitUntil([&] { return RowCount(p) == 2; }, 30000))
+        return Failed("a long record's start");
+      double wide = Best(5, [&](int) { return AskRowText(p, 0, true); });
+      double codePage = Best(5, [&](int) { return AskRowText(p, 0, false); });
+      double shortRow = Best(5, [&](int) { return AskRowText(p, 1, true); });
+      printf("| %d MiB%s | %.2f | %.2f | %.2f |\n", mib, exact ? " with an exact text" : "", wide, codePage,
+             shortRow);
+      fflush(stdout);
+      if (p.Quit() != 0) return Failed("quitting after a long record");
+    }
+  }
+  return true;
+}
+
+// What one reader made of a burst: the distinct texts of the burst it read, whether it ended with
+// the burst's last text, and how long the burst took (a reader holding the clipboard makes the
+// copier wait).
+struct BurstRead {
+  size_t distinct;
+  bool endsWithLast;
+  double burstMs;
+};
+
+BurstRead ReadOfBurst(const std::vector<std::string>& texts, const std::string& tag, int copies, double burstMs) {
+  std::set<std::string> burst;
+  for (const std::string& t : texts)
+    if (t.rfind(tag, 0) == 0) burst.insert(t);
+  return {burst.size(), !texts.empty() && texts.back() == tag + std::to_string(copies - 1), burstMs};
+}
+
+void PrintBurstReads(const char* reader, std::vector<BurstRead> reads) {
+  std::sort(reads.begin(), reads.end(), [](const BurstRead& a, const BurstRead& b) { return a.distinct < b.distinct; });
+  int last = 0;
+  std::vector<double> ms;
+  for (const BurstRead& r : reads) last += r.endsWithLast, ms.push_back(r.burstMs);
+  std::sort(ms.begin(), ms.end());
+  printf("| %s | %zu | %zu | %zu | %d of %zu | %.0f |\n", reader, reads.front().distinct, reads[reads.size() / 2].distinct,
+         reads.back().distinct, last, reads.size(), ms[ms.size() / 2]);
+}
+
+// A burst of 200 copies with no gap between them, in rounds: the distinct texts that a bare
+// clipboard reader (a viewer in a process of its own that reads each change it hears of) reads,
+// against those that Pelmor records, without and with a sync folder; each alone, in turn.
+bool MeasureBurst(int rounds) {
+  constexpr int kCopies = 200;
+  const std::string root = MakeDataDir("bench-burst"), folder = root + "sync\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  auto burst = [&](const std::string& tag) {
+    double start = Now();
+    for (int i = 0; i < kCopies; ++i) CopyText(tag + std::to_string(i));
+    return Now() - start;
+  };
+  std::vector<BurstRead> reads[3];
+  for (int round = 0; round < rounds; ++round) {
+    ViewerProcess reader;
+    std::string tag = "bare " + std::to_string(round) + " ", log = root + "read.txt";
+    if (!reader.Start(log)) return Failed("the bare reader");
+    double ms = burst(tag);
+    if (!reader.Close()) return Failed("closing the bare reader");
+    std::vector<std::string> read;
+    std::istringstream in(ReadFileBytes(log));
+    for (std::string line; std::getline(in, line);) read.push_back(line);
+    reads[0].push_back(ReadOfBurst(read, tag, kCopies, ms));
+    for (int sync = 0; sync < 2; ++sync) {
+      Pelmor p(MakeDataDir("bench-burst-pelmor"));
+      WriteFileBytes(p.File("Pelmor.ini"),
+                     sync ? "[SYNC]\r\nDIR=" + folder + "\r\nNAME=B" + std::to_string(round) + "\r\nID=b\r\n" : "");
+      if (!p.Start()) return Failed("start for the burst");
+      tag = "pelmor " + std::to_string(round) + " " + std::to_string(sync) + " ";
+      ms = burst(tag);
+      Rows rows;  // once the last copy is on top, or two seconds after the burst
+      WaitUntil([&] { return !(rows = p.Rows(kHistory)).empty() && rows.front() == tag + std::to_string(kCopies - 1); }, 2000);
+      reads[1 + sync].push_back(ReadOfBurst(Rows(rows.rbegin(), rows.rend()), tag, kCopies, ms));
+      if (p.Quit() != 0) return Failed("quitting after the burst");
+    }
+  }
+  printf("\nA burst of %d copies with no gap, %d rounds:\n\n| reader | fewest texts read | median | most | ended with "
+         "the last copy | burst ms (median) |\n|---|---|---|---|---|---|\n", kCopies, rounds);
+  PrintBurstReads("bare reader", reads[0]);
+  PrintBurstReads("Pelmor", reads[1]);
+  PrintBurstReads("Pelmor with a sync folder", reads[2]);
+  return true;
+}
+
 // With a passphrase: the derivation at OK on the 「同期」 page (from OK until the sheet is gone),
 // another PC's sealed backlog of 10,000 records from the moment its day file is renamed into
 // place (as an engine delivers it) until it is listed, and captures sealed into the day file.
@@ -232,6 +348,8 @@ bool MeasureSealedSync() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && strcmp(argv[1], "long") == 0) return MeasureLongRows() ? 0 : 1;
+  if (argc > 1 && strcmp(argv[1], "burst") == 0) return MeasureBurst(argc > 2 ? atoi(argv[2]) : 10) ? 0 : 1;
   if (argc > 1 && strcmp(argv[1], "sync") == 0) return MeasureSync() && MeasureSealedSync() ? 0 : 1;
   // Each time also as a multiple of the 1,000-record start in the same run: the machine's speed
   // cancels out.
@@ -247,5 +365,5 @@ int main(int argc, char** argv) {
            f.megabytes);
     fflush(stdout);
   }
-  return MeasureSync() && MeasureSealedSync() ? 0 : 1;
+  return MeasureSync() && MeasureSealedSync() && MeasureLongRows() && MeasureBurst(10) ? 0 : 1;
 }

@@ -35,7 +35,8 @@ struct AppStateRecord {
   PendingPasteText UnplacedPaste;  // chosen text still waiting for a busy clipboard
   int PasteTicks;                  // paste timer ticks spent waiting for it
   HWND NextViewer;
-  DWORD LastClipboardSequence;  // the clipboard change the last notification was about
+  DWORD LastClipboardSequence;  // the last clipboard change recorded or passed over
+  int CaptureRetries;           // tries of a change that found the clipboard held by another program
   HMENU TrayMenu;
   NOTIFYICONDATAA TrayIconData;
   UINT TaskbarCreatedMessage;
@@ -49,6 +50,7 @@ struct AppStateRecord {
   HWND AAList;
   HistoryModel History;  // the work file, the favorites and the rows the two lists show
   SyncFolder Sync;        // this PC's part in the sync folder shared with the user's other PCs
+  int ImportShortTold;    // the user knows the other PCs' texts wait for memory; 0 once one comes in
   HWND FilterLine;        // the filter line while it is open, else null
   int OptionsOpen;        // ShowOptions is running
   HWND OptionsSheet;      // its sheet once the first page has opened, else null

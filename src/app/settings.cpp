@@ -102,9 +102,7 @@ void SaveSettings() {
 }
 
 HistoryOptions HistoryOptionsFromSettings() {
-  // A cap edited by hand outside what the options page accepts is taken as the nearest it does.
-  int cap = Settings.MAXCOUNT <= 0 ? 0 : std::clamp(Settings.MAXCOUNT, kMinMaxCount, kMaxMaxCount);
-  return {Settings.ADDFLG != 0, Settings.OVERLAP == 1, cap};
+  return {Settings.ADDFLG != 0, Settings.OVERLAP == 1, Settings.MAXCOUNT};  // the model reads the cap
 }
 
 void ReadEditorPath(const char* defaultValue, char* path, size_t size) {

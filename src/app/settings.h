@@ -13,8 +13,6 @@ void SaveSettings();
 // TEXT/PATH, read from the file each time it is needed.
 void ReadEditorPath(const char* defaultValue, char* path, size_t size);
 void WriteEditorPath(const char* path);
-// The caps the options page accepts besides 0 (no cap).
-constexpr int kMinMaxCount = 100, kMaxMaxCount = 1000000;
 // What the history's rules take from the settings.
 HistoryOptions HistoryOptionsFromSettings();
 // The sync folder's settings: written at once when the options sheet applies them. KEY is

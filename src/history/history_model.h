@@ -14,13 +14,23 @@
 
 enum class RecordList { kHistory, kFavorites };
 
+// A record that the rewrite after a recording took out: where it lay, and where the record of
+// the same text that was just recorded lies now (-1: none, it was cut for the cap).
+struct DroppedRecord {
+  RecordSpan span;
+  int64_t recordedAgainAt = -1;
+};
+
 // What an operation did to the rows of a list.
 struct ListChange {
   enum Kind { kUnchanged, kRowAdded, kReloaded };
   Kind kind = kUnchanged;
-  // kRowAdded: the row the new record shows in (-1 while a filter hides it); kReloaded by a
-  // recording: the row it was added at before the rewrite that followed, else -1
-  int row = -1;
+  int row = -1;  // kRowAdded: the row the new record shows in (-1 while a filter hides it)
+  // A recording: the records of the history lie where they lay, except that the rewrite took
+  // out these (in file order) and closed up behind them. False when the history had to be read
+  // again from the file, or after any other operation: the records cannot be followed.
+  bool followed = false;
+  std::vector<DroppedRecord> dropped;
 };
 
 struct HistoryOptions {
@@ -28,6 +38,14 @@ struct HistoryOptions {
   bool dropDuplicates = false;   // a text recorded again removes its older records
   int maxCount = 0;              // the history's cap; 0: none
 };
+
+// The caps the options page accepts besides 0 (no cap).
+constexpr int kMinMaxCount = 100, kMaxMaxCount = 1000000;
+// True for a cap the options page takes: 0, or kMinMaxCount to kMaxMaxCount.
+bool IsAcceptedCap(int64_t cap);
+// The cap a setting stands for, also one written by hand: none at 0 or below, else the nearest
+// that the page accepts, so that nothing is cut below the smallest cap it allows.
+int CapOfSetting(int64_t maxCount);
 
 // The records a delete confirmation is about, followed through every rewrite while it is open.
 struct PendingDelete {
@@ -46,6 +64,7 @@ struct HistoryModel {
   bool backedUp = false;      // this run has moved the saved history into the backup
   int64_t capRetryCount = 0;  // after a failed cut, the count at which it is tried again
   PendingDelete pendingDelete;
+  std::vector<KeptCopy> keptCopies;  // damaged files kept whole before a repair: the user is told
 };
 
 // The most records a capped history holds before its oldest go: the cap and a tenth more
@@ -66,7 +85,8 @@ bool EnsureWorkFile(HistoryModel* model);
 
 // Records a text at the end of the history, as a capture or a text from another PC does:
 // older equal texts go when dropDuplicates is set, the oldest go when the cap is passed.
-// 0, or -103 when it could not be written (nothing changed then).
+// 0, or -103 when it could not be written, -104 without the memory for it (nothing changed
+// then).
 int RecordText(HistoryModel* model, std::string_view text, ListChange* change);
 
 // Records several texts in this order as one step, with the result of recording them one by
@@ -94,6 +114,12 @@ int EmptyHistory(HistoryModel* model, ListChange* change);
 // New options from the options sheet: the rows follow the order, a lowered cap cuts the history.
 void ApplyHistoryOptions(HistoryModel* model, const HistoryOptions& options, ListChange* history,
                          ListChange* favorites);
+
+// The rows that the history records at these positions before a recording show in after it:
+// each follows its record, or the record that took its place when its text was recorded
+// again; -1 for one that is gone, hidden by the filter, or cannot be followed.
+std::vector<int> RowsAfterRecording(const HistoryModel& model, const ListChange& change,
+                                    const std::vector<int64_t>& positionsBefore);
 
 // The texts of the records at these positions of a list, in the order given; a position that
 // is no record of the list gives nothing.

@@ -78,7 +78,7 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
   FitToDpi(window);
   RegisterAllHotKeys(window);
   AddTrayIcon(window);
-  AppState.NextViewer = SetClipboardViewer(window);
+  JoinClipboard(window);
   LoadTrayMenu();
   StartSyncing(window);
   return 0;
@@ -86,7 +86,7 @@ static LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
 
 static void OnDestroy(HWND window) {
   if (AppState.MainWindow) {  // a window that failed its start-up joined nothing
-    ChangeClipboardChain(window, AppState.NextViewer);
+    LeaveClipboard(window);
     DeleteTrayIcon();
     DestroyMenu(AppState.TrayMenu);
   }
@@ -118,12 +118,27 @@ static void OnActivate(HWND window, WPARAM wParam) {
   StartPasteBack(window);
 }
 
+// Records a clipboard change (or tries again one that found the clipboard busy) and shows it,
+// the selection staying on the records the user chose.
+static void RecordClipboardChange(HWND window, bool retry) {
+  ChosenRecords chosen = ChosenRecordsOf(AppState.HistoryList);
+  ListChange change;
+  retry ? RetryClipboardChange(window, &change) : TakeClipboardChange(window, &change);
+  ShowRecorded(AppState.HistoryList, chosen, change);
+}
+
 // A clipboard change is recorded and shown before the next viewer hears of it.
 static void OnDrawClipboard(HWND window, WPARAM wParam, LPARAM lParam) {
-  ListChange change;
-  TakeClipboardChange(window, &change);
-  ShowRecorded(AppState.HistoryList, change);
+  RecordClipboardChange(window, false);
   PassClipboardChange(wParam, lParam);
+}
+
+static void OnTimer(HWND window, WPARAM id) {
+  switch (id) {
+    case ID_SYNC_TIMER: OnSyncTimer(window); break;
+    case ID_CAPTURE_TIMER: RecordClipboardChange(window, true); break;
+    default: OnPasteTimer(window); break;
+  }
 }
 
 static void Quit(HWND window) {
@@ -160,7 +175,7 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
       }
       return HandleCommand(window, AppState.AppInstance, wParam);
-    case WM_TIMER: wParam == ID_SYNC_TIMER ? OnSyncTimer(window) : OnPasteTimer(window); return 0;
+    case WM_TIMER: OnTimer(window, wParam); return 0;
     case WM_APP_SYNC_FLUSH: FlushSyncOutbox(window); return 0;
     case WM_APP_SYNC_NAME_TAKEN: ShowSyncNameTaken(window, AppState.Sync.config.name.c_str(), true); return 0;
     case WM_APP_SYNC_KEY_NEEDED: ShowSyncKeyNeeded(window); return 0;
@@ -174,6 +189,7 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_DPICHANGED: OnDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_DRAWCLIPBOARD: OnDrawClipboard(window, wParam, lParam); return 0;
     case WM_CHANGECBCHAIN: OnChangeClipboardChain(window, wParam, lParam); return 0;
+    case WM_CLIPBOARDUPDATE: RecordClipboardChange(window, false); return 0;
     case WM_HOTKEY: OnHotKey(window, wParam); return 0;
     case WM_TRAYCALLBACK: OnTrayCallback(window, wParam, lParam); return 0;
     case WM_NOTIFYFORMAT:

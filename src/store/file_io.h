@@ -32,6 +32,8 @@ bool FlushToDisk(FileHandle file);
 // Copies source to target through a scratch name beside the target, flushed and
 // renamed into place, so the target is either the old file or the whole new one.
 bool CopyFileSafely(const char* source, const char* target, const char* scratch);
+// The same from a file this program holds open (its position is left anywhere).
+bool CopyOpenFileSafely(FileHandle source, const char* target, const char* scratch);
 // Atomically puts source in place of target (target may exist).
 bool RenameOver(const char* source, const char* target);
 bool RemoveFile(const char* path);

@@ -8,9 +8,15 @@
 bool CopyFileSafely(const char* source, const char* target, const char* scratch) {
   FileHandle in = OpenFileForReading(source);
   if (in == kNoFile) return false;
+  bool ok = CopyOpenFileSafely(in, target, scratch);
+  CloseFileHandle(in);
+  return ok;
+}
+
+bool CopyOpenFileSafely(FileHandle in, const char* target, const char* scratch) {
   int64_t size = FileSizeOf(in);
   FileHandle out = size >= 0 ? CreateScratchFile(scratch) : kNoFile;
-  bool ok = out != kNoFile;
+  bool ok = out != kNoFile && SeekTo(in, 0);
   std::vector<char> block;
   try {
     block.resize(1 << 20);
@@ -25,7 +31,6 @@ bool CopyFileSafely(const char* source, const char* target, const char* scratch)
     copied += got;
   }
   ok = ok && copied == size && FlushToDisk(out);
-  CloseFileHandle(in);
   if (out != kNoFile) CloseFileHandle(out);
   ok = ok && RenameOver(scratch, target);
   if (!ok) RemoveFile(scratch);

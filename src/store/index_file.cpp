@@ -24,7 +24,7 @@ bool WriteSlice(FileHandle file, const std::string& bytes, int64_t from, int64_t
 
 }  // namespace
 
-int LoadAndSettle(FileHandle file, RowIndex* index) {
+int LoadAndSettle(FileHandle file, const std::string& path, RowIndex* index, std::vector<KeptCopy>* kept) {
   int64_t size = FileSizeOf(file);
   if (size < 0 || !LoadRowIndex(file, index)) return -101;
   std::string& bytes = index->bytes;
@@ -35,7 +35,10 @@ int LoadAndSettle(FileHandle file, RowIndex* index) {
   }
   // A record cut off at the end (a torn append) goes; the count then names what is there, so
   // that no complete record stays hidden.
-  if (static_cast<int64_t>(bytes.size()) < size && !TruncateAt(file, static_cast<int64_t>(bytes.size()))) return -102;
+  if (static_cast<int64_t>(bytes.size()) < size &&
+      (!KeepBeforeCutting(file, path, CountIn(bytes), index->records.size(), kept) ||
+       !TruncateAt(file, static_cast<int64_t>(bytes.size()))))
+    return -102;
   int32_t live = static_cast<int32_t>(index->records.size());
   if (CountIn(bytes) != live) {
     PutCount(live, bytes.data());
@@ -97,7 +100,8 @@ void DropFromIndex(RowIndex* index, const std::vector<int64_t>& drop, std::vecto
     }
     int64_t size = 4 + static_cast<int64_t>(r.length);
     if (write != r.position) memmove(bytes.data() + write, bytes.data() + r.position, static_cast<size_t>(size));
-    records[kept] = {write, r.length};
+    records[kept] = r;
+    records[kept].position = write;
     newOrdinal[i] = static_cast<int32_t>(kept++);
     write += size;
   }

@@ -2,15 +2,17 @@
 // the index, and a rewrite is written from the index, so neither needs the file read again.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "file_io.h"
 #include "record_index.h"
 
-// Reads the opened file into the index and settles it as an opening must: a missing header
-// becomes a zero count, a torn record at the end is cut off, the count names the complete
-// records. 0, -101 (cannot read: the index is empty) or -102 (cannot write).
-int LoadAndSettle(FileHandle file, RowIndex* index);
+// Reads the opened file (at path) into the index and settles it as an opening must: a missing
+// header becomes a zero count, a torn record at the end is cut off (damage only once the whole
+// file is kept beside it, noted in *kept), the count names the complete records. 0, -101
+// (cannot read: the index is empty) or -102 (cannot write).
+int LoadAndSettle(FileHandle file, const std::string& path, RowIndex* index, std::vector<KeptCopy>* kept);
 
 // The positions that name records of the index, sorted, each once.
 std::vector<int64_t> RecordPositionsOf(const RowIndex& index, std::vector<int64_t> positions);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <new>
 
 namespace {
@@ -93,7 +94,36 @@ void AppendRecordBytes(std::string* out, const char* text, int32_t length) {
   out->append(text, static_cast<size_t>(length));
 }
 
+// PATH.YYYYMMDD-HHMMSS.BAD in local time, or with -2, -3... before .BAD while that is taken;
+// empty when every such name is.
+std::string FreeCopyName(const std::string& path) {
+  std::time_t now = std::time(nullptr);
+  std::tm local = {};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char stamp[32];
+  strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  std::string name = path + "." + stamp + ".BAD";
+  for (int n = 2; PathExists(name.c_str()); ++n) {
+    if (n > 999) return "";
+    name = path + "." + stamp + "-" + std::to_string(n) + ".BAD";
+  }
+  return name;
+}
+
 }  // namespace
+
+bool KeepBeforeCutting(FileHandle file, const std::string& path, int32_t storedCount, size_t complete,
+                       std::vector<KeptCopy>* kept) {
+  if (storedCount >= 0 && static_cast<size_t>(storedCount) <= complete) return true;
+  std::string copy = FreeCopyName(path);
+  if (copy.empty() || !CopyOpenFileSafely(file, copy.c_str(), (copy + ".TMP").c_str())) return false;
+  if (kept) kept->push_back({path, copy});
+  return true;
+}
 
 bool IndexRecordFile(FileHandle file, RecordIndex* index) {
   *index = RecordIndex();
@@ -122,7 +152,7 @@ bool IndexRecordFile(FileHandle file, RecordIndex* index) {
   return complete && !r.failed;
 }
 
-int SettleRecordFile(FileHandle file) {
+int SettleRecordFile(FileHandle file, const std::string& path, std::vector<KeptCopy>* kept) {
   RecordIndex index;
   if (!IndexRecordFile(file, &index)) return -101;
   if (!index.hasHeader) {
@@ -130,7 +160,10 @@ int SettleRecordFile(FileHandle file) {
     if (!WriteCount(file, 0) || !TruncateAt(file, 4)) return -102;
     return SeekTo(file, 0) ? 0 : -101;
   }
-  if (index.endOfRecords < index.fileSize && !TruncateAt(file, index.endOfRecords)) return -102;
+  if (index.endOfRecords < index.fileSize &&
+      (!KeepBeforeCutting(file, path, index.storedCount, index.records.size(), kept) ||
+       !TruncateAt(file, index.endOfRecords)))
+    return -102;
   int32_t live = static_cast<int32_t>(index.records.size());
   if (index.storedCount != live && !WriteCount(file, live)) return -102;
   return SeekTo(file, 0) ? 0 : -101;
@@ -181,25 +214,33 @@ int64_t AppendRecordTo(FileHandle file, const char* text, int32_t length) {
     int64_t position = -1;
     return AppendEncoded(file, bytes, 1, &position) == 0 ? position : -1;
   } catch (const std::bad_alloc&) {
-    return -1;  // nothing was written
+    return -2;  // nothing was written
   }
 }
 
-int AppendRecordsTo(FileHandle file, const std::vector<std::string>& texts, int64_t* firstPosition) {
+int AppendRecordsTo(FileHandle file, const std::vector<std::string_view>& texts, int64_t* firstPosition) {
   try {
     std::string bytes;
-    for (const std::string& t : texts) AppendRecordBytes(&bytes, t.data(), static_cast<int32_t>(t.size()));
+    for (std::string_view t : texts) AppendRecordBytes(&bytes, t.data(), static_cast<int32_t>(t.size()));
     return AppendEncoded(file, bytes, static_cast<int32_t>(texts.size()), firstPosition);
   } catch (const std::bad_alloc&) {
-    return -101;  // nothing was written
+    return -104;  // nothing was written
   }
 }
 
-int64_t PositionAfterDrops(int64_t position, const std::vector<RecordSpan>& dropped) {
-  int64_t moved = 0;
-  for (const RecordSpan& s : dropped) {
-    if (s.position == position) return -1;
-    if (s.position < position) moved += 4 + static_cast<int64_t>(s.length);
+std::vector<int64_t> PositionsAfterDrops(const std::vector<int64_t>& positions,
+                                         const std::vector<RecordSpan>& dropped) {
+  // The bytes dropped before each dropped record: one look-up a position, however many went.
+  std::vector<int64_t> before(dropped.size() + 1, 0);
+  for (size_t i = 0; i < dropped.size(); ++i)
+    before[i + 1] = before[i] + 4 + static_cast<int64_t>(dropped[i].length);
+  std::vector<int64_t> moved;
+  moved.reserve(positions.size());
+  for (int64_t position : positions) {
+    auto at = std::lower_bound(dropped.begin(), dropped.end(), position,
+                               [](const RecordSpan& s, int64_t p) { return s.position < p; });
+    bool gone = at != dropped.end() && at->position == position;
+    moved.push_back(gone ? -1 : position - before[static_cast<size_t>(at - dropped.begin())]);
   }
-  return position - moved;
+  return moved;
 }

@@ -9,6 +9,15 @@
 
 namespace {
 
+constexpr int32_t kLongRecord = 1 << 16;  // a row never reads so far
+
+// Takes in a record found in the bytes: a long one's exact text is looked for once, here.
+void AddSpan(RowIndex* index, int64_t position, int32_t length) {
+  index->records.push_back({position, length});
+  RecordSpan& record = index->records.back();
+  if (length > kLongRecord) record.exactStart = static_cast<int32_t>(ExactTextStart(TextOf(*index, record)));
+}
+
 int32_t LengthAt(const std::string& bytes, int64_t position) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes[static_cast<size_t>(position) + i]);
@@ -23,7 +32,7 @@ void IndexRecords(RowIndex* index) {
   while (position + 4 <= size) {
     int32_t length = LengthAt(index->bytes, position);
     if (length < 0 || length > size - position - 4) break;
-    index->records.push_back({position, length});
+    AddSpan(index, position, length);
     position += 4 + static_cast<int64_t>(length);
   }
   index->bytes.resize(static_cast<size_t>(std::min(position, size)));
@@ -90,6 +99,11 @@ std::string_view TextOf(const RowIndex& index, const RecordSpan& record) {
                                               static_cast<size_t>(record.length));
 }
 
+size_t ExactStartOf(const RowIndex& index, const RecordSpan& record) {
+  return record.exactStart >= 0 ? static_cast<size_t>(record.exactStart)
+                                : ExactTextStart(TextOf(index, record));
+}
+
 int RowOfPosition(const RowIndex& index, int64_t position) {
   int place = OrdinalOf(index, position);
   if (place < 0) return -1;
@@ -103,7 +117,7 @@ int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_
   char header[4];
   for (int i = 0; i < 4; ++i) header[i] = static_cast<char>((static_cast<uint32_t>(length) >> (8 * i)) & 0xFF);
   index->bytes.append(header, 4).append(text, static_cast<size_t>(length));
-  index->records.push_back({position, length});
+  AddSpan(index, position, length);
   const uint32_t count = static_cast<uint32_t>(index->records.size());  // as the file's count now says
   for (int i = 0; i < 4; ++i) index->bytes[static_cast<size_t>(i)] = static_cast<char>((count >> (8 * i)) & 0xFF);
   if (!index->filter.utf8.empty()) {

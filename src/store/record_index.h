@@ -34,6 +34,8 @@ int RowCount(const RowIndex& index);
 // The record a row shows, or null for a row outside the list.
 const RecordSpan* RecordOfRow(const RowIndex& index, int row);
 std::string_view TextOf(const RowIndex& index, const RecordSpan& record);
+// Where the record's exact text starts in it (0: none; see record_text.h), at once for a long one.
+size_t ExactStartOf(const RowIndex& index, const RecordSpan& record);
 // The row that shows the record at this position, or -1.
 int RowOfPosition(const RowIndex& index, int64_t position);
 // Takes in a record just appended to the file; the row it shows in, or -1 when the filter

@@ -1,12 +1,36 @@
 #include "record_text.h"
 
+#include "text_search.h"
+
 std::string_view CodePageText(std::string_view record) { return record.substr(0, record.find('\0')); }
 
 bool ExactText(std::string_view record, std::string_view* exact) {
-  size_t zero = record.find('\0');
-  if (zero == std::string_view::npos || !IsValidUtf8(record.substr(zero + 1))) return false;
-  *exact = record.substr(zero + 1);
+  size_t start = ExactTextStart(record);
+  if (start == 0) return false;
+  *exact = record.substr(start);
   return true;
+}
+
+size_t ExactTextStart(std::string_view record) {
+  size_t zero = record.find('\0');
+  return zero == std::string_view::npos || !IsValidUtf8(record.substr(zero + 1)) ? 0 : zero + 1;
+}
+
+std::string_view TextPrefix(std::string_view record, size_t exactStart, size_t units) {
+  std::string_view text = record.substr(exactStart);
+  size_t end = 0;
+  for (size_t counted = 0; counted < units && end < text.size(); ++counted) {
+    auto byte = static_cast<unsigned char>(text[end]);
+    if (exactStart > 0) {  // UTF-8: a character beyond the 16-bit range is two units
+      size_t length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+      counted += length == 4;
+      end += length;
+    } else {  // the code page text ends at its zero byte; a character is one unit
+      if (byte == 0) break;
+      end += IsCp932LeadByte(byte) && end + 1 < text.size() && text[end + 1] != '\0' ? 2 : 1;
+    }
+  }
+  return text.substr(0, end);
 }
 
 std::string RecordWithExactText(std::string_view codePageText, std::string_view utf8) {

@@ -91,11 +91,13 @@ bool ReadPeerDayFile(const std::string& path, int32_t from, int32_t* available, 
   return ok;
 }
 
-int AppendToDayFile(const std::string& path, const std::vector<std::string>& records) {
+int AppendToDayFile(const std::string& path, const std::vector<std::string>& records,
+                    std::vector<KeptCopy>* kept) {
   FileHandle file = OpenRecordFile(path.c_str());
   if (file == kNoFile) return -101;
-  int result = SettleRecordFile(file);
-  if (result == 0) result = AppendRecordsTo(file, records);
+  int result = SettleRecordFile(file, path, kept);
+  if (result == 0)
+    result = AppendRecordsTo(file, std::vector<std::string_view>(records.begin(), records.end()));
   CloseFileHandle(file);
   return result;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "../store/record_file.h"
+
 // How much one read of another PC's day file may take in.
 struct ReadLimit {
   int64_t bytes = INT64_MAX;
@@ -22,6 +24,8 @@ struct ReadLimit {
 bool ReadPeerDayFile(const std::string& path, int32_t from, int32_t* available, std::vector<std::string>* texts,
                      const ReadLimit& limit = {}, bool* cut = nullptr);
 
-// Appends the records to this PC's day file (made when missing, settled, counted).
-// 0, -101 (cannot open), or the settling's or the append's negative result.
-int AppendToDayFile(const std::string& path, const std::vector<std::string>& records);
+// Appends the records to this PC's day file (made when missing, settled, counted; kept whole
+// first when its repair cuts damage). 0, -101 (cannot open), or the settling's or the append's
+// negative result.
+int AppendToDayFile(const std::string& path, const std::vector<std::string>& records,
+                    std::vector<KeptCopy>* kept);

@@ -22,17 +22,17 @@ std::string SealedPlace(std::string_view folderName, const CivilDate& day) {
 }
 
 int AppendToSealedDayFile(const std::string& path, std::string_view place, const SealKey& key,
-                          const std::vector<std::string>& texts) {
+                          const std::vector<std::string>& texts, std::vector<KeptCopy>* kept) {
   FileHandle file = OpenRecordFile(path.c_str());
   if (file == kNoFile) return -101;
   int32_t count = 0;
-  int result = SettleRecordFile(file);
+  int result = SettleRecordFile(file, path, kept);
   if (result == 0 && !ReadCount(file, &count)) result = -101;
   // All are sealed before any is written, so a failure leaves the file as it was.
   std::vector<std::string> sealed(texts.size());
   for (size_t i = 0; result == 0 && i < texts.size(); ++i)
     if (!SealRecord(key, place, count + static_cast<int32_t>(i), texts[i], &sealed[i])) result = -102;
-  if (result == 0) result = AppendRecordsTo(file, sealed);
+  if (result == 0) result = AppendRecordsTo(file, std::vector<std::string_view>(sealed.begin(), sealed.end()));
   CloseFileHandle(file);
   return result;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../store/record_file.h"
 #include "day_files.h"
 #include "sealing.h"
 #include "sync_names.h"
@@ -19,9 +20,10 @@ std::string SealedPlace(std::string_view folderName, const CivilDate& day);
 // Seals the texts (the history's record bytes) as the records that follow those already in
 // this PC's sealed day file (made when missing, settled first, so its count is the first new
 // ordinal) and appends them, then the raised count. 0, -101 (cannot open or read), -102 (a text
-// could not be sealed, and nothing was written; or the writing failed).
+// could not be sealed, and nothing was written; or the writing failed). A damaged file is kept
+// whole before its repair cuts it, and noted in *kept.
 int AppendToSealedDayFile(const std::string& path, std::string_view place, const SealKey& key,
-                          const std::vector<std::string>& texts);
+                          const std::vector<std::string>& texts, std::vector<KeptCopy>* kept = nullptr);
 
 // Another PC's sealed day file from record `from` on, as ReadPeerDayFile reads a plain one (the
 // limit and *cut as there): *available gets its trustworthy records, *texts the opened texts in

@@ -107,22 +107,29 @@ bool FolderKeyAllows(SyncFolder* sync) {
 }
 
 // Appends the texts to this PC's day file of the day: sealed with a passphrase, else plain.
-int AppendToOwnDayFile(const SyncFolder& sync, const CivilDate& today, const std::vector<std::string>& texts) {
-  if (!sync.config.sealed) return AppendToDayFile(sync.ownFolder + DayFileName(today), texts);
-  return AppendToSealedDayFile(sync.ownFolder + SealedDayFileName(today), SealedPlace(sync.config.name, today),
-                               sync.config.key, texts);
+// A damaged one is kept whole before its repair cuts it.
+int AppendToOwnDayFile(SyncFolder* sync, const CivilDate& today, const std::vector<std::string>& texts) {
+  const std::string& own = sync->ownFolder;
+  if (!sync->config.sealed) return AppendToDayFile(own + DayFileName(today), texts, &sync->keptCopies);
+  return AppendToSealedDayFile(own + SealedDayFileName(today), SealedPlace(sync->config.name, today),
+                               sync->config.key, texts, &sync->keptCopies);
+}
+
+// Appends the captures kept in memory to the opened Pelmor.OUT, behind what waits there.
+bool AppendUnqueued(SyncFolder* sync, FileHandle out) {
+  if (AppendRecordsTo(out, std::vector<std::string_view>(sync->unqueued.begin(), sync->unqueued.end())) != 0)
+    return false;
+  sync->waiting += static_cast<int>(sync->unqueued.size());
+  sync->unqueued.clear();
+  return true;
 }
 
 // Puts the captures kept in memory into Pelmor.OUT, behind what waits there.
 bool MoveUnqueuedToOutbox(SyncFolder* sync) {
   if (sync->unqueued.empty()) return true;
   FileHandle out = OpenRecordFile(sync->outbox.c_str());
-  bool queued = out != kNoFile && SettleRecordFile(out) == 0 && AppendRecordsTo(out, sync->unqueued) == 0;
+  bool queued = out != kNoFile && SettleRecordFile(out, sync->outbox, &sync->keptCopies) == 0 && AppendUnqueued(sync, out);
   CloseFileHandle(out);
-  if (queued) {
-    sync->waiting += static_cast<int>(sync->unqueued.size());
-    sync->unqueued.clear();
-  }
   return queued;
 }
 
@@ -303,7 +310,8 @@ int FlushOutbox(SyncFolder* sync, const CivilDate& today) {
   if (nothingWaits) return sync->waiting = 0;
   FileHandle out = OpenRecordFile(sync->outbox.c_str());
   RowIndex queued;
-  if (out == kNoFile || LoadAndSettle(out, &queued) != 0) {  // held for a moment: tried again
+  // Held for a moment (a scanner, a backup): tried again at the next flush.
+  if (out == kNoFile || LoadAndSettle(out, sync->outbox, &queued, &sync->keptCopies) != 0) {
     CloseFileHandle(out);
     return WaitingCount(*sync);
   }
@@ -311,13 +319,10 @@ int FlushOutbox(SyncFolder* sync, const CivilDate& today) {
   for (const RecordSpan& r : queued.records) texts.emplace_back(TextOf(queued, r));
   sync->waiting = static_cast<int>(texts.size());
   texts.insert(texts.end(), sync->unqueued.begin(), sync->unqueued.end());
-  if (!texts.empty() && AppendToOwnDayFile(*sync, today, texts) != 0) {
+  if (!texts.empty() && AppendToOwnDayFile(sync, today, texts) != 0) {
     sync->status = SyncStatus::kFolderUnusable;
     // Pelmor.OUT is open now: what only memory held waits there too, behind the others.
-    if (!sync->unqueued.empty() && AppendRecordsTo(out, sync->unqueued) == 0) {
-      sync->waiting += static_cast<int>(sync->unqueued.size());
-      sync->unqueued.clear();
-    }
+    if (!sync->unqueued.empty()) AppendUnqueued(sync, out);
     CloseFileHandle(out);
     return WaitingCount(*sync);
   }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../store/record_file.h"
 #include "key_file.h"
 #include "sync_names.h"
 #include "sync_progress.h"
@@ -67,12 +68,14 @@ struct SyncFolder {
   KeyFile keyFile;
   int waiting = 0;                          // records in Pelmor.OUT
   std::vector<std::string> unqueued;        // captures Pelmor.OUT could not take yet, in order
+  std::vector<KeptCopy> keptCopies;         // Pelmor.OUT or a day file kept whole before a repair
 };
 
 // Start-up (dataDir ends in the separator; today is the local date): looks at DIR\Pelmor.KEY,
-// makes DIR\NAME and checks or writes owner.id, deletes this PC's day files older than keepDays days, loads Pelmor.SYN
-// (dropping entries whose files are gone) and counts the records waiting in Pelmor.OUT. Started
-// again (new settings), it keeps the captures only memory held and queues them first.
+// makes DIR\NAME and checks or writes owner.id, deletes this PC's day files older than keepDays
+// days, loads Pelmor.SYN (dropping entries whose files are gone) and counts the records waiting
+// in Pelmor.OUT. Started again (new settings), it keeps the captures only memory held and queues
+// them first.
 SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::string& dataDir, const CivilDate& today);
 
 // What the options page's OK would find in the folder, changing nothing: kOn when this PC can
@@ -111,8 +114,9 @@ struct CollectLimit {
 // day first, then by PC name, each file's in its own order, as far as the limit goes. Opens no
 // file when none changed. With a passphrase, their sealed files too (and the plain ones written
 // before it): a record that does not open is left out and counts as taken. Nothing while the
-// passphrase is needed, or while Pelmor.KEY changed since the last flush looked at it. A PC whose owner.id names another PC than before is a new PC under
-// an old name: its files are imported from their first records.
+// passphrase is needed, or while Pelmor.KEY changed since the last flush looked at it. A PC
+// whose owner.id names another PC than before is a new PC under an old name: its files are
+// imported from their first records.
 std::vector<ImportBatch> CollectImports(SyncFolder* sync, const CollectLimit& limit = {});
 // The batch's texts are recorded: its progress is kept and saved. Confirm batches in their
 // order and stop at the first that could not be recorded. False when Pelmor.SYN was not saved.

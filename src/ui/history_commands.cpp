@@ -3,12 +3,14 @@
 #include "../app/app_state.h"
 #include "list_rows.h"
 #include "record_rows.h"
+#include "tray.h"
 
 // Shows the history as the command left it: with its first row selected, or, when the work
 // file could not be opened again, empty.
 static void ShowReplacedHistory(int result) {
   ShowRows(AppState.HistoryList);
   if (result == 0) SelectFirstRow(AppState.HistoryList);
+  TellKeptCopies();  // a damaged saved history, restored
 }
 
 void RestorePreviousHistory(HWND) {

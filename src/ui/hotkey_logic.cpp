@@ -35,6 +35,22 @@ std::string HotKeyText(const HotKeySetting& h, const std::string& keyName) {
   return std::string(h.ctl ? "Ctrl+" : "") + (h.alt ? "Alt+" : "") + (h.sft ? "Shift+" : "") + keyName;
 }
 
+static bool SameCombination(const HotKeySetting& a, const HotKeySetting& b) {
+  return a.key != 0 && a.key == b.key && ModifierSet(a) == ModifierSet(b);
+}
+
+int DuplicateHotKey(const HotKeySetting keys[3], const bool changed[3], int* other) {
+  for (int later = 1; later < 3; ++later) {
+    for (int earlier = 0; earlier < later; ++earlier) {
+      if (!SameCombination(keys[earlier], keys[later]) || !(changed[earlier] || changed[later])) continue;
+      int named = changed[later] ? later : earlier;
+      *other = named == later ? earlier : later;
+      return named;
+    }
+  }
+  return -1;
+}
+
 int DecideFullScreenGuard(const GuardView& v) {
   if (v.guardOn == 0 || !v.hasForeground) return 0;
   if (!v.title || v.title[0] == '\0') return 0;

@@ -21,6 +21,11 @@ HotKeySetting UnpackHotKeyWord(uint32_t word);
 // The combination as the user reads it, e.g. "Ctrl+Alt+Shift+Q", given the key's name.
 std::string HotKeyText(const HotKeySetting& h, const std::string& keyName);
 
+// Two of the three keys (list, pause, menu) on one combination, one of them changed by the user:
+// the changed one is answered (the later, when both changed) with the other in *other; -1 when
+// there is none. An empty key, or modifiers alone, is no combination.
+int DuplicateHotKey(const HotKeySetting keys[3], const bool changed[3], int* other);
+
 // What the guard sees of the desktop.
 struct GuardView {
   int guardOn;              // HOTKEY

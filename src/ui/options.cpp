@@ -13,6 +13,7 @@
 #include "options_draft.h"
 #include "record_rows.h"
 #include "sync_page.h"
+#include "tray.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ void ShowHistoryOptions() {
   ShowRows(AppState.FavoritesList);
   SelectFirstRow(AppState.HistoryList);
   SelectFirstRow(AppState.FavoritesList);
+  TellKeptCopies();  // the favorites are read again
 }
 
 void InitGeneralPage(HWND page) {
@@ -59,8 +61,8 @@ void InitHistoryPage(HWND page) { SetDlgItemInt(page, IDC_MAX_COUNT, static_cast
 // Leaving the page, or OK on it, with a cap the history cannot take keeps the user there.
 bool HistoryPageRefuses(HWND page) {
   BOOL number = FALSE;
-  int cap = static_cast<int>(GetDlgItemInt(page, IDC_MAX_COUNT, &number, FALSE));
-  if (number && (cap == 0 || (cap >= kMinMaxCount && cap <= kMaxMaxCount))) return false;
+  UINT cap = GetDlgItemInt(page, IDC_MAX_COUNT, &number, FALSE);
+  if (number && IsAcceptedCap(cap)) return false;
   MessageBoxA(page, "履歴の最大件数には 0（無制限）か 100～1000000 の数を指定してください。", "ｴﾗｰ", MB_OK);
   SetFocus(GetDlgItem(page, IDC_MAX_COUNT));
   return true;
@@ -96,15 +98,13 @@ std::string KeyName(int key) {
   return std::to_string(key);
 }
 
-// Names the hot key that cannot be registered: another of the sheet's keys has it, or another
-// program holds it.
-void ReportTakenHotKey(HWND page, const HotKeySetting keys[3], int index) {
+// Names the hot key that cannot be registered: another of the sheet's keys (same) has it, or
+// another program holds it (same -1).
+void ReportTakenHotKey(HWND page, const HotKeySetting keys[3], int index, int same) {
   static const char* const kLabels[3] = {"一覧表示ｷｰ", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞ履歴抑止ｷｰ", "ﾀｽｸﾄﾚｲﾒﾆｭｰ表示ｷｰ"};
   std::string text = std::string(kLabels[index]) + "（" + HotKeyText(keys[index], KeyName(keys[index].key)) + "）";
-  int same = 0;
-  while (same < index && PackHotKeyWord(keys[same]) != PackHotKeyWord(keys[index])) ++same;
-  text += same < index ? std::string("は") + kLabels[same] + "と同じです。"
-                       : "は他のプログラムが使用しているため登録できません。";
+  text += same >= 0 ? std::string("は") + kLabels[same] + "と同じです。"
+                    : "は他のプログラムが使用しているため登録できません。";
   // Owned by the sheet: the main window is disabled under it, and a box owned by the main
   // window would enable it again when it closes.
   MessageBoxA(GetParent(page), (text + "別のキーを指定してください。").c_str(), "ｴﾗｰ", MB_OK);
@@ -122,9 +122,12 @@ bool ApplyHotKeyPage(HWND page, SettingsRecord* settings) {
         static_cast<uint32_t>(SendDlgItemMessageA(page, kHotKeyControls[i], HKM_GETHOTKEY, 0, 0)));
     changed[i] = PackHotKeyWord(keys[i]) != PackHotKeyWord(before[i]);
   }
-  int taken = TryRegisterHotKeys(AppState.MainWindow, keys, changed);
+  // Two of the keys on one combination would leave one of them dead, whichever was registered
+  // first; a combination another program holds shows when it is registered.
+  int same = -1, taken = DuplicateHotKey(keys, changed, &same);
+  if (taken < 0) taken = TryRegisterHotKeys(AppState.MainWindow, keys, changed);
   if (taken >= 0) {
-    ReportTakenHotKey(page, keys, taken);
+    ReportTakenHotKey(page, keys, taken, same);
     return false;
   }
   settings->HOTKEY = IsChecked(page, IDC_FULLSCREEN_GUARD);

@@ -7,6 +7,7 @@
 #include "../clip/paste.h"
 #include "list_rows.h"
 #include "record_rows.h"
+#include "tray.h"
 
 void GatherSelectedRecords(HWND list) {
   // The texts the rows show, from what the list holds: a file may have been replaced meanwhile
@@ -30,6 +31,7 @@ static int DeleteSelectedRecords(HWND list, RecordList records) {
   ListChange change;
   int result = FinishDelete(&AppState.History, answer == IDOK, &change);
   if (change.kind != ListChange::kUnchanged) ShowRows(list);
+  TellKeptCopies();  // Pelmor.SAV is read again: another program may have damaged it
   return result;
 }
 
@@ -46,6 +48,7 @@ void SaveToFavorites(HWND historyList) {
   if (positions.empty()) return;
   ListChange change;
   CopyToFavorites(&AppState.History, positions, &change);
+  TellKeptCopies();
   if (change.kind == ListChange::kUnchanged) return;
   ShowRows(AppState.FavoritesList);
   SelectFirstRow(AppState.FavoritesList);

@@ -28,28 +28,40 @@ void ShowRows(HWND list) {
   SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
-void ShowRecorded(HWND list, const ListChange& change) {
+ChosenRecords ChosenRecordsOf(HWND list) {
+  ChosenRecords chosen;
+  const RowIndex* rows = RowsOf(list);
+  if (!rows) return chosen;
+  chosen.rows = SelectedRows(list);
+  chosen.focusedRow = FocusedRow(list);
+  for (int row : chosen.rows)
+    if (const RecordSpan* record = RecordOfRow(*rows, row)) chosen.positions.push_back(record->position);
+  const RecordSpan* focused = RecordOfRow(*rows, chosen.focusedRow);
+  chosen.positions.push_back(focused ? focused->position : -1);
+  return chosen;
+}
+
+void ShowRecorded(HWND list, const ChosenRecords& chosen, const ListChange& change) {
   const RowIndex* rows = RowsOf(list);
   if (!rows || change.kind == ListChange::kUnchanged) return;
-  std::vector<int> selected = SelectedRows(list);  // as the list still shows them
+  std::vector<int> now = RowsAfterRecording(AppState.History, change, chosen.positions);
   if (change.kind == ListChange::kReloaded) {
-    // The first selected place, as it was once the new row had moved the rows below it down.
-    int remembered = selected.empty() ? 0 : selected.front() + (change.row >= 0 && selected.front() >= change.row);
     ShowRows(list);
-    SelectRow(list, remembered);
-    return;
+  } else {
+    // The rows of an owner-data list keep their states by number: only the chosen rows had
+    // any (the whole list may hold 100,000 of them).
+    for (int r : chosen.rows) SetRowState(list, r, 0, LVIS_SELECTED);
+    if (chosen.focusedRow >= 0) SetRowState(list, chosen.focusedRow, 0, LVIS_FOCUSED);
+    SendMessageA(list, LVM_SETITEMCOUNT, RowCount(*rows), LVSICF_NOSCROLL);
   }
-  int row = change.row, focused = FocusedRow(list);
-  SendMessageA(list, LVM_SETITEMCOUNT, RowCount(*rows), LVSICF_NOSCROLL);
-  bool moves = row >= 0 && focused >= row;
-  for (int r : selected) moves = moves || (row >= 0 && r >= row);
-  if (!moves) return;
-  // A row added above moves the rows below it down by one; their states go with them. Only
-  // these rows are touched: the whole list may hold 100,000 of them.
-  for (int r : selected) SetRowState(list, r, 0, LVIS_SELECTED);
-  if (focused >= 0) SetRowState(list, focused, 0, LVIS_FOCUSED);
-  for (int r : selected) SetRowState(list, r >= row ? r + 1 : r, LVIS_SELECTED, LVIS_SELECTED);
-  if (focused >= 0) SetRowState(list, focused >= row ? focused + 1 : focused, LVIS_FOCUSED, LVIS_FOCUSED);
+  int focused = now.empty() ? -1 : now.back();
+  for (size_t i = 0; i + 1 < now.size(); ++i) {
+    if (now[i] < 0) continue;
+    SetRowState(list, now[i], LVIS_SELECTED, LVIS_SELECTED);
+    if (focused < 0) focused = now[i];
+  }
+  if (focused >= 0) SetRowState(list, focused, LVIS_FOCUSED, LVIS_FOCUSED);
+  if (change.kind == ListChange::kReloaded && chosen.rows.empty()) SelectFirstRow(list);
 }
 
 std::vector<int64_t> SelectedPositions(HWND list) {
@@ -66,7 +78,8 @@ static int CopyWholeCharacters(std::string_view text, char* out, int capacity) {
   if (!out || capacity <= 0) return 0;
   size_t n = 0;
   while (n < text.size() && text[n] != '\0') {
-    size_t size = IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() ? 2 : 1;
+    size_t size =
+        IsLeadByte(static_cast<unsigned char>(text[n])) && n + 1 < text.size() && text[n + 1] != '\0' ? 2 : 1;
     if (n + size >= static_cast<size_t>(capacity)) break;
     n += size;
   }
@@ -99,9 +112,14 @@ void FillRowText(NMLVDISPINFOW* info) {
   LVITEMW& item = info->item;
   std::string_view record;
   char number[24];
-  if (!(item.mask & LVIF_TEXT) || !RowColumn(info->hdr.hwndFrom, item.iItem, item.iSubItem, &record, number)) return;
-  std::wstring text = item.iSubItem == 0 ? WideOfRecord(record) : WideFromCodePage(number);
-  CopyWholeCharacters(text, item.pszText, item.cchTextMax);
+  if (!(item.mask & LVIF_TEXT)) return;
+  const RecordSpan* span = RowColumn(info->hdr.hwndFrom, item.iItem, item.iSubItem, &record, number);
+  if (!span) return;
+  // Only what the row can show is converted: a long record costs no more than a short one.
+  size_t exact = item.iSubItem == 0 ? ExactStartOf(*RowsOf(info->hdr.hwndFrom), *span) : 0;
+  std::string_view shown = TextPrefix(item.iSubItem == 0 ? record : number, exact,
+                                      static_cast<size_t>(std::max(item.cchTextMax, 0)));
+  CopyWholeCharacters(exact > 0 ? WideFromUtf8(shown) : WideFromCodePage(shown), item.pszText, item.cchTextMax);
 }
 
 bool AnswerCodePageText(HWND list, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
@@ -112,7 +130,8 @@ bool AnswerCodePageText(HWND list, UINT message, WPARAM wParam, LPARAM lParam, L
   if (message == LVM_GETITEMA && !(item->mask & LVIF_TEXT)) return false;
   int row = message == LVM_GETITEMA ? item->iItem : static_cast<int>(wParam);
   if (!RowColumn(list, row, item->iSubItem, &record, number)) return false;
-  int copied = CopyWholeCharacters(item->iSubItem == 0 ? CodePageText(record) : number, item->pszText, item->cchTextMax);
+  // The copy stops at the code page text's zero byte: the record is not searched to its end.
+  int copied = CopyWholeCharacters(item->iSubItem == 0 ? record : number, item->pszText, item->cchTextMax);
   if (message == LVM_GETITEMTEXTA) *result = copied;
   return true;
 }

@@ -13,10 +13,17 @@
 RowIndex* RowsOf(HWND list);
 // After the index was rebuilt: every row new, none selected.
 void ShowRows(HWND list);
-// Shows a text the history just recorded: a row added at the top (ADDFLG) or the bottom,
-// the rows below keeping their records selected; or, after a rewrite, the list anew with the
-// first selected row's place selected again.
-void ShowRecorded(HWND list, const ListChange& change);
+// What the user has chosen in the history list, taken before a recording changes its rows.
+struct ChosenRecords {
+  std::vector<int> rows;  // the selected rows, as the list shows them
+  int focusedRow = -1;
+  std::vector<int64_t> positions;  // the records of the selected rows, then of the focused one
+};
+ChosenRecords ChosenRecordsOf(HWND list);
+// Shows what a recording changed: the rows added (at the top with ADDFLG) or the list anew
+// after a rewrite, the selection and the focus on the records chosen before, wherever they are
+// now. A list reloaded with nothing selected selects its first row.
+void ShowRecorded(HWND list, const ChosenRecords& chosen, const ListChange& change);
 // The record positions of the selected rows, in list order.
 std::vector<int64_t> SelectedPositions(HWND list);
 // LVN_GETDISPINFOW: a row's text (exactly, also where the code page cannot hold it), length

@@ -1,6 +1,7 @@
 #include "sync_view.h"
 
 #include <cstdio>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -32,7 +33,8 @@ void ShowSyncKeyNeeded(HWND owner) {
 }
 
 // After a flush or at start: the clash, or the passphrase asked for, shows once, when it is
-// found; the tip shows what waits.
+// found; the tip shows what waits; a file kept whole before its repair is told of (at start
+// also the history's).
 static void ShowSyncState(HWND mainWindow, SyncStatus before) {
   // Posted: not from inside a clipboard notification.
   if (AppState.Sync.status == SyncStatus::kNameTaken && before != SyncStatus::kNameTaken)
@@ -40,6 +42,7 @@ static void ShowSyncState(HWND mainWindow, SyncStatus before) {
   if (AppState.Sync.status == SyncStatus::kKeyNeeded && before != SyncStatus::kKeyNeeded)
     PostMessageA(mainWindow, WM_APP_SYNC_KEY_NEEDED, 0, 0);
   UpdateTrayTip(mainWindow);
+  TellKeptCopies();
 }
 
 void StartSyncing(HWND mainWindow) {
@@ -70,15 +73,36 @@ void FinishSyncing() {
   FlushOutbox(&AppState.Sync, Today());
 }
 
+// A backlog larger than the memory left waits: it is not confirmed, so later ticks take it up
+// again, and the user hears of it once (until one comes in).
+static void TellImportShortOfMemory(int result) {
+  if (result == 0) AppState.ImportShortTold = 0;
+  if (result != -104 || AppState.ImportShortTold) return;
+  AppState.ImportShortTold = 1;
+  ShowTrayBalloon(
+      "ペルモア",
+      "メモリが足りないため、ほかのPCのテキストを取り込めませんでした。あとでもう一度取り込みます。");
+}
+
 void OnSyncTimer(HWND mainWindow) {
   FlushSyncOutbox(mainWindow);
-  std::vector<ImportBatch> batches = CollectImports(&AppState.Sync);
-  if (batches.empty()) return;
-  // The whole backlog in one step, day by day as collected: the newest text ends on top.
-  std::vector<std::string_view> texts;
-  for (const ImportBatch& batch : batches) texts.insert(texts.end(), batch.texts.begin(), batch.texts.end());
+  std::vector<ImportBatch> batches;
+  ChosenRecords chosen;
   ListChange change;
-  if (RecordTexts(&AppState.History, texts, &change) == 0)
+  int result = -104;
+  try {
+    batches = CollectImports(&AppState.Sync);
+    if (batches.empty()) return;
+    // The whole backlog in one step, day by day as collected: the newest text ends on top.
+    std::vector<std::string_view> texts;
+    for (const ImportBatch& batch : batches)
+      texts.insert(texts.end(), batch.texts.begin(), batch.texts.end());
+    chosen = ChosenRecordsOf(AppState.HistoryList);
+    result = RecordTexts(&AppState.History, texts, &change);
+  } catch (const std::bad_alloc&) {
+  }
+  ShowRecorded(AppState.HistoryList, chosen, change);
+  if (result == 0)
     for (const ImportBatch& batch : batches) ConfirmImport(&AppState.Sync, batch);
-  ShowRecorded(AppState.HistoryList, change);
+  TellImportShortOfMemory(result);
 }

@@ -1,6 +1,7 @@
 #include "tray.h"
 
 #include <cstdio>
+#include <string>
 
 #include "../app/app_state.h"
 #include "../res/resource.h"
@@ -46,6 +47,44 @@ void UpdateTrayTip(HWND mainWindow) {
 }
 
 void DeleteTrayIcon() { Shell_NotifyIconA(NIM_DELETE, &AppState.TrayIconData); }
+
+void ShowTrayBalloon(const char* title, const char* text) {
+  // The icon's own record keeps its first layout; a balloon needs a later one, which says so
+  // by its size.
+  NOTIFYICONDATAA data = {};
+  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  data.hWnd = AppState.TrayIconData.hWnd;
+  data.uID = ID_TRAY_ICON;
+  data.uFlags = NIF_INFO;
+  data.dwInfoFlags = NIIF_WARNING;
+  data.uTimeout = 30000;
+  lstrcpynA(data.szInfoTitle, title, sizeof data.szInfoTitle);
+  lstrcpynA(data.szInfo, text, sizeof data.szInfo);
+  Shell_NotifyIconA(NIM_MODIFY, &data);
+}
+
+// A path as the user knows it: inside the data folder or the sync folder, from there.
+static std::string ShownPath(const std::string& path) {
+  for (const std::string& folder : {std::string(AppState.DataDir), AppState.Sync.config.dir})
+    if (!folder.empty() && path.compare(0, folder.size(), folder) == 0) return path.substr(folder.size());
+  return path;
+}
+
+void TellKeptCopies() {
+  if (!AppState.TrayIconData.hWnd) return;
+  std::string text;
+  for (std::vector<KeptCopy>* kept : {&AppState.History.keptCopies, &AppState.Sync.keptCopies}) {
+    for (const KeptCopy& k : *kept) {
+      std::string line = ShownPath(k.file) + " が壊れていたため、読める記録だけにしました。元のファイルは " +
+                         ShownPath(k.copy) + " として残してあります。";
+      // Whole sentences only: a balloon holds 255 bytes, and the copies stay whatever it shows.
+      if (text.size() + 1 + line.size() < sizeof NOTIFYICONDATAA::szInfo)
+        text += (text.empty() ? "" : "\n") + line;
+    }
+    kept->clear();
+  }
+  if (!text.empty()) ShowTrayBalloon("ペルモア", text.c_str());
+}
 
 void LoadTrayMenu() {
   AppState.TrayMenu = LoadMenuA(AppState.AppInstance, MAKEINTRESOURCEA(IDM_TRAY));

@@ -7,6 +7,11 @@ void UpdateTrayIcon(HWND mainWindow, int capturing);
 // The tip says how many texts wait to be written to the sync folder; modified when that changed.
 void UpdateTrayTip(HWND mainWindow);
 void DeleteTrayIcon();
+// A balloon from the icon, with a warning sign.
+void ShowTrayBalloon(const char* title, const char* text);
+// Tells the user, once, of each damaged file kept whole beside it before its repair (the
+// history's files, Pelmor.OUT, this PC's day file). Those found before the icon is there wait.
+void TellKeptCopies();
 void ShowTrayMenu(HWND mainWindow);
 void ShowListWindow(HWND mainWindow);
 void TogglePause(HWND mainWindow);

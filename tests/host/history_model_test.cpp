@@ -4,40 +4,40 @@
 
 namespace {
 
-TEST(HistoryModel, RecordingKeepsTheFileAndTheRowsInStep) {
+TEST(HistoryModel, RecordingKeepsTheFileAndTheRowsInStepAndTheChosenRowsOnTheirTexts) {
   const struct {
     const char* name;
     HistoryOptions options;
     Texts saved, recorded;
     std::string changes;  // "batch": recorded in one step
     Texts file, rows;
+    std::vector<int> chosen, chosenAfter;  // rows chosen before, and where they are after
   } cases[] = {
-      {"newest first", {}, {"a", "b"}, {"c", "a"}, "+0 +0", {"a", "b", "c", "a"}, {"a", "c", "b", "a"}},
-      {"oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "+1 +2", {"a", "b", "a"}, {"a", "b", "a"}},
-      {"a repeat removes the older equal texts", {.dropDuplicates = true}, {"a", "b", "a"}, {"a", "c"}, "R +0",
-       {"b", "a", "c"}, {"c", "a", "b"}},
-      {"an empty text is a record like any other", {.dropDuplicates = true}, {"", "x"}, {""}, "R", {"x", ""}, {"", "x"}},
+      {"newest first", {}, {"a", "b"}, {"c", "a"}, "+0 +0", {"a", "b", "c", "a"}, {"a", "c", "b", "a"}, {1}, {3}},
+      {"oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "+1 +2", {"a", "b", "a"}, {"a", "b", "a"}, {0}, {0}},
+      {"a repeat removes the older equal texts, the chosen among them", {.dropDuplicates = true}, {"a", "b", "a"},
+       {"a", "c"}, "R +0", {"b", "a", "c"}, {"c", "a", "b"}, {-1, 1, 2}, {-1, 2, 1}},  // -1: no row (no focus)
+      {"an empty text is a record like any other", {.dropDuplicates = true}, {"", "x"}, {""}, "R", {"x", ""}, {"", "x"},
+       {0}, {1}},
       {"equal only when every byte is", {.dropDuplicates = true}, {"ab", "a"}, {"a\xff", "ab"}, "+0 R",
-       {"a", "a\xff", "ab"}, {"ab", "a\xff", "a"}},
+       {"a", "a\xff", "ab"}, {"ab", "a\xff", "a"}, {}, {}},
       {"in one step, as one by one", {.dropDuplicates = true}, {"a", "b", "d"}, {"c", "a", "c", "e"}, "batch",
-       {"b", "d", "a", "c", "e"}, {"e", "c", "a", "d", "b"}},
-      {"in one step, oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "batch", {"a", "b", "a"}, {"a", "b", "a"}},
+       {"b", "d", "a", "c", "e"}, {"e", "c", "a", "d", "b"}, {0, 2}, {3, 2}},
+      {"in one step, oldest first", {.newestFirst = false}, {"a"}, {"b", "a"}, "batch", {"a", "b", "a"}, {"a", "b", "a"},
+       {0}, {0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Model h;
     ASSERT_EQ(h.Open(c.saved, c.options), 0);
-    std::string changes;
-    if (c.changes == "batch") {
-      ListChange change;
-      EXPECT_EQ(RecordTexts(&h.m, std::vector<std::string_view>(c.recorded.begin(), c.recorded.end()), &change), 0);
-      changes = Describe(change) == "R" ? "batch" : Describe(change);
-    }
+    h.chosen = c.chosen;
+    std::string changes = c.changes == "batch" ? (h.Record(c.recorded) == "R" ? "batch" : "?") : "";
     for (const std::string& text : c.changes == "batch" ? Texts{} : c.recorded)
       changes += (changes.empty() ? "" : " ") + h.Record(text);
     EXPECT_EQ(changes, c.changes);
     EXPECT_EQ(h.File("Pelmor.WK"), RecordBytes(c.file));
     EXPECT_EQ(h.Rows(), c.rows);
+    EXPECT_EQ(h.chosen, c.chosenAfter);
     h.ExpectMirrors();
   }
 }
@@ -49,6 +49,7 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
     int countAfterStart, countAfter;
     int rewrites;  // captures that rewrote the file
     FileFaults fault = {};
+    int lowered = 0;  // then OK on the options page with this cap
   } cases[] = {
       {"no cap", 0, 300, 50, 300, 350, 0},
       {"cut to the cap at start-up", 100, 150, 0, 100, 100, 0},
@@ -56,7 +57,14 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
       {"one past the limit", 100, 100, 101, 100, 100, 1},
       {"a tenth more above 1000", 1000, 1000, 201, 1000, 1100, 1},
       {"a cut that fails is tried again a tenth later, then as before", 100, 100, 400, 100, 198, 2, {.failRename = 1}},
+      {"a cap below the page's written by hand is its smallest", 5, 150, 0, 100, 100, 0},
+      {"lowered at OK, within its margin: cut at once", 1000, 1000, 0, 1000, 950, 0, {}, 950},
   };
+  const std::tuple<int64_t, bool, int> kCapsOnThePage[] = {  // the value, accepted, taken as
+      {0, true, 0}, {-1, false, 0}, {99, false, 100}, {100, true, 100}, {1000000, true, 1000000},
+      {1000001, false, 1000000}, {5000000, false, 1000000}};
+  for (auto [value, accepted, taken] : kCapsOnThePage)
+    EXPECT_TRUE(IsAcceptedCap(value) == accepted && CapOfSetting(value) == taken) << value;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Model h;
@@ -67,6 +75,8 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
     gFileFaults = c.fault;
     for (const std::string& text : Numbered("n", c.recorded)) rewrites += h.Record(text) == "R";
     gFileFaults = FileFaults();
+    ListChange history, favorites;
+    if (c.lowered) ApplyHistoryOptions(&h.m, {.maxCount = c.lowered}, &history, &favorites);
     EXPECT_EQ(RowCount(h.m.history), c.countAfter);
     EXPECT_EQ(rewrites, c.rewrites);
     EXPECT_EQ(h.Rows().front(), c.recorded ? "n" + std::to_string(c.recorded - 1) : "s" + std::to_string(c.saved - 1));
@@ -117,54 +127,17 @@ TEST(HistoryModel, ADeleteRemovesExactlyTheChosenRecordsWhateverHappensWhileItsQ
   }
 }
 
-TEST(HistoryModel, SavedToFavoritesAreTheChosenTextsFromMemoryInTheOrderChosen) {
-  Model h;
-  ASSERT_EQ(h.Open({"x", "y", "z"}, {}, {"f"}), 0);
-  ListChange change;
-  std::vector<int64_t> chosen = h.At({0, 2});  // z and x
-  chosen.push_back(5);                         // no record starts there
-  EXPECT_EQ(CopyToFavorites(&h.m, chosen, &change), 0);
-  EXPECT_EQ(Describe(change), "R");
-  // The count on disk is the records' at once, not only after the next opening settles it.
-  EXPECT_EQ(h.File("Pelmor.SAV"), RecordBytes({"f", "z", "x"}));
-  EXPECT_EQ(h.Rows(RecordList::kFavorites), (Texts{"x", "z", "f"}));
-  EXPECT_EQ(CopyToFavorites(&h.m, {5}, &change), -1);
-  h.ExpectMirrors();
-}
-
-TEST(HistoryModel, RestoreBringsBackTheLastExitAndDeleteAllEmptiesOnlyTheWorkFile) {
-  Model h;
-  ASSERT_EQ(h.Open({"saved"}), 0);
-  WriteFileBytes(h.dir.File("Pelmor.DAT.BAK"), RecordBytes({"older"}));
-  h.Record("new");
-  ListChange change;
-  EXPECT_EQ(RestoreSavedHistory(&h.m, &change), 0);
-  EXPECT_EQ(h.Rows(), Texts{"saved"});
-  h.Record("again");
-  EXPECT_EQ(EmptyHistory(&h.m, &change), 0);
-  EXPECT_EQ(Describe(change), "R");
-  EXPECT_EQ(h.Rows(), Texts{});
-  EXPECT_EQ(h.Record("after"), "+0");
-  h.ExpectMirrors();
-  CloseHistory(&h.m);
-  EXPECT_EQ(h.File("Pelmor.DAT"), RecordBytes({"after"}));
-  EXPECT_EQ(h.File("Pelmor.DAT.BAK"), RecordBytes({"saved"}));
-  ASSERT_TRUE(EnsureWorkFile(&h.m));  // the end of the session was cancelled: work goes on
-  EXPECT_EQ(h.Record("later"), "+0");
-  CloseHistory(&h.m);
-  EXPECT_EQ(h.File("Pelmor.DAT.BAK"), RecordBytes({"saved"}));  // backed up once a run
-}
-
-// Every operation meets a file layer that fails part-way; afterwards the files are whole,
-// the rows are the files, and the next capture is kept.
+// Every operation, also when it meets a file layer that fails part-way: afterwards the files
+// are whole, the rows are the files, and the next capture is kept.
 TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
-  enum Operation { kRecord, kRecordRepeat, kDelete, kSave, kRestore };
+  enum Operation { kRecord, kRecordRepeat, kImport, kDelete, kSave, kRestore, kEmpty };
   const struct {
     const char* name;
     Operation operation;
     FileFaults fault;
     int result;
     Texts work;
+    size_t memory = 0;  // allocations of so many bytes fail
   } cases[] = {
       {"record: the disk fills in the text", kRecord, {.failWrite = 1}, -103, {"a", "b"}},
       {"record: the count cannot be written", kRecord, {.failWrite = 2}, -103, {"a", "b"}},
@@ -172,11 +145,14 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
       {"repeat: the disk fills in the scratch file", kRecordRepeat, {.writeBudget = 9 + 6}, 0, {"a", "b", "a"}},
       {"repeat: the scratch file cannot replace the work file", kRecordRepeat, {.failRename = 1}, 0, {"a", "b", "a"}},
       {"repeat: the scratch file cannot be flushed", kRecordRepeat, {.failFlush = 1}, 0, {"a", "b", "a"}},
+      {"import: too large for the memory left, waits", kImport, {}, -104, {"a", "b"}, 1 << 20},
       {"delete: no scratch file", kDelete, {.failOpen = 1}, -1, {"a", "b"}},
       {"delete: cannot replace", kDelete, {.failRename = 1}, -1, {"a", "b"}},
       {"save: the favorites cannot be opened", kSave, {.failOpen = 1}, -101, {"a", "b"}},
       {"save: the disk fills", kSave, {.writeBudget = 3}, -102, {"a", "b"}},
+      {"restore: the saved history of the last exit comes back", kRestore, {}, 0, {"a"}},
       {"restore: the copy fails", kRestore, {.failRename = 1}, 0, {"a", "b"}},
+      {"delete all: the work file only", kEmpty, {}, 0, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -186,9 +162,12 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
     h.Record("b");
     ListChange change;
     std::vector<int64_t> newest = h.At({0});
+    const std::string large(2 << 20, 'x');
     gFileFaults = c.fault;
+    gFailAllocationsFrom = c.memory;
     int result = 0;
     if (c.operation == kRecord) result = RecordText(&h.m, "x", &change);
+    if (c.operation == kImport) result = RecordTexts(&h.m, {"x", large}, &change);
     if (c.operation == kRecordRepeat) result = RecordText(&h.m, "a", &change);
     if (c.operation == kDelete) {
       BeginDelete(&h.m, RecordList::kHistory, newest);
@@ -196,10 +175,12 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
     }
     if (c.operation == kSave) result = CopyToFavorites(&h.m, newest, &change);
     if (c.operation == kRestore) result = RestoreSavedHistory(&h.m, &change);
+    if (c.operation == kEmpty) result = EmptyHistory(&h.m, &change);
     gFileFaults = FileFaults();
+    gFailAllocationsFrom = 0;
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(h.File("Pelmor.WK"), RecordBytes(c.work));
-    EXPECT_EQ(h.File("Pelmor.SAV"), RecordBytes({"f"}));
+    EXPECT_EQ(h.File("Pelmor.SAV") + h.File("Pelmor.DAT"), RecordBytes({"f"}) + RecordBytes({"a"}));
     EXPECT_FALSE(FileThere(h.dir.File("Temp.DAT")));
     h.ExpectMirrors();
     EXPECT_EQ(h.Record("next"), "+0");
@@ -244,6 +225,32 @@ TEST(HistoryFiles, StartUpKeepsEveryHistoryThatWasNotSavedYet) {
     EXPECT_EQ(h.Maybe("Pelmor.WK"), c.workAfter);
     EXPECT_EQ(h.Maybe("Pelmor.DAT"), c.savedAfter);
     EXPECT_EQ(h.Maybe("Pelmor.DAT.BAK"), c.backupAfter);
+  }
+}
+
+TEST(HistoryFiles, ARepairThatWouldCutCompleteRecordsKeepsTheWholeFileBesideItFirst) {
+  std::string damaged = RecordBytes({"a", "b", "c"});
+  damaged[9] = '\x7f';  // the second record's length: the count still names the records behind it
+  const struct {
+    const char* name;
+    bool damagedAgain;  // before the second start
+    size_t copies;
+  } cases[] = {{"Pelmor.SAV", false, 1}, {"Pelmor.DAT", false, 1}, {"Pelmor.SAV", true, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteFileBytes(dir.File(c.name), damaged);
+    size_t told = 0;  // the copies the program was told of, to tell the user
+    for (int run = 0; run < 2; ++run) {  // a start and an orderly exit, twice
+      if (run == 1 && c.damagedAgain) WriteFileBytes(dir.File(c.name), damaged);
+      HistoryModel m;
+      ASSERT_EQ(OpenHistory(&m, dir.path, 0, {}), 0);
+      EXPECT_EQ(RowCount(c.name == std::string("Pelmor.SAV") ? m.favorites : m.history), 1);
+      for (const KeptCopy& kept : m.keptCopies) told += ReadFileBytes(kept.copy) == damaged;
+      CloseHistory(&m);
+    }
+    EXPECT_EQ(dir.KeptCopies(), Texts(c.copies, damaged));
+    EXPECT_EQ(told, c.copies);
   }
 }
 

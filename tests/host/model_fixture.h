@@ -12,6 +12,16 @@
 
 using Texts = std::vector<std::string>;
 
+// A process short of memory: while this is not 0, every allocation of as many bytes fails.
+size_t gFailAllocationsFrom = 0;
+void* operator new(size_t size) {
+  void* block = gFailAllocationsFrom && size >= gFailAllocationsFrom ? nullptr : malloc(size ? size : 1);
+  if (!block) throw std::bad_alloc();
+  return block;
+}
+void operator delete(void* block) noexcept { free(block); }
+void operator delete(void* block, size_t) noexcept { free(block); }
+
 Texts Numbered(const std::string& prefix, int count) {
   Texts texts;
   for (int i = 0; i < count; ++i) texts.push_back(prefix + std::to_string(i));
@@ -26,15 +36,21 @@ std::string Describe(const ListChange& c) {
 struct Model {
   TempDir dir;
   HistoryModel m;
+  std::vector<int> chosen;  // rows the user chose, followed through every recording (-1: gone)
   ~Model() { CloseFileHandle(m.work); }
   int Open(const Texts& saved, const HistoryOptions& options = {}, const Texts& favorites = {}) {
     if (!saved.empty()) WriteFileBytes(dir.File("Pelmor.DAT"), RecordBytes(saved));
     if (!favorites.empty()) WriteFileBytes(dir.File("Pelmor.SAV"), RecordBytes(favorites));
     return OpenHistory(&m, dir.path, 0, options);
   }
-  std::string Record(const std::string& text) {
+  // Records one text, or several in one step, as a capture or an import does.
+  std::string Record(const std::string& text) { return Record(Texts{text}); }
+  std::string Record(const Texts& texts) {
+    std::vector<int64_t> before = At(chosen);
     ListChange change;
-    int result = RecordText(&m, text, &change);
+    int result = texts.size() == 1 ? RecordText(&m, texts[0], &change)
+                                   : RecordTexts(&m, std::vector<std::string_view>(texts.begin(), texts.end()), &change);
+    chosen = RowsAfterRecording(m, change, before);
     return result == 0 ? Describe(change) : std::to_string(result);
   }
   // The list's texts, row by row, and the positions of the rows asked for.
@@ -47,7 +63,7 @@ struct Model {
   std::vector<int64_t> At(const std::vector<int>& rows, RecordList list = RecordList::kHistory) const {
     const RowIndex& index = list == RecordList::kHistory ? m.history : m.favorites;
     std::vector<int64_t> positions;
-    for (int row : rows) positions.push_back(RecordOfRow(index, row)->position);
+    for (int row : rows) positions.push_back(RecordOfRow(index, row) ? RecordOfRow(index, row)->position : -1);
     return positions;
   }
   std::string File(const char* name) const { return ReadFileBytes(dir.File(name)); }

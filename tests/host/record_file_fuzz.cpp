@@ -66,6 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   HistoryModel model;
   if (OpenHistory(&model, dir, 0, {.dropDuplicates = true}) != 0) __builtin_trap();
   if (model.history.records.size() != before.records.size()) __builtin_trap();  // every complete record kept
+  for (const KeptCopy& kept : model.keptCopies)  // a damaged file cut after a whole copy of it
+    if (ReadAll(kept.copy) != std::string(reinterpret_cast<const char*>(data), size) || unlink(kept.copy.c_str()))
+      __builtin_trap();
   CheckMirrored(model);
   ListChange change;
   RecordText(&model, "ab", &change);

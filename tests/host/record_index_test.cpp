@@ -1,26 +1,11 @@
 // The index the lists draw from, against real record files, and the filter's text search.
 #include <gtest/gtest.h>
 
-#include "store/index_file.h"
 #include "store/record_text.h"
 #include "store/text_search.h"
-#include "temp_dir.h"
+#include "store_fixture.h"
 
 namespace {
-
-using Texts = std::vector<std::string>;
-
-// Each row's text and position, in list order.
-Texts Rows(const RowIndex& index) {
-  Texts rows;
-  for (int row = 0; row < RowCount(index); ++row) {
-    const RecordSpan* r = RecordOfRow(index, row);
-    rows.push_back(std::string(TextOf(index, *r)) + "@" + std::to_string(r->position));
-    EXPECT_EQ(RowOfPosition(index, r->position), row);
-  }
-  EXPECT_EQ(RecordOfRow(index, RowCount(index)), nullptr);
-  return rows;
-}
 
 TEST(RowIndex, RowsFollowTheFileCapturesAndReloadsInEitherOrder) {
   for (bool newestFirst : {true, false}) {
@@ -32,7 +17,7 @@ TEST(RowIndex, RowsFollowTheFileCapturesAndReloadsInEitherOrder) {
     RowIndex index;
     index.newestFirst = newestFirst;
     auto inListOrder = [&](Texts t) { return newestFirst ? Texts(t.rbegin(), t.rend()) : t; };
-    ASSERT_EQ(LoadAndSettle(f, &index), 0);  // the torn record goes
+    ASSERT_EQ(LoadAndSettle(f, dir.File("f"), &index, nullptr), 0);  // the torn record goes
     EXPECT_EQ(Rows(index), inListOrder({"A@4", "BB@9", "@15"}));
     int64_t position = AppendRecordTo(f, "new", 3);  // a capture
     EXPECT_EQ(AddRecordToIndex(&index, position, "new", 3), newestFirst ? 0 : 3);
@@ -67,8 +52,8 @@ TEST(RowIndex, AFilterNarrowsTheRowsAndKeepsThroughCapturesAndReloads) {
   ASSERT_TRUE(LoadRowIndex(f, &index));
   EXPECT_EQ(Rows(index), (Texts{"mango@" + std::to_string(position), "banana@17"}));
   std::vector<RecordSpan> dropped;
-  DropFromIndex(&index, {4, 17}, &dropped);  // a rewrite without Apple pie and banana
-  EXPECT_EQ(Rows(index), (Texts{"mango@" + std::to_string(position - 13 - 10)}));
+  DropFromIndex(&index, {4, position}, &dropped);  // a rewrite without Apple pie and mango
+  EXPECT_EQ(Rows(index), (Texts{"banana@4"}));  // the oldest record left, still shown
   SetRowFilter(&index, {});
   EXPECT_EQ(RowCount(index), 4);
   CloseFileHandle(f);
@@ -104,20 +89,35 @@ TEST(TextSearch, DoubleByteCharactersMatchWholeAndLettersInEitherCase) {
   for (const auto& c : cases) EXPECT_EQ(ContainsText(c.text, c.needle, c.encoding), c.found) << c.name;
 }
 
-TEST(RecordText, AnExactTextFollowsTheCodePageTextAfterAZeroByte) {
-  const std::string exact = "caf\xC3\xA9 \xE2\x9C\x93 \xF0\x9F\x98\x80";  // café ✓ 😀
-  const std::string record = RecordWithExactText("caf? ? ?", exact);
-  TempDir dir;
-  WriteFileBytes(dir.File("f"), RecordBytes({"plain", record}));
-  FileHandle f = OpenRecordFile(dir.File("f").c_str());
-  RowIndex index;  // as any reader of the format reads it: the text up to the zero
-  ASSERT_TRUE(LoadRowIndex(f, &index));
-  CloseFileHandle(f);
-  const std::vector<std::string> read = {std::string(TextOf(index, index.records.at(1)))};
+TEST(RecordText, ARowReadsTheFirstCharactersOfItsExactTextOrItsCodePageTextHoweverLongTheRecord) {
+  const std::string smile = "\xF0\x9F\x98\x80", a = "\x82\xA0", x(1 << 20, 'x');  // 😀 is two UTF-16 units; あ
+  std::string smiles;
+  while (smiles.size() < x.size()) smiles += smile;
+  const struct {
+    const char* name;
+    std::string record, shown;  // three units of it
+  } cases[] = {
+      {"a short text whole", "ab", "ab"},
+      {"a long text's first characters", x, "xxx"},
+      {"double-byte characters whole", a + a + a + a, a + a + a},
+      {"a lead byte at the end", "ab\x82", "ab\x82"},
+      {"the code page text ends at its zero, without an exact text after it", std::string("\x82\0\xff", 3), "\x82"},
+      {"the exact text after the zero", RecordWithExactText("?ab", smile + "ab"), smile + "a"},
+      {"a long exact text", RecordWithExactText("?" + x, smiles), smile + smile},
+      {"a long exact text damaged at its end", RecordWithExactText("?" + x, smiles + "\xff"), "?xx"},
+  };
+  RowIndex index;  // as a long record's row reads it
+  index.bytes = Int32Bytes(0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(AddRecordToIndex(&index, static_cast<int64_t>(index.bytes.size()), c.record.data(),
+                               static_cast<int32_t>(c.record.size())), 0);
+    const RecordSpan& record = index.records.back();
+    EXPECT_EQ(TextPrefix(c.record, ExactStartOf(index, record), 3), c.shown);
+    EXPECT_EQ(record.exactStart >= 0, c.record.size() > 1 << 16);  // found once for a long record
+  }
   std::string_view found;
-  EXPECT_EQ(read[0], std::string("caf? ? ?\0", 9) + exact);
-  EXPECT_TRUE(CodePageText(read[0]) == "caf? ? ?" && ExactText(read[0], &found) && found == exact);
-  EXPECT_FALSE(ExactText("plain", &found) || ExactText(std::string("old\0\xff\xfe", 6), &found));
+  EXPECT_TRUE(CodePageText(cases[5].record) == "?ab" && ExactText(cases[5].record, &found) && found == smile + "ab");
 }
 
 }  // namespace

@@ -125,4 +125,22 @@ TEST(WindowArea, AWindowWhoseCaptionCannotBeReachedIsMovedIntoTheAreaAndShrunkOn
     EXPECT_EQ(corners(FitRectInArea(c.window, c.area, 40)), corners(c.fitted)) << c.name;
 }
 
+TEST(HotKeys, TwoOfTheSheetsKeysOnOneCombinationAreRefusedWhicheverCameFirst) {
+  const HotKeySetting alt1 = {1, 0, 0, '1'}, alt2 = {1, 0, 0, '2'}, alt0 = {1, 0, 0, '0'}, ctrlQ = {0, 1, 0, 'Q'};
+  const struct { const char* name; HotKeySetting keys[3]; bool changed[3]; int refused, other; } cases[] = {
+      {"the list key on the pause key's", {alt2, alt2, alt0}, {true, false, false}, 0, 1},
+      {"the pause key on the menu key's", {alt1, alt0, alt0}, {false, true, false}, 1, 2},
+      {"the menu key on the list key's", {alt1, alt2, alt1}, {false, false, true}, 2, 0},
+      {"two changed to one: the later is named", {ctrlQ, alt2, ctrlQ}, {true, false, true}, 2, 0},
+      {"a flag counts when it is not zero", {{2, 0, 0, '2'}, alt2, alt0}, {true, false, false}, 0, 1},
+      {"left as they were", {alt1, alt1, alt0}, {false, false, false}, -1, -1},
+      {"one key, other modifiers", {{1, 1, 0, '1'}, alt1, {1, 0, 1, '1'}}, {true, true, true}, -1, -1},
+      {"empty, or modifiers alone, is no combination", {{0, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}}, {true, true, true}, -1, -1},
+  };
+  for (const auto& c : cases) {
+    int other = -1, refused = DuplicateHotKey(c.keys, c.changed, &other);
+    EXPECT_EQ(std::make_pair(refused, other), std::make_pair(c.refused, c.other)) << c.name;
+  }
+}
+
 }  // namespace

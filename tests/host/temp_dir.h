@@ -3,8 +3,10 @@
 #pragma once
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "../common/test_files.h"
 #include "store/file_faults.h"
@@ -17,6 +19,15 @@ struct TempDir {
   ~TempDir() { std::filesystem::remove_all(path); }
   std::string path;  // ends in '/'
   std::string File(const std::string& name) const { return path + name; }
+  // What repairs kept beside the damaged files (named *.BAD), in the order of their names.
+  std::vector<std::string> KeptCopies() const {
+    std::vector<std::string> names, copies;
+    for (const auto& entry : std::filesystem::directory_iterator(path))
+      if (entry.path().extension() == ".BAD") names.push_back(entry.path());
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) copies.push_back(ReadFileBytes(name));
+    return copies;
+  }
 };
 
 struct FaultGuard {

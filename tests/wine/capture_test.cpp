@@ -1,11 +1,12 @@
-// Capture of every copy through the clipboard viewer chain.
+// Capture of every copy, through the clipboard viewer chain and as one of the clipboard's listeners.
 #include "harness.h"
 
 namespace {
 
 TEST(Captures, EveryTextCopiedIsRecordedOnceButNotWhatWasThereAtStartNorAPasswordManagersSecret) {
   auto format = [](const char* name) { return RegisterClipboardFormatA(name); };
-  const UINT history = format("CanIncludeInClipboardHistory");
+  const UINT history = format("CanIncludeInClipboardHistory"), upload = format("CanUploadToCloudClipboard");
+  const std::string no(4, '\0'), yes("\x01\0\0\0", 4);
   const std::vector<std::pair<UINT, std::string>> copies[] = {
       {{CF_TEXT, "日本語のテキスト"}},
       {{CF_TEXT, ""}},
@@ -13,59 +14,98 @@ TEST(Captures, EveryTextCopiedIsRecordedOnceButNotWhatWasThereAtStartNorAPasswor
       {{format("PelmorTestFormat"), "not text"}},
       {{format("ExcludeClipboardContentFromMonitorProcessing"), ""}, {CF_TEXT, "secret1"}},
       {{format("Clipboard Viewer Ignore"), ""}, {CF_TEXT, "secret2"}},
-      {{history, std::string(4, '\0')}, {CF_TEXT, "secret3"}},
-      {{history, std::string("\x01\0\0\0", 4)}, {CF_TEXT, "last"}},
+      {{history, no}, {CF_TEXT, "secret3"}},
+      {{upload, no}, {CF_TEXT, "for this PC only"}},
+      {{history, yes}, {upload, yes}, {CF_TEXT, "last"}},
   };
-  for (const char* ini : {"", "[OPTION]\r\nADDFLG=0\r\n"}) {
+  // The settings, and where the texts for the other PCs go: the sync folder, or Pelmor.OUT while
+  // the folder cannot be written.
+  const std::string dir = kDataRoot + "capture\\", folder = kDataRoot + "capture sync\\";
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      {"[OPTION]\r\nADDFLG=0\r\n", ""},
+      {"[SYNC]\r\nDIR=" + folder + "\r\nNAME=A\r\nID=a\r\n", folder + "A\\" + TodayFileName()},
+      {"[SYNC]\r\nDIR=" + dir + "Pelmor.ini\\away\\\r\nNAME=A\r\nID=a\r\n", dir + "Pelmor.OUT"}};
+  for (const auto& [ini, synced] : cases) {
     SCOPED_TRACE(ini);
     CopyText("on the clipboard before the start");
     ChainViewer viewer;  // Pelmor passes every change on to it, recorded or not
     Pelmor p(MakeDataDir("capture"));
+    MakeDataDir("capture sync");
     WriteFileBytes(p.File("Pelmor.ini"), ini);
     WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"saved"}));
     ASSERT_TRUE(p.Start());
     for (const auto& copy : copies) ASSERT_TRUE(viewer.CopyThrough(copy));
     Ask(p.main, WM_DRAWCLIPBOARD);  // a second notification of the same change
-    Rows file = {"saved", "日本語のテキスト", "", "cut", "last"};
-    EXPECT_EQ(p.Rows(kHistory), *ini ? file : Rows(file.rbegin(), file.rend()));
+    Rows file = {"saved", "日本語のテキスト", "", "cut", "for this PC only", "last"};
+    EXPECT_EQ(p.Rows(kHistory), ini[1] == 'O' ? file : Rows(file.rbegin(), file.rend()));
     EXPECT_EQ(p.Quit(), 0u);
     EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes(file));
+    EXPECT_EQ(ReadFileBytes(synced), synced.empty() ? "" : RecordBytes({"日本語のテキスト", "", "cut", "last"}));
     // No sync folder set: nothing of it in the settings or the data folder.
-    EXPECT_EQ(ReadFileBytes(p.File("Pelmor.ini")).find("SYNC"), std::string::npos);
-    EXPECT_FALSE(FileThere(p.File("Pelmor.SYN")) || FileThere(p.File("Pelmor.OUT")));
+    EXPECT_TRUE(!synced.empty() || (ReadFileBytes(p.File("Pelmor.ini")).find("SYNC") == std::string::npos &&
+                                    !FileThere(p.File("Pelmor.SYN")) && !FileThere(p.File("Pelmor.OUT"))));
   }
 }
 
 using Capture = PelmorTest;
 
-TEST_F(Capture, ChangesNotifiedLateOrAgainAreRecordedOnceAndPelmorsOwnPasteNever) {
+// Each change is told through the chain and to the listeners, some of it late, again, or while
+// another program holds the clipboard.
+TEST_F(Capture, ChangesToldLateAgainOrInABurstAreRecordedOnceInOrderAndPelmorsOwnPasteNever) {
   Start("", {"pasted"});
-  ChainViewer ahead;  // joined after Pelmor, it keeps the notifications; the test hands them on
+  ChainViewer ahead;  // joined after Pelmor, it passes nothing on: Pelmor hears of its own paste only once written
   ahead.withhold = true;
-  ASSERT_TRUE(ahead.CopyThrough({{CF_TEXT, "copied"}}));
   {
-    ClipboardHold hold;  // another program has the clipboard open without changing it
+    CopyText("copied");
+    ClipboardHold hold;  // another program opens the clipboard at once and keeps it while Pelmor hears of the change
     ASSERT_TRUE(hold.held);
-    Ask(p.main, WM_DRAWCLIPBOARD);  // Pelmor cannot open it now
-  }
-  EXPECT_EQ(p.Rows(kHistory), Rows{"pasted"});
-  for (int again = 0; again < 2; ++again) Ask(p.main, WM_DRAWCLIPBOARD);  // the same change, its number unchanged
-  EXPECT_EQ(p.Rows(kHistory), (Rows{"copied", "pasted"}));
+    hold.KeepFor(300);
+  }  // closed unchanged: nothing tells of the change again
+  ASSERT_TRUE(p.Listed({"copied", "pasted"}));
   ShowListOverTarget();
-  ASSERT_TRUE(Choose(kHistory, {1}));  // Pelmor's own change, whose notification is kept back
-  ASSERT_TRUE(ahead.CopyThrough({{CF_TEXT, "other"}}));  // another program copies before it comes
-  for (int late = 0; late < 2; ++late) Ask(p.main, WM_DRAWCLIPBOARD);
-  EXPECT_EQ(p.Rows(kHistory), (Rows{"other", "copied", "pasted"}));
+  ASSERT_TRUE(Choose(kHistory, {1}));  // Pelmor's own change
+  for (int again = 0; again < 2; ++again) Ask(p.main, WM_DRAWCLIPBOARD);  // its number unchanged
+  ahead.Leave();  // the copies below are not held up by the test's own viewer
+  const int copies = 300;  // 0 to 10 ms apart, then a burst of 200 with no gap
+  for (int i = 0; i < copies; ++i) {
+    CopyText("copy " + std::to_string(i));
+    if (i < 100) Sleep(i % 11);
+  }
+  const std::string last = "copy " + std::to_string(copies - 1);
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).front() == last; }) && p.Flush());
+  Rows rows = p.Rows(kHistory);
+  EXPECT_EQ(rows.front(), last);
+  EXPECT_EQ(Rows(rows.end() - 2, rows.end()), (Rows{"copied", "pasted"}));
+  for (size_t i = 1; i + 2 < rows.size(); ++i)  // each copy at most once, in the order copied
+    EXPECT_GT(atoi(rows[i - 1].c_str() + 5), atoi(rows[i].c_str() + 5)) << rows[i];
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes(Rows(rows.rbegin(), rows.rend())));
 }
 
-TEST_F(Capture, ViewersBehindThatLeaveAreCutOutAndTheRestStillGetEveryChange) {
+// A viewer ahead of Pelmor that is killed never passes a change on again.
+TEST_F(Capture, ViewersBehindGetEachChangeOnceAndOneAheadThatIsKilledNeverEndsTheRecording) {
   ChainViewer last, middle, first;  // the chain: Pelmor, first, middle, last
   ASSERT_TRUE(p.Start());
   middle.Leave();  // not Pelmor's neighbour: Pelmor passes the news on
   first.Leave();   // Pelmor's neighbour: Pelmor links up with the one after it
-  ASSERT_TRUE(last.CopyThrough({{CF_TEXT, "after the repair"}}));
-  EXPECT_EQ(p.Rows(kHistory), Rows{"after the repair"});
+  Rows recorded = {"again", "after the repair"};
+  for (const char* text : {"after the repair", "again"}) ASSERT_TRUE(last.CopyThrough({{CF_TEXT, text}}));
+  EXPECT_TRUE(p.Listed(recorded) && p.Flush());
+  EXPECT_EQ(last.notifications, 2);  // however Pelmor heard of them
   EXPECT_EQ(first.notifications + middle.notifications, 0);
+  Pelmor second(MakeDataDir("second Pelmor"));
+  for (const char* ahead : {"a viewer", "the viewer started again", "a second Pelmor"}) {
+    ViewerProcess viewer;
+    bool pelmor = ahead[2] == 's';
+    ASSERT_TRUE(pelmor ? second.Start() && HeadsTheChain(second.process) : viewer.Start()) << ahead;
+    for (const char* when : {"while it runs: ", "killed: "}) {
+      recorded.insert(recorded.begin(), when + std::string(ahead));
+      CopyText(recorded.front());
+      EXPECT_TRUE(p.Listed(recorded)) << recorded.front();
+      EndProcess(pelmor ? &second.process : &viewer.process);
+    }
+  }
 }
 
 }  // namespace

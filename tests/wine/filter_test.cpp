@@ -5,24 +5,6 @@ namespace {
 
 using FilterTest = PelmorTest;
 
-// Each row as "text length position", read from Pelmor column by column.
-Rows Columns(const Pelmor& p, int list) {
-  Rows text = p.Rows(list, 0), length = p.Rows(list, 1), position = p.Rows(list, 2), rows;
-  for (size_t i = 0; i < text.size(); ++i) rows.push_back(text[i] + " " + length.at(i) + " " + position.at(i));
-  return rows;
-}
-
-// The rows a record file with these texts must give, newest first.
-Rows ExpectedColumns(const Rows& fileOrder) {
-  Rows rows;
-  size_t position = 4;
-  for (const std::string& t : fileOrder) {
-    rows.insert(rows.begin(), t + " " + std::to_string(t.size()) + " " + std::to_string(position));
-    position += 4 + t.size();
-  }
-  return rows;
-}
-
 TEST_F(FilterTest, RowsAndColumnsReadFromOutsideMatchTheFileAfterEveryChange) {
   const Rows saved = {"会議は午後3時から", "", "https://example.jp/", "x"};
   Rows file = saved;
@@ -35,14 +17,11 @@ TEST_F(FilterTest, RowsAndColumnsReadFromOutsideMatchTheFileAfterEveryChange) {
     EXPECT_EQ(text + " " + std::to_string(lengths.at(1)), answer);
   }
   EXPECT_EQ(Columns(p, kHistory), ExpectedColumns(file));
-  p.Select(kHistory, {1});  // "https://example.jp/"
   for (const char* copy : {"新しいテキスト", "x"}) {  // the second is a repeat: the older one goes
     CopyText(copy);
     file.erase(std::remove(file.begin(), file.end(), copy), file.end());
     file.push_back(copy);
     ASSERT_TRUE(WaitUntil([&] { return Columns(p, kHistory) == ExpectedColumns(file); })) << copy;
-    if (*copy == 'x') break;
-    EXPECT_EQ(p.Selected(kHistory), std::vector<int>{2});  // the same record, below the new row
   }
   ShowListOverTarget();
   p.Select(kHistory, {3});  // ""

@@ -34,6 +34,14 @@ std::string ProgramDir() {
   return path;
 }
 
+std::string TodayFileName() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char day[16];
+  snprintf(day, sizeof day, "%04d%02d%02d.PLM", now.wYear, now.wMonth, now.wDay);
+  return day;
+}
+
 std::string MakeDataDir(const std::string& name) {
   std::filesystem::path dir = std::filesystem::path(kDataRoot) / name;
   std::error_code ignored;
@@ -228,6 +236,25 @@ bool ChainViewer::CopyThrough(const std::vector<std::pair<UINT, std::string>>& f
   return WaitUntil([&] { return notifications > seen; });
 }
 
+bool HeadsTheChain(const PROCESS_INFORMATION& process) {
+  DWORD pid = 0;
+  return GetWindowThreadProcessId(GetClipboardViewer(), &pid) && pid == process.dwProcessId;
+}
+
+bool ViewerProcess::Start(const std::string& readLog) {
+  EndProcess(&process);
+  std::string exe = ProgramDir() + "\\chain_viewer.exe";
+  return StartProcess(exe, "\"" + exe + "\" " + readLog, nullptr, &process) &&
+         WaitUntil([&] { return HeadsTheChain(process); });
+}
+
+bool ViewerProcess::Close() {
+  PostMessageA(FindTopWindow(process.dwProcessId, "PelmorTestChainViewer"), WM_CLOSE, 0, 0);
+  bool ended = WaitUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  EndProcess(&process);
+  return ended;
+}
+
 bool Pelmor::Launch() {
   std::string exe = ProgramDir() + "\\Pelmor.exe";
   return StartProcess(exe, "\"" + exe + "\"", dir.c_str(), &process);
@@ -250,6 +277,15 @@ std::string Pelmor::Ini(const char* section, const char* key) const {
   char value[300] = {};
   GetPrivateProfileStringA(section, key, "(none)", value, sizeof value, File("Pelmor.ini").c_str());
   return value;
+}
+
+std::string Pelmor::Ini(const char* section, std::initializer_list<const char*> keys) const {
+  std::string values;
+  for (const char* key : keys) {
+    if (!values.empty()) values += ' ';
+    values += Ini(section, key);
+  }
+  return values;
 }
 
 bool Pelmor::Flush() const {
@@ -351,8 +387,28 @@ std::vector<std::string> Pelmor::Rows(int listId, int column, int room, std::vec
   return ReadRows<LVITEMA, char>(*this, listId, column, LVM_GETITEMTEXTA, room, answers);
 }
 
+Rows Columns(const Pelmor& p, int list) {
+  Rows text = p.Rows(list, 0), length = p.Rows(list, 1), position = p.Rows(list, 2), rows;
+  for (size_t i = 0; i < text.size(); ++i) rows.push_back(text[i] + " " + length.at(i) + " " + position.at(i));
+  return rows;
+}
+
+Rows ExpectedColumns(const Rows& fileOrder) {
+  Rows rows;
+  size_t position = 4;
+  for (const std::string& t : fileOrder) {
+    rows.insert(rows.begin(), t + " " + std::to_string(t.size()) + " " + std::to_string(position));
+    position += 4 + t.size();
+  }
+  return rows;
+}
+
 std::vector<std::wstring> Pelmor::RowsW(int listId) const {
   return ReadRows<LVITEMW, wchar_t>(*this, listId, 0, LVM_GETITEMTEXTW);
+}
+
+bool Pelmor::Listed(const ::Rows& rows, int ms) const {
+  return WaitUntil([&] { return Rows(kHistory) == rows; }, ms);
 }
 
 std::vector<int> Pelmor::Selected(int listId) const {
@@ -400,7 +456,10 @@ DWORD Pelmor::Quit() {
 
 HWND OpenSheet(const Pelmor& p) {
   p.Command(40002);
-  return p.Dialog("環境設定");
+  // Open once it has taken the foreground: its activation, coming late, would take it back from
+  // a window the test brings forward meanwhile.
+  HWND sheet = p.Dialog("環境設定");
+  return sheet && WaitUntil([&] { return GetForegroundWindow() == sheet; }) ? sheet : nullptr;
 }
 
 int CurrentPage(HWND sheet) {
@@ -421,6 +480,14 @@ bool CloseSheet(const Pelmor& p, HWND sheet, int button) {
 
 // Wine's tray keeps one tool tip window per icon, in its own process: the tool's record and
 // the text are read through memory there.
+std::string DayFileOfToday() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char day[16];
+  snprintf(day, sizeof day, "%04d%02d%02d.PLM", now.wYear, now.wMonth, now.wDay);
+  return day;
+}
+
 std::string TrayTips() {
   std::string tips;
   for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));) {

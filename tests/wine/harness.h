@@ -24,6 +24,7 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 inline const std::string kDataRoot = "C:\\pelmor-e2e\\";
 std::string MakeDataDir(const std::string& name);
 std::string ProgramDir();  // where the suite, Pelmor.exe and the helper programs lie
+std::string TodayFileName();  // today's day file in a PC's folder of the sync folder, YYYYMMDD.PLM
 
 // Clipboard, as other programs use it: each format with its bytes.
 void CopyFormats(const std::vector<std::pair<UINT, std::string>>& formats);
@@ -77,6 +78,18 @@ struct ChainViewer {
   bool CopyThrough(const std::vector<std::pair<UINT, std::string>>& formats);
 };
 
+// Another program in the clipboard viewer chain, in a process of its own (chain_viewer.exe):
+// started after Pelmor, it heads the chain and passes each change on. Given a file, it also
+// reads every change it hears of and writes the texts there, one a line, when closed.
+struct ViewerProcess {
+  ~ViewerProcess() { EndProcess(&process); }
+  bool Start(const std::string& readLog = "");  // true once it heads the chain
+  bool Close();                                 // leaves the chain and ends in order
+  PROCESS_INFORMATION process = {};
+};
+// True while the chain's head is a window of this process.
+bool HeadsTheChain(const PROCESS_INFORMATION& process);
+
 // One running Pelmor in its own data folder.
 struct Pelmor {
   explicit Pelmor(std::string dataDir) : dir(std::move(dataDir)) {}
@@ -89,6 +102,7 @@ struct Pelmor {
   bool Start();   // true once its main window and lists exist and it is idle
   std::string File(const std::string& name) const { return dir + name; }
   std::string Ini(const char* section, const char* key) const;  // "(none)" when missing
+  std::string Ini(const char* section, std::initializer_list<const char*> keys) const;  // joined by spaces
   HWND Child(int id) const { return GetDlgItem(main, id); }
   void Command(int id) const { PostMessageA(main, WM_COMMAND, id, 0); }
   void Tray(LPARAM mouse, WPARAM id = 5995) const { PostMessageA(main, WM_USER + 1, id, mouse); }
@@ -106,6 +120,7 @@ struct Pelmor {
   // Read as other programs do, with room for so many bytes; *answers gets the lengths returned.
   std::vector<std::string> Rows(int listId, int column = 0, int room = 8192, std::vector<int>* answers = nullptr) const;
   std::vector<std::wstring> RowsW(int listId) const;               // the same, in UTF-16
+  bool Listed(const ::Rows& rows, int ms = 5000) const;  // true once the history lists these rows
   std::vector<int> Selected(int listId) const;
   // A message whose lParam points at a rectangle in Pelmor's memory: *rect goes in and comes back.
   LRESULT AskWithRect(HWND window, UINT message, WPARAM wParam, RECT* rect) const;
@@ -115,6 +130,11 @@ struct Pelmor {
   DWORD Quit();                          // command 40003; the exit code
 };
 
+// Each row of a list as "text length position", read column by column as other programs do; and
+// the rows a history file of these texts must give, newest first.
+Rows Columns(const Pelmor& p, int list);
+Rows ExpectedColumns(const Rows& fileOrder);
+
 // The options sheet, opened by its command; a page of it shown (its dialog); OK or Cancel
 // pressed, and the sheet gone with everything Pelmor does after it.
 HWND OpenSheet(const Pelmor& p);
@@ -122,6 +142,8 @@ HWND OpenSheet(const Pelmor& p);
 HWND GoToPage(HWND sheet, int page);
 int CurrentPage(HWND sheet);
 bool CloseSheet(const Pelmor& p, HWND sheet, int button);
+// The name of today's day file in a PC's folder of the sync folder.
+std::string DayFileOfToday();
 // The tips of the icons in the notification area, as the shell's tool tips hold them, each
 // followed by '|'.
 std::string TrayTips();

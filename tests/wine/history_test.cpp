@@ -50,18 +50,6 @@ TEST_F(HistoryTest, DeleteAsksThenRemovesExactlyTheChosenRecordsWhateverTheFocus
   }
 }
 
-TEST_F(HistoryTest, CancellingAFavoritesDeleteLeavesTheFileFreeForTheNextSave) {
-  Start("", {"to save"}, {"kept"});
-  ShowListOverTarget();
-  ASSERT_NO_FATAL_FAILURE(ShowTab(1));
-  PressKey(VK_DELETE);
-  EXPECT_EQ(p.Answer("確認", IDCANCEL), "選択行を削除しますか？");
-  ASSERT_TRUE(p.Settled());
-  ASSERT_NO_FATAL_FAILURE(ShowTab(0));
-  PressKey('S');
-  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kFavorites) == Rows{"to save", "kept"}; }));
-}
-
 TEST_F(HistoryTest, DeleteAllAndRestoreAskFirstAndWorkOnTheWholeHistory) {
   const Rows saved = {"one", "two", "three"}, captured = {"one", "two", "three", "captured"};
   const struct {

@@ -83,6 +83,28 @@ TEST_F(PasteTest, EscAndTheSelectionOnShowingFollowTheOptions) {
   }
 }
 
+TEST_F(PasteTest, EnterPastesTheChosenTextWhateverRepeatsAndImportsDidToTheRowsAboveIt) {
+  const std::string folder = MakeDataDir("ChosenText sync folder"), day = folder + "PC2\\" + DayFileOfToday();
+  Start("[OPTION]\r\nOVERLAP=1\r\n[SYNC]\r\nDIR=" + folder + "\r\nNAME=here\r\nID=id-here\r\n", {"x", "a", "b", "c"});
+  CreateDirectoryA((folder + "PC2").c_str(), nullptr);
+  std::string pasted;
+  // A repeat above the chosen row, two texts of another PC imported in one step, the chosen text repeated.
+  for (const Rows& arriving : {Rows{"b"}, Rows{"p1", "p2"}, Rows{"a"}}) {
+    ShowListOverTarget();
+    const Rows before = p.Rows(kHistory);
+    p.Select(kHistory, {static_cast<int>(std::find(before.begin(), before.end(), "a") - before.begin())});
+    if (arriving.size() == 1) {
+      CopyText(arriving[0]);
+    } else {  // as the engine delivers a file: whole, at once
+      WriteFileBytes(day + ".tmp", RecordBytes(arriving));
+      MoveFileExA((day + ".tmp").c_str(), day.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).front() == arriving.back(); }));
+    ASSERT_TRUE(Choose(kHistory, p.Selected(kHistory)));
+    EXPECT_EQ(target.Text(), pasted += "a") << arriving.back();
+  }
+}
+
 TEST_F(PasteTest, TheLastTabIsOpenedAtTheNextStart) {
   Start("", {"a"}, {}, "aa\n");
   ShowListOverTarget();

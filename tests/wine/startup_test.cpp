@@ -5,11 +5,6 @@ namespace {
 
 using Startup = PelmorTest;
 
-bool Listed(const Pelmor& p, const std::string& text) {
-  Rows rows = p.Rows(kHistory);
-  return std::find(rows.begin(), rows.end(), text) != rows.end();
-}
-
 // Drags the list window by its caption with the real mouse, a step at a time, as far as
 // dx, dy in all, and lets go, or with cancel presses Esc first; true once the move is over.
 bool DragByCaption(const Pelmor& p, int dx, int dy, int steps, bool cancel = false) {
@@ -99,16 +94,30 @@ TEST_F(Startup, AfterACancelledEndOfSessionTheBackupStillHoldsThePreviousExit) {
   WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"old"}));
   ASSERT_TRUE(p.Start());
   CopyText("before log-off");
-  ASSERT_TRUE(WaitUntil([&] { return Listed(p, "before log-off"); }));
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).front() == "before log-off"; }));
   EXPECT_EQ(Ask(p.main, WM_QUERYENDSESSION), 1);
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes({"old", "before log-off"}));
   EXPECT_EQ(p.Ini("OPTION", "ONHOTKEY"), "49");
   Ask(p.main, WM_ENDSESSION, FALSE);  // another program vetoed the log-off
   CopyText("after the veto");
-  ASSERT_TRUE(WaitUntil([&] { return Listed(p, "after the veto"); }));
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory).front() == "after the veto"; }));
   EXPECT_EQ(p.Quit(), 0u);
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes({"old", "before log-off", "after the veto"}));
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT.BAK")), RecordBytes({"old"}));
+}
+
+TEST_F(Startup, ADamagedFavoritesFileIsKeptWholeBesideItBeforeItsRepairAndTheTrayIconSaysSo) {
+  std::string damaged = RecordBytes({"a", "b", "c"});
+  damaged[9] = '\x7f';  // the second record's length: the count still names the records behind it
+  WriteFileBytes(p.File("Pelmor.SAV"), damaged);
+  ASSERT_TRUE(p.Start());
+  EXPECT_EQ(p.Rows(kFavorites), Rows{"a"});
+  WIN32_FIND_DATAA copy;  // its name holds the time of the repair
+  ASSERT_TRUE(FindClose(FindFirstFileA(p.File("Pelmor.SAV.*.BAD").c_str(), &copy)));
+  EXPECT_EQ(ReadFileBytes(p.File(copy.cFileName)), damaged);
+  const std::string balloon = "Pelmor.SAV が壊れていたため、読める記録だけにしました。元のファイルは " +
+                              std::string(copy.cFileName) + " として残してあります。|";
+  EXPECT_TRUE(WaitUntil([&] { return TrayTips().find(balloon) != std::string::npos; })) << TrayTips();
 }
 
 TEST_F(Startup, AFolderNamedWithABackslashTrailByteKeepsItsFilesInside) {
