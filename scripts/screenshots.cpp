@@ -80,8 +80,8 @@ bool TakeAll() {
   WaitUntil([&] { return !IsWindowVisible(menu); });
   p.Command(40002);
   HWND sheet = p.Dialog("環境設定");
-  const char* pages[] = {"options-general", "options-hotkeys", "options-editor", "options-history"};
-  for (int page = 0; page < 4 && sheet; ++page) {
+  const char* pages[] = {"options-general", "options-hotkeys", "options-editor", "options-history", "options-sync"};
+  for (int page = 0; page < 5 && sheet; ++page) {
     PostMessageA(sheet, PSM_SETCURSEL, page, 0);
     p.Flush();
     saved = SaveScreenshot(sheet, pages[page]) && saved;

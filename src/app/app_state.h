@@ -73,6 +73,7 @@ struct SettingsRecord {
     char NAME[kPathSize];  // this PC's folder in it; empty: the computer name
     int KEEPDAYS;          // this PC's day files are kept this many days
     char ID[64];           // made once, held by DIR\NAME\owner.id
+    char KEY[2048];        // the folder's key sealed for the Windows user (hex); empty: no passphrase
   } SYNC;
 };
 

@@ -65,6 +65,7 @@ static void LoadSyncSettings(const char* path) {
   GetPrivateProfileStringA("SYNC", "DIR", "", sync.DIR, sizeof sync.DIR, path);
   GetPrivateProfileStringA("SYNC", "NAME", "", sync.NAME, sizeof sync.NAME, path);
   GetPrivateProfileStringA("SYNC", "ID", "", sync.ID, sizeof sync.ID, path);
+  GetPrivateProfileStringA("SYNC", "KEY", "", sync.KEY, sizeof sync.KEY, path);
   sync.KEEPDAYS = static_cast<int>(GetPrivateProfileIntA("SYNC", "KEEPDAYS", 30, path));
 }
 
@@ -116,7 +117,7 @@ void WriteEditorPath(const char* path) {
   WritePrivateProfileStringA("TEXT", "PATH", path, ini);
 }
 
-void WriteSyncSettings() {
+void WriteSyncSettings(bool keyWasSet) {
   char ini[kPathSize], days[16];
   SettingsPath(ini);
   snprintf(days, sizeof days, "%d", Settings.SYNC.KEEPDAYS);
@@ -124,6 +125,9 @@ void WriteSyncSettings() {
   WritePrivateProfileStringA("SYNC", "NAME", Settings.SYNC.NAME, ini);
   WritePrivateProfileStringA("SYNC", "KEEPDAYS", days, ini);
   WritePrivateProfileStringA("SYNC", "ID", Settings.SYNC.ID, ini);
+  // Written once a passphrase is given; gone with the folder it was for.
+  if (Settings.SYNC.KEY[0] != '\0' || keyWasSet)
+    WritePrivateProfileStringA("SYNC", "KEY", Settings.SYNC.KEY[0] != '\0' ? Settings.SYNC.KEY : nullptr, ini);
 }
 
 std::string NewSyncId() {

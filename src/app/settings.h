@@ -15,8 +15,9 @@ void ReadEditorPath(const char* defaultValue, char* path, size_t size);
 void WriteEditorPath(const char* path);
 // What the history's rules take from the settings.
 HistoryOptions HistoryOptionsFromSettings();
-// The sync folder's settings: written at once when the options sheet applies them.
-void WriteSyncSettings();
+// The sync folder's settings: written at once when the options sheet applies them. KEY is
+// written while set, and removed when it was set before and is no longer.
+void WriteSyncSettings(bool keyWasSet);
 // A random ID for owner.id, made once for this PC.
 std::string NewSyncId();
 // A folder set without an ID (a Pelmor.ini written by hand or by a deployment script) gets one,

@@ -25,6 +25,8 @@
 #define WM_APP_SYNC_FLUSH (WM_APP + 2)
 // The sync folder holds this PC's name for another PC: say so.
 #define WM_APP_SYNC_NAME_TAKEN (WM_APP + 3)
+// The sync folder has a passphrase this PC lacks (or no longer holds): ask for it.
+#define WM_APP_SYNC_KEY_NEEDED (WM_APP + 8)
 
 #define ID_HOTKEY_LIST 3001
 #define ID_HOTKEY_PAUSE 3002
@@ -67,3 +69,5 @@
 #define IDC_SYNC_BROWSE 1019
 #define IDC_SYNC_NAME 1020
 #define IDC_SYNC_DAYS 1021
+#define IDC_SYNC_PASS 1022
+#define IDC_SYNC_CONFIRM 1023

@@ -178,6 +178,7 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_TIMER: OnTimer(window, wParam); return 0;
     case WM_APP_SYNC_FLUSH: FlushSyncOutbox(window); return 0;
     case WM_APP_SYNC_NAME_TAKEN: ShowSyncNameTaken(window, AppState.Sync.config.name.c_str(), true); return 0;
+    case WM_APP_SYNC_KEY_NEEDED: ShowSyncKeyNeeded(window); return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: return 0;

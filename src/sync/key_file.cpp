@@ -163,25 +163,24 @@ bool KeyMatches(const KeyFile& file, const SealKey& key) {
   return differ == 0;
 }
 
-JoinResult JoinKeyFile(const std::string& path, const std::string& scratch, char* passphrase, size_t length,
-                       SealKey* key, KeyFile* joined) {
+JoinResult NewKeyFile(char* passphrase, size_t length, SealKey* key, KeyFile* made) {
   PassphraseWiper wiper{passphrase, length};
-  std::string_view pass(passphrase, length);
+  KeyFile file;
+  SealKey derived;
+  if (!RandomBytes(file.salt, kSaltSize) || !DeriveKey(std::string_view(passphrase, length), file.salt, &derived) ||
+      !KeyCheck(derived, file.check))
+    return JoinResult::kFailed;
+  *key = derived;
+  *made = file;
+  return JoinResult::kNew;
+}
+
+JoinResult JoinKeyFile(const std::string& path, char* passphrase, size_t length, SealKey* key, KeyFile* joined) {
+  PassphraseWiper wiper{passphrase, length};
   KeyFile file;
   KeyFileStatus status = ReadKeyFile(path, &file);
-  if (status != KeyFileStatus::kMissing) return JoinFileThere(status, pass, file, key, joined);
-  SealKey made;
-  if (!RandomBytes(file.salt, kSaltSize) || !DeriveKey(pass, file.salt, &made) || !KeyCheck(made, file.check))
-    return JoinResult::kFailed;
-  if (WriteNewKeyFile(path, scratch, file)) {
-    *key = made;
-    *joined = file;
-    return JoinResult::kMade;
-  }
-  // Another PC's file came first (or the folder went): the passphrase must be that file's.
-  status = ReadKeyFile(path, &file);
-  return status == KeyFileStatus::kMissing ? JoinResult::kUnusable
-                                           : JoinFileThere(status, pass, file, key, joined);
+  if (status == KeyFileStatus::kMissing) return NewKeyFile(passphrase, length, key, joined);
+  return JoinFileThere(status, std::string_view(passphrase, length), file, key, joined);
 }
 
 bool KeyFileReplaced(const std::string& path, const KeyFile& joined) {

@@ -46,19 +46,21 @@ bool WriteNewKeyFile(const std::string& path, const std::string& scratch, const 
 bool KeyMatches(const KeyFile& file, const SealKey& key);
 
 enum class JoinResult {
-  kJoined,           // the folder's file was there and the passphrase is its
-  kMade,             // there was none: this PC made it with a new salt
+  kJoined,           // the folder's file is there and the passphrase is its
+  kNew,              // there is none: *joined is a new file (a new salt) for WriteNewKeyFile to make
   kWrongPassphrase,  // the folder's file belongs to another passphrase
-  kDamaged,          // the folder's file is not a key file: nothing is written over it
-  kUnusable,         // the folder cannot be read or written now
+  kDamaged,          // the folder's file is not a key file: nothing may be written over it
+  kUnusable,         // the folder cannot be read now
   kFailed,           // the derivation failed (no memory for it)
 };
-// Joins the folder at path (DIR\Pelmor.KEY) with the passphrase (its UTF-8 bytes): the key of
-// the folder's file when the passphrase is its, or a new file made with a new salt when there
-// is none. *key and *joined (the file as it was joined) are set for kJoined and kMade only. The
-// passphrase's bytes are wiped before it returns, whatever the outcome. scratch as above.
-JoinResult JoinKeyFile(const std::string& path, const std::string& scratch, char* passphrase, size_t length,
-                       SealKey* key, KeyFile* joined);
+// What the passphrase (its UTF-8 bytes, never empty) joins in the folder whose Pelmor.KEY is at
+// path: the key of the folder's file when the passphrase is its, or a new file with a new salt
+// when there is none. Only read and derived, nothing written, so that the options page can
+// check a passphrase and leave the making of the file to OK. *key and *joined are set for
+// kJoined and kNew only. The passphrase's bytes are wiped before it returns, whatever the outcome.
+JoinResult JoinKeyFile(const std::string& path, char* passphrase, size_t length, SealKey* key, KeyFile* joined);
+// The same for a folder that is not there yet (made at OK): always a new file.
+JoinResult NewKeyFile(char* passphrase, size_t length, SealKey* key, KeyFile* made);
 
 // The folder's key file is no longer the one joined: another is there (another PC made one at
 // the same moment and the engine kept that one), or a damaged one, or none while the folder is

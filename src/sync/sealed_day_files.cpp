@@ -38,9 +38,10 @@ int AppendToSealedDayFile(const std::string& path, std::string_view place, const
 }
 
 bool ReadPeerSealedDayFile(const std::string& path, std::string_view place, const SealKey& key, int32_t from,
-                           int32_t* available, std::vector<std::string>* texts, int32_t* refused) {
+                           int32_t* available, std::vector<std::string>* texts, int32_t* refused,
+                           const ReadLimit& limit, bool* cut) {
   std::vector<std::string> sealed;
-  bool read = ReadPeerDayFile(path, from, available, &sealed);
+  bool read = ReadPeerDayFile(path, from, available, &sealed, limit, cut);
   texts->clear();
   int32_t left = 0;
   std::string text;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../store/record_file.h"
+#include "day_files.h"
 #include "sealing.h"
 #include "sync_names.h"
 
@@ -24,9 +25,11 @@ std::string SealedPlace(std::string_view folderName, const CivilDate& day);
 int AppendToSealedDayFile(const std::string& path, std::string_view place, const SealKey& key,
                           const std::vector<std::string>& texts, std::vector<KeptCopy>* kept = nullptr);
 
-// Another PC's sealed day file from record `from` on, as ReadPeerDayFile reads a plain one:
-// *available gets its trustworthy records, *texts the opened texts in file order. A record that
-// does not open (changed, moved, or sealed under another key) is left out but counts as taken;
-// *refused, when given, gets how many were left out. False when it cannot be opened or read.
+// Another PC's sealed day file from record `from` on, as ReadPeerDayFile reads a plain one (the
+// limit and *cut as there): *available gets its trustworthy records, *texts the opened texts in
+// file order. A record that does not open (changed, moved, or sealed under another key) is left
+// out but counts as taken; *refused, when given, gets how many were left out. False when it
+// cannot be opened or read.
 bool ReadPeerSealedDayFile(const std::string& path, std::string_view place, const SealKey& key, int32_t from,
-                           int32_t* available, std::vector<std::string>* texts, int32_t* refused = nullptr);
+                           int32_t* available, std::vector<std::string>* texts, int32_t* refused = nullptr,
+                           const ReadLimit& limit = {}, bool* cut = nullptr);

@@ -7,6 +7,7 @@
 #include "../store/file_io.h"
 #include "../store/index_file.h"
 #include "day_files.h"
+#include "sealed_day_files.h"
 
 namespace {
 
@@ -17,10 +18,19 @@ struct PeerFile {
   int64_t day;
   std::string peer, key, path;
   FileStamp stamp;
+  bool sealed;  // YYYYMMDD.PLX
 };
 
+// Captures are queued: the folder takes them now, or they wait for it.
 bool Active(const SyncFolder& sync) {
-  return sync.status == SyncStatus::kOn || sync.status == SyncStatus::kFolderUnusable;
+  return sync.status == SyncStatus::kOn || sync.status == SyncStatus::kFolderUnusable ||
+         sync.status == SyncStatus::kKeyNeeded;
+}
+
+// A day file's name, plain or sealed.
+bool ParseAnyDayFileName(std::string_view name, CivilDate* day, bool* sealed) {
+  *sealed = ParseSealedDayFileName(name, day);
+  return *sealed || ParseDayFileName(name, day);
 }
 
 char Separator(const SyncFolder& sync) { return sync.config.dir.back(); }
@@ -61,6 +71,48 @@ bool OwnFolderStillOurs(SyncFolder* sync) {
   if (sync->status == SyncStatus::kOn && StampOf(sync->ownFolder + "owner.id") == sync->ownerStamp) return true;
   sync->status = ClaimOwnFolder(sync);
   return sync->status == SyncStatus::kOn;
+}
+
+// What the folder's Pelmor.KEY lets this PC do: kOn to write (none there for a PC without a
+// passphrase; for one with, the file its key matches, and from then on that same file),
+// kKeyNeeded when it must not, kFolderUnusable while the file cannot be read.
+SyncStatus CheckFolderKey(SyncFolder* sync) {
+  FileStamp stamp = StampOf(sync->keyPath);
+  if (sync->keyJoined) {
+    if (KeyFileReplaced(sync->keyPath, sync->keyFile)) return SyncStatus::kKeyNeeded;
+  } else {
+    KeyFile file;
+    KeyFileStatus found = ReadKeyFile(sync->keyPath, &file);
+    if (found == KeyFileStatus::kUnreadable) return SyncStatus::kFolderUnusable;
+    bool allowed = sync->config.sealed ? found == KeyFileStatus::kValid && KeyMatches(file, sync->config.key)
+                                       : found == KeyFileStatus::kMissing;
+    if (!allowed) return SyncStatus::kKeyNeeded;
+    sync->keyJoined = sync->config.sealed;
+    sync->keyFile = file;
+  }
+  sync->keyStamp = stamp;
+  return SyncStatus::kOn;
+}
+
+// At each flush: Pelmor.KEY still lets this PC write. Its size and time tell cheaply (a file
+// another PC made at the same moment, kept by the engine, has its own); it is read again only
+// when they changed or after a failure. A folder that needs the passphrase stays so until the
+// sync is started again with it.
+bool FolderKeyAllows(SyncFolder* sync) {
+  if (sync->status == SyncStatus::kKeyNeeded) return false;
+  if (sync->status == SyncStatus::kOn && StampOf(sync->keyPath) == sync->keyStamp) return true;
+  SyncStatus found = CheckFolderKey(sync);
+  if (found != SyncStatus::kOn) sync->status = found;
+  return found == SyncStatus::kOn;
+}
+
+// Appends the texts to this PC's day file of the day: sealed with a passphrase, else plain.
+// A damaged one is kept whole before its repair cuts it.
+int AppendToOwnDayFile(SyncFolder* sync, const CivilDate& today, const std::vector<std::string>& texts) {
+  const std::string& own = sync->ownFolder;
+  if (!sync->config.sealed) return AppendToDayFile(own + DayFileName(today), texts, &sync->keptCopies);
+  return AppendToSealedDayFile(own + SealedDayFileName(today), SealedPlace(sync->config.name, today),
+                               sync->config.key, texts, &sync->keptCopies);
 }
 
 // Appends the captures kept in memory to the opened Pelmor.OUT, behind what waits there.
@@ -108,13 +160,17 @@ bool TakeOwner(SyncFolder* sync, const std::string& name, const std::string& fol
   return false;
 }
 
-// The day files in the other PCs' folders, oldest day first, then by folder name. False when
-// DIR or one of the folders could not be listed (the files of the others are there).
-bool ListPeerFiles(SyncFolder* sync, std::vector<PeerFile>* files) {
+// The day files in the other PCs' folders (the sealed ones too, with a passphrase), oldest day
+// first, then by folder name, a day's plain file before its sealed one. False when DIR or one of
+// the folders could not be listed (the files of the others are there). *keyStamp, when given,
+// gets Pelmor.KEY's stamp as DIR's listing shows it (untouched when DIR could not be listed).
+bool ListPeerFiles(SyncFolder* sync, std::vector<PeerFile>* files, FileStamp* keyStamp = nullptr) {
   std::vector<DirEntry> folders, entries;
   if (!ListDirectory(sync->config.dir.c_str(), &folders)) return false;
   bool complete = true;
+  if (keyStamp) *keyStamp = FileStamp();
   for (const DirEntry& folder : folders) {
+    if (keyStamp && !folder.isDirectory && folder.name == "Pelmor.KEY") *keyStamp = {folder.size, folder.modified};
     std::string path = sync->config.dir + folder.name + Separator(*sync);
     if (!folder.isDirectory || folder.name == sync->config.name) continue;
     if (!ListDirectory(path.c_str(), &entries)) {
@@ -127,13 +183,15 @@ bool ListPeerFiles(SyncFolder* sync, std::vector<PeerFile>* files) {
     if (TakeOwner(sync, folder.name, path, owner)) continue;
     for (const DirEntry& e : entries) {
       CivilDate day;
-      if (!e.isDirectory && ParseDayFileName(e.name, &day))
-        files->push_back(
-            {DayNumber(day), folder.name, folder.name + '\\' + e.name, path + e.name, {e.size, e.modified}});
+      bool sealed;
+      if (!e.isDirectory && ParseAnyDayFileName(e.name, &day, &sealed) && (!sealed || sync->config.sealed))
+        files->push_back({DayNumber(day), folder.name, folder.name + '\\' + e.name, path + e.name,
+                          {e.size, e.modified}, sealed});
     }
   }
-  std::sort(files->begin(), files->end(),
-            [](const PeerFile& a, const PeerFile& b) { return std::tie(a.day, a.peer) < std::tie(b.day, b.peer); });
+  std::sort(files->begin(), files->end(), [](const PeerFile& a, const PeerFile& b) {
+    return std::tie(a.day, a.peer, a.sealed) < std::tie(b.day, b.peer, b.sealed);
+  });
   return complete;
 }
 
@@ -159,7 +217,9 @@ void DeleteOldDayFiles(const SyncFolder& sync, const CivilDate& today) {
   ListDirectory(sync.ownFolder.c_str(), &entries);  // not listed: nothing is deleted this time
   for (const DirEntry& e : entries) {
     CivilDate day;
-    if (!e.isDirectory && ParseDayFileName(e.name, &day) && DayNumber(day) < DayNumber(today) - sync.config.keepDays)
+    bool sealed;
+    if (!e.isDirectory && ParseAnyDayFileName(e.name, &day, &sealed) &&
+        DayNumber(day) < DayNumber(today) - sync.config.keepDays)
       RemoveFile((sync.ownFolder + e.name).c_str());  // one that cannot go now goes at a later start
   }
 }
@@ -196,10 +256,14 @@ SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::stri
   sync->outbox = dataDir + "Pelmor.OUT";
   sync->progressPath = dataDir + "Pelmor.SYN";
   sync->progressScratch = dataDir + "Pelmor.SYN.TMP";
-  sync->status = ClaimOwnFolder(sync);
+  sync->keyPath = config.dir + "Pelmor.KEY";
+  // A folder this PC may not write into gets nothing from it, not even its owner.id.
+  sync->status = CheckFolderKey(sync);
+  if (sync->status == SyncStatus::kOn) sync->status = ClaimOwnFolder(sync);
   sync->unqueued = std::move(carried);
-  if (sync->status == SyncStatus::kNameTaken) {
-    MoveUnqueuedToOutbox(sync);  // kept for when the name is changed
+  if (sync->status == SyncStatus::kKeyNeeded) sync->waiting = CountRecords(sync->outbox);
+  if (sync->status == SyncStatus::kNameTaken || sync->status == SyncStatus::kKeyNeeded) {
+    MoveUnqueuedToOutbox(sync);  // kept for when the name is changed or the passphrase given
     return sync->status;
   }
   if (sync->status == SyncStatus::kOn) DeleteOldDayFiles(*sync, today);
@@ -232,6 +296,10 @@ bool QueueCapture(SyncFolder* sync, std::string_view record) {
 
 int FlushOutbox(SyncFolder* sync, const CivilDate& today) {
   if (!Active(*sync)) return WaitingCount(*sync);
+  if (!FolderKeyAllows(sync)) {
+    MoveUnqueuedToOutbox(sync);
+    return WaitingCount(*sync);
+  }
   bool nothingWaits = sync->unqueued.empty() && !PathExists(sync->outbox.c_str());
   if (nothingWaits && sync->status == SyncStatus::kOn) return sync->waiting = 0;
   // The folder is claimed again after it failed: it may have been removed, or taken by another PC.
@@ -251,8 +319,7 @@ int FlushOutbox(SyncFolder* sync, const CivilDate& today) {
   for (const RecordSpan& r : queued.records) texts.emplace_back(TextOf(queued, r));
   sync->waiting = static_cast<int>(texts.size());
   texts.insert(texts.end(), sync->unqueued.begin(), sync->unqueued.end());
-  if (!texts.empty() &&
-      AppendToDayFile(sync->ownFolder + DayFileName(today), texts, &sync->keptCopies) != 0) {
+  if (!texts.empty() && AppendToOwnDayFile(sync, today, texts) != 0) {
     sync->status = SyncStatus::kFolderUnusable;
     // Pelmor.OUT is open now: what only memory held waits there too, behind the others.
     if (!sync->unqueued.empty()) AppendUnqueued(sync, out);
@@ -271,23 +338,29 @@ int WaitingCount(const SyncFolder& sync) { return sync.waiting + static_cast<int
 
 std::vector<ImportBatch> CollectImports(SyncFolder* sync, const CollectLimit& limit) {
   std::vector<ImportBatch> batches;
-  if (!Active(*sync)) return batches;
+  if (!Active(*sync) || sync->status == SyncStatus::kKeyNeeded) return batches;
   std::vector<PeerFile> files;
-  ListPeerFiles(sync, &files);  // what could be listed is taken in
+  FileStamp keyStamp = sync->keyStamp;
+  ListPeerFiles(sync, &files, &keyStamp);  // what could be listed is taken in
   if (sync->progressUnsaved) SaveProgress(sync);
+  // Records opened under a key that is no longer the folder's would count as taken: the next
+  // flush looks at the new Pelmor.KEY first.
+  if (keyStamp != sync->keyStamp) return batches;
   ReadLimit left{limit.bytes, limit.records};
   for (const PeerFile& f : files) {
     if (left.bytes <= 0 || left.records <= 0) break;  // the rest at the next tick, in order
     auto seen = sync->seen.find(f.key);
-    if (seen != sync->seen.end() && seen->second == f.stamp) continue;
+    if ((seen != sync->seen.end() && seen->second == f.stamp) || (f.sealed && !sync->keyJoined)) continue;
     auto done = sync->progress.imported.find(f.key);
     ImportBatch batch{f.key, 0, {}, f.stamp};
     bool cut = false;
     ReadLimit fits = left;
     fits.takeOne = batches.empty();  // one record longer than the limit, when it comes first
-    if (!ReadPeerDayFile(f.path, done == sync->progress.imported.end() ? 0 : done->second, &batch.newProgress,
-                         &batch.texts, fits, &cut))
-      continue;  // tried again at the next tick
+    int32_t from = done == sync->progress.imported.end() ? 0 : done->second;
+    bool read = f.sealed ? ReadPeerSealedDayFile(f.path, f.key, sync->config.key, from, &batch.newProgress,
+                                                 &batch.texts, nullptr, fits, &cut)
+                         : ReadPeerDayFile(f.path, from, &batch.newProgress, &batch.texts, fits, &cut);
+    if (!read) continue;  // tried again at the next tick
     batch.whole = !cut;
     if (batch.texts.empty()) {
       // Nothing new, or the file was rolled back: its records are its progress from now on.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../store/record_file.h"
+#include "key_file.h"
 #include "sync_names.h"
 #include "sync_progress.h"
 
@@ -20,6 +21,11 @@ struct SyncConfig {
   std::string name;  // this PC's folder name (cleaned here again)
   std::string id;    // the random ID that owner.id holds
   int keepDays = 30;
+  // Set once the user gave the folder's passphrase: this PC's texts leave it sealed under the
+  // key, and only into a folder whose Pelmor.KEY the key matches. A key that can no longer be
+  // opened is given as zeros, which match no file: the passphrase is asked for again.
+  bool sealed = false;
+  SealKey key{};
 };
 
 enum class SyncStatus {
@@ -27,6 +33,9 @@ enum class SyncStatus {
   kOn,
   kNameTaken,       // DIR\NAME\owner.id holds another PC's ID: off until the name changes
   kFolderUnusable,  // DIR\NAME cannot be made or written now: captures wait, each flush tries again
+  kKeyNeeded,       // DIR\Pelmor.KEY does not let this PC write: it is there and this PC has no
+                    // passphrase, or it is not the file this PC's key matches (or joined): nothing
+                    // is written or read, captures wait in Pelmor.OUT until the passphrase is given
 };
 
 // What the folder listing said of a file; a file whose stamp has not changed is not opened.
@@ -53,15 +62,20 @@ struct SyncFolder {
   std::map<std::string, FileStamp> seen;    // key -> stamp when its records were last taken in
   std::map<std::string, PeerOwner> owners;  // other folder -> its owner.id as last read
   FileStamp ownerStamp;                     // this PC's owner.id when it was last known to hold its ID
+  std::string keyPath;                      // DIR\Pelmor.KEY
+  FileStamp keyStamp;                       // it when it last let this PC write (size -1: not there)
+  bool keyJoined = false;                   // sealed: the key matched keyFile, the folder's file
+  KeyFile keyFile;
   int waiting = 0;                          // records in Pelmor.OUT
   std::vector<std::string> unqueued;        // captures Pelmor.OUT could not take yet, in order
   std::vector<KeptCopy> keptCopies;         // Pelmor.OUT or a day file kept whole before a repair
 };
 
-// Start-up (dataDir ends in the separator; today is the local date): makes DIR\NAME and checks
-// or writes owner.id, deletes this PC's day files older than keepDays days, loads Pelmor.SYN
-// (dropping entries whose files are gone) and counts the records waiting in Pelmor.OUT. Started
-// again (new settings), it keeps the captures only memory held and queues them first.
+// Start-up (dataDir ends in the separator; today is the local date): looks at DIR\Pelmor.KEY,
+// makes DIR\NAME and checks or writes owner.id, deletes this PC's day files older than keepDays
+// days, loads Pelmor.SYN (dropping entries whose files are gone) and counts the records waiting
+// in Pelmor.OUT. Started again (new settings), it keeps the captures only memory held and queues
+// them first.
 SyncStatus StartSync(SyncFolder* sync, const SyncConfig& config, const std::string& dataDir, const CivilDate& today);
 
 // What the options page's OK would find in the folder, changing nothing: kOn when this PC can
@@ -74,14 +88,17 @@ SyncStatus CheckSyncFolder(const SyncConfig& config);
 // cannot take now (a scanner or a backup holds it for a moment) is kept in memory and queued
 // again, in order, before the next. False when sync is off.
 bool QueueCapture(SyncFolder* sync, std::string_view record);
-// Moves the waiting records, in order, to today's day file, once this PC's owner.id is known to
-// still hold its ID; returns how many still wait. What the folder cannot take goes to Pelmor.OUT.
+// Moves the waiting records, in order, to today's day file (YYYYMMDD.PLX, sealed, when the folder
+// has a passphrase), once this PC's owner.id is known to still hold its ID; returns how many
+// still wait. What the folder cannot take goes to Pelmor.OUT. Each flush, also one with nothing
+// to write, looks at Pelmor.KEY's stamp: a passphrase given to the folder meanwhile, or another
+// file kept by the engine, stops this PC (kKeyNeeded) before it writes again.
 int FlushOutbox(SyncFolder* sync, const CivilDate& today);
 // Records in Pelmor.OUT and those still kept in memory.
 int WaitingCount(const SyncFolder& sync);
 
 struct ImportBatch {
-  std::string key;      // "NAME\\YYYYMMDD.PLM"
+  std::string key;      // "NAME\\YYYYMMDD.PLM", or .PLX for a sealed one
   int32_t newProgress = 0;  // the file's trustworthy records, or the record after these texts
   std::vector<std::string> texts;
   FileStamp stamp;
@@ -95,8 +112,11 @@ struct CollectLimit {
 };
 // The new texts of the other PCs' day files that changed since they were last taken in: oldest
 // day first, then by PC name, each file's in its own order, as far as the limit goes. Opens no
-// file when none changed. A PC whose owner.id names another PC than before is a new PC under
-// an old name: its files are imported from their first records.
+// file when none changed. With a passphrase, their sealed files too (and the plain ones written
+// before it): a record that does not open is left out and counts as taken. Nothing while the
+// passphrase is needed, or while Pelmor.KEY changed since the last flush looked at it. A PC
+// whose owner.id names another PC than before is a new PC under an old name: its files are
+// imported from their first records.
 std::vector<ImportBatch> CollectImports(SyncFolder* sync, const CollectLimit& limit = {});
 // The batch's texts are recorded: its progress is kept and saved. Confirm batches in their
 // order and stop at the first that could not be recorded. False when Pelmor.SYN was not saved.

@@ -13,7 +13,6 @@
 #include "options_draft.h"
 #include "record_rows.h"
 #include "sync_page.h"
-#include "sync_view.h"
 #include "tray.h"
 
 namespace {
@@ -201,21 +200,11 @@ INT_PTR CALLBACK EditorPageProc(HWND page, UINT message, WPARAM wParam, LPARAM l
 // OK: what the pages accepted takes effect. The lists show a changed order and a lowered cap at
 // once; the editor path is written to the file at once (it is not kept in memory).
 void PutIntoEffect(const OptionsDraft& draft) {
-  bool syncChanged = draft.syncApplied && (lstrcmpA(draft.settings.SYNC.DIR, Settings.SYNC.DIR) != 0 ||
-                                           lstrcmpA(draft.settings.SYNC.NAME, Settings.SYNC.NAME) != 0 ||
-                                           draft.settings.SYNC.KEEPDAYS != Settings.SYNC.KEEPDAYS);
-  bool syncWasSet = Settings.SYNC.DIR[0] != '\0' || Settings.SYNC.ID[0] != '\0';
+  const SettingsRecord before = Settings;
   Settings = draft.settings;
   ShowHistoryOptions();
   if (draft.editorApplied) WriteEditorPath(draft.editorPath);
-  // The section is written once a folder has been set; an INI that never had one stays as it is.
-  if (syncChanged && (syncWasSet || Settings.SYNC.DIR[0] != '\0')) {
-    // A folder the user names anew is made now (in a folder that is there); at start-up a
-    // folder that has gone is not made again, as its drive or engine may only be away.
-    if (Settings.SYNC.DIR[0] != '\0') CreateDirectoryA(Settings.SYNC.DIR, nullptr);
-    WriteSyncSettings();
-    StartSyncing(AppState.MainWindow);
-  }
+  PutSyncPageIntoEffect(draft, before);
 }
 
 HPROPSHEETPAGE CreatePage(PROPSHEETPAGEA* page, int templateId, const char* title, DLGPROC proc) {

@@ -4,12 +4,19 @@
 #include <windows.h>
 
 #include "../app/app_state.h"
+#include "../sync/key_file.h"
 
 struct OptionsDraft {
   SettingsRecord settings;           // the settings as the pages have them, the sync folder's too
   bool editorApplied = false;        // the editor page was opened: its path is written at OK
   char editorPath[kPathSize] = {};
   bool syncApplied = false;          // the sync page was opened and its folder checked
+  // A passphrase given on the sync page and found to be the folder's: only its key is kept
+  // here (the passphrase is wiped once derived), and the file to make in a folder that has none.
+  bool keyGiven = false;
+  SealKey key;
+  bool makeKeyFile = false;
+  KeyFile keyFile;
 };
 
 // The draft a page was created with (the sheet's page record carries it).

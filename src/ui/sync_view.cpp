@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../app/app_state.h"
+#include "../app/key_store.h"
 #include "../app/settings.h"
 #include "../res/resource.h"
 #include "record_rows.h"
@@ -25,11 +26,21 @@ void ShowSyncNameTaken(HWND owner, const char* name, bool atStart) {
   MessageBoxA(owner, text, "ｴﾗｰ", MB_OK);
 }
 
-// After a flush or at start: the clash shows once, when it is found; the tip shows what waits;
-// a file kept whole before its repair is told of (at start also the history's).
+void ShowSyncKeyNeeded(HWND owner) {
+  MessageBoxA(owner,
+              "この同期フォルダは合言葉で保護されています。環境設定の「同期」ページで合言葉を入力してください。",
+              "ｴﾗｰ", MB_OK);
+}
+
+// After a flush or at start: the clash, or the passphrase asked for, shows once, when it is
+// found; the tip shows what waits; a file kept whole before its repair is told of (at start
+// also the history's).
 static void ShowSyncState(HWND mainWindow, SyncStatus before) {
+  // Posted: not from inside a clipboard notification.
   if (AppState.Sync.status == SyncStatus::kNameTaken && before != SyncStatus::kNameTaken)
-    PostMessageA(mainWindow, WM_APP_SYNC_NAME_TAKEN, 0, 0);  // not from inside a clipboard notification
+    PostMessageA(mainWindow, WM_APP_SYNC_NAME_TAKEN, 0, 0);
+  if (AppState.Sync.status == SyncStatus::kKeyNeeded && before != SyncStatus::kKeyNeeded)
+    PostMessageA(mainWindow, WM_APP_SYNC_KEY_NEEDED, 0, 0);
   UpdateTrayTip(mainWindow);
   TellKeptCopies();
 }
@@ -39,6 +50,10 @@ void StartSyncing(HWND mainWindow) {
   SyncConfig config = SyncConfigOf(Settings);
   if (!config.dir.empty() && EnsureSyncId()) {
     config.id = Settings.SYNC.ID;
+    // A key that does not open (sealed for another user, or damaged) stays zeros, which match no
+    // folder's Pelmor.KEY: the passphrase is asked for again.
+    config.sealed = Settings.SYNC.KEY[0] != '\0';
+    if (config.sealed && !UnprotectKeyForUser(Settings.SYNC.KEY, &config.key)) config.key = SealKey();
     StartSync(&AppState.Sync, config, AppState.DataDir, Today());  // keeps what only memory holds
   } else {
     AppState.Sync = SyncFolder();

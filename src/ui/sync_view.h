@@ -1,6 +1,6 @@
 // The sync folder as the running program uses it: started from the settings, a tick that
 // writes this PC's waiting texts and brings the other PCs' into the history, and what the
-// user sees of it (the tray tip, the name clash).
+// user sees of it (the tray tip, the name clash, the passphrase asked for).
 #pragma once
 #include <windows.h>
 
@@ -17,3 +17,5 @@ void FinishSyncing();
 void OnSyncTimer(HWND mainWindow);
 // Tells the user that this PC's name is another PC's in the sync folder.
 void ShowSyncNameTaken(HWND owner, const char* name, bool atStart);
+// Asks the user for the sync folder's passphrase, which this PC does not hold (or no longer).
+void ShowSyncKeyNeeded(HWND owner);

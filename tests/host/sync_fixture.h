@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "sealing_fixture.h"
 #include "store/file_io.h"
 #include "sync/day_files.h"
+#include "sync/sealed_day_files.h"
 #include "sync/sync_folder.h"
 #include "temp_dir.h"
 
@@ -25,9 +27,34 @@ struct Pcs {
   TempDir root;
   std::string dir = root.File("sync 同期/");
   Pcs() { fs::create_directory(dir); }
-  SyncStatus Start(SyncFolder* sync, const std::string& pc, const CivilDate& today = kDay1, std::string id = "") {
+  SyncStatus Start(SyncFolder* sync, const std::string& pc, const CivilDate& today = kDay1, std::string id = "",
+                   const SealKey* key = nullptr) {
     fs::create_directory(root.File(pc));
-    return StartSync(sync, {dir, pc, id.empty() ? "id-" + pc : id, 30}, root.File(pc + "/"), today);
+    SyncConfig config{dir, pc, id.empty() ? "id-" + pc : id, 30, key != nullptr, key ? *key : SealKey()};
+    return StartSync(sync, config, root.File(pc + "/"), today);
+  }
+  // The PC started with the key of the folder's passphrase.
+  SyncStatus StartWith(SyncFolder* sync, const std::string& pc, const SealKey& key) {
+    return Start(sync, pc, kDay1, "", &key);
+  }
+  // DIR\Pelmor.KEY for the key, as the first PC given a passphrase makes it; each one made here
+  // with a time of its own, as another PC's would have.
+  void Lock(const SealKey& key) {
+    static int made = 0;
+    KeyFile file;
+    EXPECT_TRUE(KeyCheck(key, file.check));
+    WriteFileBytes(dir + "Pelmor.KEY", KeyFileText(file));
+    fs::last_write_time(dir + "Pelmor.KEY", fs::file_time_type() + std::chrono::seconds(++made));
+  }
+  // The texts of a PC's sealed day file that open at their places, as "texts (n refused)".
+  std::string SealedTexts(const std::string& pc, const SealKey& key, const CivilDate& day = kDay1) {
+    int32_t available, refused = 0;
+    Texts texts;
+    ReadPeerSealedDayFile(dir + pc + "/" + SealedDayFileName(day), SealedPlace(pc, day), key, 0, &available, &texts,
+                          &refused);
+    std::string read;
+    for (const std::string& t : texts) read += t + " ";
+    return read + "(" + std::to_string(refused) + " refused)";
   }
   // The PC's captures of that day, queued and flushed; the count left waiting.
   int Send(SyncFolder* sync, const Texts& texts, const CivilDate& day = kDay1) {

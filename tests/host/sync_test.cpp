@@ -135,17 +135,21 @@ TEST(SyncFolder, PcsGetEachOthersTextsOldestDayFirstInOrderAndNothingTwice) {
 }
 
 TEST(SyncFolder, AnotherPcsFilePaddedPastItsCountTakesNoMemoryByItsSize) {
-  for (int32_t count : {1, INT32_MAX}) {
-    Pcs pcs;
-    SyncFolder b;
-    fs::create_directory(pcs.dir + "P");
-    WriteFileBytes(pcs.dir + "P/20261208.PLM", RecordBytes(count, {"p1"}));
-    fs::resize_file(pcs.dir + "P/20261208.PLM", 256 << 20);  // zeros, sparse: no disk
-    ASSERT_EQ(pcs.Start(&b, "B"), SyncStatus::kOn);
-    Texts texts;
-    EXPECT_LT(BytesAllocatedDuring([&] { texts = pcs.Collect(&b); }), 4 << 20) << count;
-    EXPECT_EQ(texts.size(), count == 1 ? 1u : static_cast<size_t>(CollectLimit().records)) << count;
-  }
+  const SealKey key = CountingKey(0);
+  for (const SealKey* sealed : {static_cast<const SealKey*>(nullptr), &key})
+    for (int32_t count : {1, INT32_MAX}) {
+      Pcs pcs;
+      SyncFolder b;
+      std::string p1 = "p1", path = pcs.dir + (sealed ? "P/20261208.PLX" : "P/20261208.PLM");
+      if (sealed) pcs.Lock(key), SealRecord(key, "P\\20261208.PLX", 0, "p1", &p1);
+      fs::create_directory(pcs.dir + "P");
+      WriteFileBytes(path, RecordBytes(count, {p1}));
+      fs::resize_file(path, 256 << 20);  // zeros, sparse: no disk; sealed, each a record that does not open
+      ASSERT_EQ(pcs.Start(&b, "B", kDay1, "", sealed), SyncStatus::kOn);
+      Texts texts;
+      EXPECT_LT(BytesAllocatedDuring([&] { texts = pcs.Collect(&b); }), 4 << 20) << count;
+      EXPECT_EQ(texts.size(), count == 1 || sealed ? 1u : static_cast<size_t>(CollectLimit().records)) << count;
+    }
 }
 
 TEST(SyncFolder, TextsWaitWhileTheFolderOrPelmorOutCannotBeWrittenAndArriveInOrderOnce) {
@@ -193,12 +197,12 @@ TEST(SyncFolder, ThisPcWritesOnlyIntoAFolderItOwnsTidiesOnlyItsOwnAndThePageLook
   EXPECT_EQ(ReadFileBytes(pcs.dir + "A/owner.id"), "another PC");
   EXPECT_FALSE(FileThere(pcs.root.File("A/Pelmor.OUT")));
   // B keeps 30 days from kDay1: 2026-11-07 is older. OLD is B's folder under an earlier name.
-  pcs.Folder("B", "id-B", {"20261107.PLM", "20261108.PLM", "20261107 (1).PLM"});
+  pcs.Folder("B", "id-B", {"20261107.PLM", "20261107.PLX", "20261108.PLM", "20261107 (1).PLM"});
   pcs.Folder("OLD", "id-B", {"20261201.PLM"});
   fs::create_directory(pcs.root.File("B"));
   WriteFileBytes(pcs.root.File("B/Pelmor.SYN"), "[IMPORTED]\r\nA\\20261101.PLM=1\r\nC\\20261102.PLM=4\r\n");
   EXPECT_EQ(pcs.Start(&b, "B"), SyncStatus::kOn);
-  EXPECT_FALSE(FileThere(pcs.dir + "B/20261107.PLM"));
+  EXPECT_FALSE(FileThere(pcs.dir + "B/20261107.PLM") || FileThere(pcs.dir + "B/20261107.PLX"));
   EXPECT_TRUE(FileThere(pcs.dir + "B/20261108.PLM") && FileThere(pcs.dir + "B/20261107 (1).PLM"));
   EXPECT_TRUE(FileThere(pcs.dir + "A/20261101.PLM"));
   EXPECT_EQ(ReadFileBytes(pcs.root.File("B/Pelmor.SYN")),
@@ -223,6 +227,43 @@ TEST(SyncFolder, ThisPcWritesOnlyIntoAFolderItOwnsTidiesOnlyItsOwnAndThePageLook
   EXPECT_EQ(b.status, SyncStatus::kNameTaken);
   EXPECT_EQ(ReadFileBytes(pcs.root.File("B/Pelmor.OUT")) + ReadFileBytes(pcs.dir + "B/" + DayFileName(kDay1)),
             RecordBytes({"b1"}));
+}
+
+TEST(SyncFolder, WithAPassphraseTextsLeaveOnlySealedAndAPcWithoutItOrWithAnotherKeyFileWritesNothing) {
+  Pcs pcs;
+  const SealKey key = CountingKey(0), otherKey = CountingKey(1);
+  pcs.Folder("P", "id-P", {"20261208.PLM"});  // written before the folder had a passphrase
+  SyncFolder a, b, c, d, again;
+  ASSERT_EQ(pcs.Start(&c, "C"), SyncStatus::kOn);
+  pcs.Lock(key);
+  ASSERT_TRUE(pcs.StartWith(&a, "A", key) == SyncStatus::kOn && pcs.StartWith(&b, "B", key) == SyncStatus::kOn);
+  EXPECT_EQ(pcs.Send(&a, {"a0", "a1"}) + pcs.Send(&a, {"a2", "a3", "a4"}), 0);
+  EXPECT_EQ(pcs.SealedTexts("A", key), "a0 a1 a2 a3 a4 (0 refused)");  // each at its ordinal
+  // A record changed on the way is left out but taken; one cut at the end waits until whole.
+  std::string path = pcs.dir + "A/" + SealedDayFileName(kDay1), changed = ReadFileBytes(path);
+  changed[4 + 65 * 3 + 20] ^= 1;  // in a3: every record here is 4 + 61 bytes
+  WriteFileBytes(path, changed.substr(0, changed.size() - 1));
+  EXPECT_EQ(pcs.Collect(&b), (Texts{"a0", "a1", "a2", "P 20261208.PLM"}));
+  WriteFileBytes(path, changed);
+  EXPECT_EQ(pcs.Collect(&b), Texts{"a4"});
+  EXPECT_NE(ReadFileBytes(pcs.root.File("B/Pelmor.SYN")).find("A\\20261208.PLX=5\r\n"), std::string::npos);
+  // C, started before the passphrase, stops at the flush that finds Pelmor.KEY, and D at its
+  // start; A and B once the engine keeps another PC's Pelmor.KEY (nothing of N's, sealed under
+  // that one's key, is taken before), and a start with the old key.
+  EXPECT_EQ(pcs.Start(&d, "D"), SyncStatus::kKeyNeeded);
+  EXPECT_EQ(pcs.Send(&c, {"c1"}) + pcs.Send(&d, {"d1"}), 2);
+  pcs.Lock(otherKey);
+  fs::create_directory(pcs.dir + "N");
+  ASSERT_EQ(AppendToSealedDayFile(pcs.dir + "N/20261208.PLX", "N\\20261208.PLX", otherKey, {"n0"}), 0);
+  EXPECT_TRUE(pcs.Collect(&b).empty());
+  EXPECT_EQ(pcs.Send(&a, {"a5"}) + pcs.Send(&b, {"b0"}), 2);
+  EXPECT_EQ(pcs.StartWith(&again, "A", key), SyncStatus::kKeyNeeded);
+  for (SyncFolder* pc : {&a, &b, &c, &d}) EXPECT_EQ(pc->status, SyncStatus::kKeyNeeded);
+  EXPECT_EQ(ReadFileBytes(path), changed);
+  EXPECT_EQ(ReadFileBytes(pcs.root.File("B/Pelmor.SYN")).find("N\\"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(pcs.root.File("C/Pelmor.OUT")), RecordBytes({"c1"}));
+  for (const char* pc : {"A/", "B/", "C/"}) EXPECT_FALSE(FileThere(pcs.dir + pc + DayFileName(kDay1))) << pc;
+  EXPECT_FALSE(fs::exists(pcs.dir + "D"));
 }
 
 }  // namespace

@@ -53,6 +53,37 @@ inline std::map<std::string, std::string> FilesUnder(const std::string& folder) 
   return files;
 }
 
+// The text as a program may write it: in the code page (when it holds it), UTF-8 and UTF-16.
+inline std::vector<std::string> Encodings(const std::wstring& text) {
+  std::vector<std::string> encodings{std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2)};
+  for (UINT codePage : {932u, static_cast<UINT>(CP_UTF8)}) {
+    BOOL lost = FALSE;
+    std::string bytes(text.size() * 4, '\0');
+    bytes.resize(WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                     static_cast<int>(bytes.size()), nullptr, codePage == 932 ? &lost : nullptr));
+    if (!lost) encodings.push_back(bytes);
+  }
+  return encodings;
+}
+// The files (paths and bytes) in which any of the texts stands, in any of its encodings.
+inline std::string FilesHolding(const std::map<std::string, std::string>& files, const std::vector<std::wstring>& texts) {
+  std::string holding;
+  for (const auto& [path, bytes] : files)
+    for (const std::wstring& text : texts)
+      for (const std::string& encoded : Encodings(text))
+        if (bytes.find(encoded) != std::string::npos) holding += path + " ";
+  return holding;
+}
+
+// The fields of the 「同期」 page a test sets; null: as they are.
+struct SyncFields {
+  const char *dir = nullptr, *name = nullptr, *days = nullptr, *pass = nullptr, *confirm = nullptr;
+};
+// A passphrase and its confirmation.
+inline SyncFields Twice(const char* passphrase) { return {.pass = passphrase, .confirm = passphrase}; }
+inline const std::string kAskedForPassphrase =
+    "この同期フォルダは合言葉で保護されています。環境設定の「同期」ページで合言葉を入力してください。";
+
 struct SyncTest : ::testing::Test {
   std::string root = MakeDataDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
   std::string folder = root + "同期 フォルダ\\";  // a space and Japanese characters
@@ -68,14 +99,25 @@ struct SyncTest : ::testing::Test {
     WriteFileBytes(p.File("Pelmor.ini"), "[OPTION]\r\nHOTKEY=0\r\n[SYNC]\r\nDIR=" + (dir.empty() ? folder : dir) +
                                              "\r\nNAME=" + name + (id.empty() ? "" : "\r\nID=" + id) + "\r\n");
   }
-  // The 「同期」 page opened from the options, the given fields set (null: as they are), and OK
-  // pressed; true once the sheet has closed.
-  bool SetSyncPage(const Pelmor& p, const char* dir, const char* name, const char* days) {
-    HWND sheet = OpenSheet(p), page = GoToPage(sheet, 4);
-    const std::pair<int, const char*> fields[] = {{1018, dir}, {1020, name}, {1021, days}};
+  static void Fill(HWND page, const SyncFields& f) {
+    const std::pair<int, const char*> fields[] = {
+        {1018, f.dir}, {1020, f.name}, {1021, f.days}, {1022, f.pass}, {1023, f.confirm}};
     for (auto [id, text] : fields)
-      if (page && text) SetDlgItemTextA(page, id, text);
+      if (text) SetDlgItemTextA(page, id, text);
+  }
+  // The 「同期」 page opened from the options, the fields set, and OK pressed; true once the
+  // sheet has closed.
+  bool SetSyncPage(const Pelmor& p, const SyncFields& fields) {
+    HWND sheet = OpenSheet(p), page = GoToPage(sheet, 4);
+    if (page) Fill(page, fields);
     return page && CloseSheet(p, sheet, PSBTN_OK);
+  }
+  // OK on the open sheet's 「同期」 page with the fields set: the error it answers, or why not.
+  std::string Refusal(const Pelmor& p, HWND sheet, HWND page, const SyncFields& fields) {
+    Fill(page, fields);
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    std::string text = p.Answer("ｴﾗｰ", IDOK);
+    return Ask(sheet, PSM_GETCURRENTPAGEHWND) == reinterpret_cast<LRESULT>(page) ? text : "(the page left)";
   }
   // The tray menu's pause: from then on only an import can bring a text.
   bool Pause(const Pelmor& p) {

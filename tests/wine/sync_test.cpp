@@ -17,7 +17,6 @@ TEST_F(SyncTest, ATextCopiedOnOnePcArrivesOnTheOtherWhichKeepsItImportsNothingTw
   CopyText("copied on A");
   EXPECT_TRUE(Listed(b, {"copied on A", "while B was off"}));
   EXPECT_EQ(ReadFileBytes(folder + "A\\" + DayFile()), RecordBytes({"while B was off", "copied on A"}));
-  EXPECT_EQ(ReadFileBytes(folder + "A\\owner.id"), "id-a");
   EXPECT_EQ(b.Quit(), 0u);
   EXPECT_NE(ReadFileBytes(b.File("Pelmor.SYN")).find("A\\" + DayFile() + "=2"), std::string::npos);
   EXPECT_FALSE(FileThere(folder + "B\\" + DayFile()));  // nothing of A's went back out
@@ -78,7 +77,7 @@ TEST_F(SyncTest, APcSetToAnothersNameWritesNothingIntoItsFolderAndSyncsOnceTheNa
   CopyText("copied on B");
   ASSERT_TRUE(Listed(b, {"copied on B"}) && b.Flush());
   EXPECT_EQ(ReadFileBytes(ownerOfA) + ReadFileBytes(dayOfA), "id-a" + RecordBytes({"from A"}));
-  ASSERT_TRUE(SetSyncPage(b, nullptr, "B", nullptr));
+  ASSERT_TRUE(SetSyncPage(b, {.name = "B"}));
   EXPECT_TRUE(Listed(b, {"from A", "copied on B"}));
   EXPECT_EQ(ReadFileBytes(folder + "B\\owner.id") + ReadFileBytes(ownerOfA), "id-bid-a");
 }
@@ -96,24 +95,53 @@ TEST_F(SyncTest, TheOptionsPageRefusesWhatItCannotUseChangingNoFileAndPutsWhatIt
   WriteFileBytes(root + "a file", "");
   const auto before = FilesUnder(root);
   SetDlgItemTextA(page, 1021, "7");
-  for (const std::string& refused : {root + "G", root + "a file\\同期", std::string(".\\同期")}) {
-    SetDlgItemTextA(page, 1018, refused.c_str());
-    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-    EXPECT_EQ(a.Answer("ｴﾗｰ", IDOK), "同期フォルダ「" + refused + "」を作成または書き込みできません。");
-    EXPECT_EQ(Ask(sheet, PSM_GETCURRENTPAGEHWND), reinterpret_cast<LRESULT>(page));
-  }
+  for (const std::string& refused : {root + "G", root + "a file\\同期", std::string(".\\同期")})
+    EXPECT_EQ(Refusal(a, sheet, page, {.dir = refused.c_str()}), "同期フォルダ「" + refused + "」を作成または書き込みできません。");
   ASSERT_TRUE(CloseSheet(a, sheet, PSBTN_CANCEL));
   EXPECT_EQ(FilesUnder(root), before);
   // OK makes a new folder with this PC's in it; then a change of the days alone takes effect
   // too: this PC's day file of five days ago goes.
   const std::string own = good + "\\" + name + "\\";
-  ASSERT_TRUE(SetSyncPage(a, good.c_str(), nullptr, "7"));
+  ASSERT_TRUE(SetSyncPage(a, {.dir = good.c_str(), .days = "7"}));
   WriteFileBytes(own + DayFile(-5), RecordBytes({"5 days ago"}));
-  ASSERT_TRUE(SetSyncPage(a, nullptr, nullptr, "3"));
+  ASSERT_TRUE(SetSyncPage(a, {.days = "3"}));
   EXPECT_EQ(a.Ini("SYNC", "DIR") + "|" + a.Ini("SYNC", "NAME") + "|" + a.Ini("SYNC", "KEEPDAYS"), good + "|" + name + "|3");
   EXPECT_EQ(a.Ini("SYNC", "ID").size(), 32u);
   EXPECT_EQ(ReadFileBytes(own + "owner.id"), a.Ini("SYNC", "ID"));
   EXPECT_FALSE(FileThere(own + DayFile(-5)));
+}
+
+TEST_F(SyncTest, WithOnePassphraseTwoPcsExchangeOnlySealedTextsAndOneWithoutItWritesNothingUntilItIsGiven) {
+  const char kPass[] = "合言葉は Pelmor";
+  const std::wstring kKorean = L"A 한국어 3";  // in no gtest macro: it would name it in the code page
+  Join(a, "A", "id-a");
+  Join(b, "B", "id-b");
+  ASSERT_TRUE(a.Start() && SetSyncPage(a, Twice(kPass)));  // the first PC: Pelmor.KEY made
+  ASSERT_TRUE(FileThere(folder + "Pelmor.KEY") && b.Start() && Pause(a));
+  EXPECT_EQ(b.Answer("ｴﾗｰ", IDOK), kAskedForPassphrase);
+  CopyText("B 秘密 1");  // B without the passphrase keeps it waiting, and asks no more
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileBytes(b.File("Pelmor.OUT")) == RecordBytes({"B 秘密 1"}); }));
+  EXPECT_TRUE(b.Flush() && !b.Dialog("ｴﾗｰ", 0) && FilesUnder(folder + "B\\").empty());
+  HWND sheet = OpenSheet(b), page = GoToPage(sheet, 4);
+  ASSERT_TRUE(page && Pause(a) && Pause(b));  // from now on A captures, and B only imports
+  const auto before = FilesUnder(root);
+  EXPECT_EQ(Refusal(b, sheet, page, Twice("合言葉は pelmor")), "合言葉が同期フォルダの合言葉と違います。");
+  EXPECT_EQ(Refusal(b, sheet, page, {.pass = kPass, .confirm = "合言葉は Pelmor "}), "合言葉と確認が一致しません。");
+  EXPECT_EQ(WindowText(GetDlgItem(page, 1022)) + WindowText(GetDlgItem(page, 1023)) + b.Ini("SYNC", "KEY"), "(none)");
+  EXPECT_EQ(FilesUnder(root), before);
+  Fill(page, Twice(kPass));
+  ASSERT_TRUE(CloseSheet(b, sheet, PSBTN_OK));
+  EXPECT_TRUE(Listed(a, {"B 秘密 1"}));
+  CopyText("A 秘密 2");
+  ASSERT_TRUE(Listed(a, {"A 秘密 2", "B 秘密 1"}));
+  CopyUnicode(kKorean);
+  EXPECT_TRUE(WaitUntil([&] { return b.RowsW(kHistory) == std::vector<std::wstring>{kKorean, L"A 秘密 2", L"B 秘密 1"}; }));
+  EXPECT_TRUE(a.Quit() == 0 && b.Quit() == 0 && a.Start() && b.Start() && Pause(b));  // asked nothing again
+  CopyText("A 4 after a restart");
+  EXPECT_TRUE(Listed(b, {"A 4 after a restart", "A ??? 3", "A 秘密 2", "B 秘密 1"}) && !a.Dialog("ｴﾗｰ", 0) && !b.Dialog("ｴﾗｰ", 0));
+  EXPECT_TRUE(a.Quit() == 0 && b.Quit() == 0);  // every byte of the sync folder, and the data folders too
+  EXPECT_EQ(FilesHolding(FilesUnder(folder), {L"B 秘密 1", L"A 秘密 2", kKorean, L"A 4 after"}), "");
+  EXPECT_EQ(FilesHolding(FilesUnder(root), {L"合言葉は Pelmor"}), "");
 }
 
 // Through a real engine: tests/sync/with_syncthing.py runs two Syncthing instances that keep
@@ -125,7 +153,10 @@ TEST_F(SyncEngine, ATextCopiedOnOnePcReachesTheOtherThroughSyncthing) {
   if (!onA || !onB) GTEST_SKIP() << "runs beside two Syncthing instances (tests/sync/with_syncthing.py)";
   Join(a, "A", "id-a", ZPath(onA));
   Join(b, "B", "id-b", ZPath(onB));
-  ASSERT_TRUE(a.Start() && b.Start() && Pause(b));
+  ASSERT_TRUE(a.Start() && SetSyncPage(a, Twice("合言葉 through Syncthing")));  // A makes Pelmor.KEY
+  ASSERT_TRUE(WaitUntil([&] { return FileThere(ZPath(onB) + "\\Pelmor.KEY"); }, 30000) && b.Start());
+  EXPECT_EQ(b.Answer("ｴﾗｰ", IDOK), kAskedForPassphrase);
+  ASSERT_TRUE(SetSyncPage(b, Twice("合言葉 through Syncthing")) && Pause(b));
   CopyText("同期 through Syncthing");
   EXPECT_TRUE(Listed(b, {"同期 through Syncthing"}, 30000));
 }
