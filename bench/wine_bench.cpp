@@ -340,7 +340,7 @@ bool MeasureSealedSync() {
   };
   double first = sealedCapture(0), next = Best(5, [&](int i) { return sealedCapture(i + 1); });
   printf("\nWith a passphrase: OK on the sync page (the derivation) %.0f ms; another PC's sealed backlog of 10,000 "
-         "records listed %.0f ms after its file arrived at most (three times; the tick comes once a second); a capture "
+         "records listed %.0f ms after its file arrived at most (three times; the tick comes twice a second); a capture "
          "sealed into the day file %.0f ms after the copy, the first after a start %.0f ms\n", atOk, import, next, first);
   return p.Quit() == 0;
 }

@@ -7,7 +7,7 @@
 #include "../sync/sync_names.h"
 
 CivilDate Today();  // the local date
-// Starts (or stops, without a folder) the sync folder from the settings and its 1 s tick.
+// Starts (or stops, without a folder) the sync folder from the settings and its tick.
 void StartSyncing(HWND mainWindow);
 // Writes the texts waiting in Pelmor.OUT to this PC's day file; the tray tip shows what waits.
 void FlushSyncOutbox(HWND mainWindow);
