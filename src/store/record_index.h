@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "byte_buffer.h"
 #include "file_io.h"
 #include "record_file.h"
 
@@ -20,7 +21,7 @@ struct RowFilter {
 };
 
 struct RowIndex {
-  std::string bytes;                // the file as read
+  ByteBuffer bytes;                 // the file as read
   std::vector<RecordSpan> records;  // its complete records, in file order
   bool newestFirst = true;          // ADDFLG: the file's last record is row 0
   RowFilter filter;
@@ -41,7 +42,8 @@ int RowOfPosition(const RowIndex& index, int64_t position);
 // Takes in a record just appended to the file; the row it shows in, or -1 when the filter
 // hides it.
 int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_t length);
-// Narrows the rows to the records that hold the text; an empty text shows every record.
-void SetRowFilter(RowIndex* index, const RowFilter& filter);
+// Narrows the rows to the records that hold the text; an empty text shows every record. The
+// search is split over this many cores (0: as the list's length makes worth it).
+void SetRowFilter(RowIndex* index, const RowFilter& filter, int cores = 0);
 // Positions of the records whose text is exactly these bytes, except the one at keepPosition.
 std::vector<int64_t> FindEqualRecords(const RowIndex& index, std::string_view text, int64_t keepPosition);

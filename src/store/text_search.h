@@ -13,6 +13,11 @@ bool IsCp932LeadByte(unsigned char byte);
 
 enum TextEncoding { kCodePage932, kUtf8 };
 
+// A record's code page text is the bytes before its first zero byte: true when they hold the
+// needle (as ContainsText), looked for in the same pass that finds that zero. *zero gets the
+// zero's offset (text.size() without one).
+bool ContainsBeforeZero(std::string_view text, std::string_view needle, size_t* zero);
+
 // True when the text holds the needle, starting at a character boundary. An empty needle
 // is found everywhere. In UTF-8 (both valid) every place the needle's first byte is found
 // starts a character.
