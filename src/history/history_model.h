@@ -5,6 +5,8 @@
 // with what changed in the rows.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +56,9 @@ struct PendingDelete {
   std::vector<int64_t> positions;
 };
 
+// A rewrite of the work file whose file work runs on another thread (history_model.cpp).
+struct RewriteJob;
+
 struct HistoryModel {
   HistoryPaths paths;
   HistoryOptions options;
@@ -65,6 +70,13 @@ struct HistoryModel {
   int64_t capRetryCount = 0;  // after a failed cut, the count at which it is tried again
   PendingDelete pendingDelete;
   std::vector<KeptCopy> keptCopies;  // damaged files kept whole before a repair: the user is told
+  // When set, a rewrite of the work file is written on another thread while the rows show its
+  // result at once, and this is called on that thread once it is written: the window thread then
+  // calls FinishRewrite. Unset, each operation finishes its rewrite before it returns.
+  std::function<void()> rewritten;
+  // The rewrite being written: the work file is still the one before it, with every record
+  // recorded since appended, so a kill loses nothing. Last, so that it ends first.
+  std::shared_ptr<RewriteJob> rewrite;
 };
 
 // The most records a capped history holds before its oldest go: the cap and a tenth more
@@ -82,6 +94,11 @@ void CloseWorkFile(HistoryModel* model);
 void CloseHistory(HistoryModel* model);
 // Opens the work file again when an earlier step left it closed; true when it is usable.
 bool EnsureWorkFile(HistoryModel* model);
+// Puts the rewrite written on another thread in place of the work file, with the records recorded
+// meanwhile (waiting for it while it is still being written). True when it failed: the rows were
+// read again from the work file (a delete confirmation still open then deletes nothing) and the
+// lists must show them anew.
+bool FinishRewrite(HistoryModel* model);
 
 // Records a text at the end of the history, as a capture or a text from another PC does:
 // older equal texts go when dropDuplicates is set, the oldest go when the cap is passed.

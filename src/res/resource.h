@@ -25,6 +25,8 @@
 #define WM_APP_SYNC_FLUSH (WM_APP + 2)
 // The sync folder holds this PC's name for another PC: say so.
 #define WM_APP_SYNC_NAME_TAKEN (WM_APP + 3)
+// A rewrite of the history was written on its own thread: put it in place.
+#define WM_APP_HISTORY_WRITTEN (WM_APP + 4)
 
 #define ID_HOTKEY_LIST 3001
 #define ID_HOTKEY_PAUSE 3002

@@ -13,6 +13,7 @@
 #include "../ui/commands.h"
 #include "../ui/dpi.h"
 #include "../ui/filter_line.h"
+#include "../ui/history_commands.h"
 #include "../ui/hotkeys.h"
 #include "../ui/list_procs.h"
 #include "../ui/list_rows.h"
@@ -21,9 +22,10 @@
 #include "../ui/sync_view.h"
 #include "../ui/tray.h"
 
-int PrepareStartup(HWND) {
+int PrepareStartup(HWND window) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
+  AppState.History.rewritten = [window] { PostMessageA(window, WM_APP_HISTORY_WRITTEN, 0, 0); };
   int result = OpenHistory(&AppState.History, AppState.DataDir, Settings.BOOTINIT, HistoryOptionsFromSettings());
   if (result != 0) return result;
   char aaPath[kPathSize];
@@ -164,6 +166,7 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_TIMER: wParam == ID_SYNC_TIMER ? OnSyncTimer(window) : OnPasteTimer(window); return 0;
     case WM_APP_SYNC_FLUSH: FlushSyncOutbox(window); return 0;
     case WM_APP_SYNC_NAME_TAKEN: ShowSyncNameTaken(window, AppState.Sync.config.name.c_str(), true); return 0;
+    case WM_APP_HISTORY_WRITTEN: FinishHistoryRewrite(); return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: return 0;

@@ -47,7 +47,7 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
     const char* name;
     int cap, saved, recorded;
     int countAfterStart, countAfter;
-    int rewrites;  // captures that rewrote the file
+    int rewrites;  // captures that rewrote the file, or failed to and read it again
     FileFaults fault = {};
     int lowered = 0;  // then OK on the options page with this cap
   } cases[] = {
@@ -56,7 +56,7 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
       {"up to the cap and 100 more", 100, 100, 100, 100, 200, 0},
       {"one past the limit", 100, 100, 101, 100, 100, 1},
       {"a tenth more above 1000", 1000, 1000, 201, 1000, 1100, 1},
-      {"a cut that fails is tried again a tenth later, then as before", 100, 100, 400, 100, 198, 2, {.failRename = 1}},
+      {"a cut that fails is tried again a tenth later, then as before", 100, 100, 400, 100, 198, 3, {.failRename = 1}},
       {"a cap below the page's written by hand is its smallest", 5, 150, 0, 100, 100, 0},
       {"lowered at OK, within its margin: cut at once", 1000, 1000, 0, 1000, 950, 0, {}, 950},
   };
@@ -124,6 +124,47 @@ TEST(HistoryModel, ADeleteRemovesExactlyTheChosenRecordsWhateverHappensWhileItsQ
     EXPECT_EQ(FinishDelete(&h.m, c.confirmed, &change), c.result);
     EXPECT_EQ(h.Rows(c.list), c.rows);
     h.ExpectMirrors();
+  }
+}
+
+// A delete whose rewrite is written beside the rows, a capture and a repeat while it waits to be
+// put in place: each step of that file work fails in turn, or the program dies there (the disk
+// takes so many bytes more). A fresh start then finds every record but the chosen one and the
+// repeated one's older record, those as before or as after, and every capture kept (each on
+// disk the moment it was recorded).
+TEST(HistoryModel, ARewriteBesideTheRowsLosesNothingWhereverItFailsOrDies) {
+  std::vector<FileFaults> faults = {{}};
+  for (int n = 1; n <= 8; ++n)
+    faults.insert(faults.end(), {{.failOpen = n}, {.failRename = n}, {.failWrite = n}, {.failFlush = n}, {.writeBudget = 7 * n - 7}});
+  for (const FileFaults& fault : faults) {
+    SCOPED_TRACE(testing::Message() << fault.failOpen << fault.failRename << fault.failWrite << fault.failFlush << " " << fault.writeBudget);
+    Model h;
+    FaultGuard guard;
+    ASSERT_EQ(h.Open({"a", "b", "c", "d"}, {.dropDuplicates = true}), 0);
+    h.WriteBesideTheRows();
+    gFileFaults = fault;
+    BeginDelete(&h.m, RecordList::kHistory, h.At({2}));
+    ListChange change;
+    FinishDelete(&h.m, true, &change);
+    h.AwaitWritten();
+    bool x = RecordText(&h.m, "x", &change) == 0;
+    EXPECT_TRUE(!x || h.File("Pelmor.WK").ends_with(RecordBytes({"x"}).substr(4)));  // on disk at once
+    bool c = RecordText(&h.m, "c", &change) == 0;
+    FinishRewrite(&h.m);  // waits for it
+    gFileFaults = FileFaults();
+    if (fault.writeBudget < 0) h.ExpectMirrors();
+    Texts kept = h.AfterAKill(), all = {"a", "b", "c", "d"};
+    if (x) all.push_back("x");
+    if (c) all.push_back("c");
+    std::vector<Texts> allowed;  // b as before or gone; with c recorded again, its older record too
+    for (int gone = 0; gone < (c ? 4 : 2); ++gone) {
+      allowed.push_back(all);
+      if (gone & 2) allowed.back().erase(allowed.back().begin() + 2);
+      if (gone & 1) allowed.back().erase(allowed.back().begin() + 1);
+    }
+    EXPECT_TRUE(std::find(allowed.begin(), allowed.end(), kept) != allowed.end()) << testing::PrintToString(kept);
+    if (fault.failOpen + fault.failRename + fault.failWrite + fault.failFlush == 0 && fault.writeBudget < 0)
+      EXPECT_EQ(kept, (Texts{"a", "d", "x", "c"}));
   }
 }
 

@@ -3,8 +3,11 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "history/history_model.h"
@@ -76,6 +79,30 @@ struct Model {
     HistoryModel model;
     ASSERT_EQ(OpenHistory(&model, dir.path, bootInit, {}), 0);
     CloseWorkFile(&model);
+  }
+  // The rewrites written on their own thread, as the program has them: one written is waited for
+  // here before the next step, as the window thread takes its message.
+  std::atomic<int> written = 0;
+  void WriteBesideTheRows() {
+    m.rewritten = [this] { ++written; };
+  }
+  void AwaitWritten() {
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (m.rewrite && written == 0 && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    ASSERT_TRUE(!m.rewrite || written > 0) << "a rewrite never written";
+    written = 0;
+  }
+  // The history's texts in file order as a fresh start finds them, after a run that ends here
+  // without its exit (killed).
+  Texts AfterAKill() {
+    CloseWorkFile(&m);
+    HistoryModel fresh;
+    EXPECT_EQ(OpenHistory(&fresh, dir.path, 0, {}), 0);
+    EXPECT_EQ(fresh.history.bytes, File("Pelmor.WK"));
+    Texts texts;
+    for (const RecordSpan& r : fresh.history.records) texts.emplace_back(TextOf(fresh.history, r));
+    CloseWorkFile(&fresh);
+    return texts;
   }
   // The rows are the file: what a fresh start would show.
   void ExpectMirrors() const {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "store/index_file.h"
+#include "store/record_text.h"
+#include "store/text_search.h"
 #include "temp_dir.h"
 
 using Texts = std::vector<std::string>;
@@ -39,4 +41,24 @@ inline Texts ReadSettleAndAppend(const TempDir& dir) {
   Texts texts;
   for (const RecordSpan& r : index.records) texts.emplace_back(TextOf(index, r));
   return texts;
+}
+
+// The filter a step of typing makes: "utf8|code page" ("utf8|" for a text outside the code page),
+// or the same bytes in both.
+inline RowFilter FilterOf(const std::string& step) {
+  size_t bar = step.find('|');
+  if (bar == std::string::npos) return {step, step, true};
+  return {step.substr(0, bar), step.substr(bar + 1), bar + 1 < step.size()};
+}
+
+// The records that hold the filter, by a plain search of each one, in file order.
+inline std::vector<int32_t> PlainSearch(const RowIndex& index, const RowFilter& filter) {
+  std::vector<int32_t> found;
+  for (size_t i = 0; i < index.records.size(); ++i) {
+    std::string_view text = TextOf(index, index.records[i]), exact;
+    bool holds = ExactText(text, &exact) ? ContainsText(exact, filter.utf8, kUtf8)
+                                         : filter.inCodePage && ContainsText(CodePageText(text), filter.codePage);
+    if (holds) found.push_back(static_cast<int32_t>(i));
+  }
+  return found;
 }
