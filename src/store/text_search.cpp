@@ -114,15 +114,22 @@ __attribute__((target("avx2"))) const unsigned char* FindAnyOf3Wide(const unsign
     unsigned hits = static_cast<unsigned>(_mm256_movemask_epi8(hit));
     if (hits != 0) return p + std::countr_zero(hits);
   }
-  return FindAnyOf3(p, end, a, b);
+  // The rest here too: a call into the 16-byte code would mix the two kinds of instruction.
+  while (p < end && *p != a && *p != b && *p != 0) ++p;
+  return p;
 }
 
-const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+bool gWideVectors = [] {
+  __builtin_cpu_init();  // it may run before the library's own start-up asked the processor
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+#else
+bool gWideVectors = false;
 #endif
 
 const unsigned char* FindCandidate(const unsigned char* p, const unsigned char* end, unsigned char a, unsigned char b) {
 #ifdef PELMOR_AVX2
-  if (kHasAvx2) return FindAnyOf3Wide(p, end, a, b);
+  if (gWideVectors) return FindAnyOf3Wide(p, end, a, b);
 #endif
   return FindAnyOf3(p, end, a, b);
 }
@@ -140,6 +147,12 @@ const char* FindByte(const char* begin, const char* end, char byte) {
 #endif
   while (p < end && *p != byte) ++p;
   return p;
+}
+
+bool UseWideVectors(bool wide) {
+  static const bool available = gWideVectors;
+  gWideVectors = wide && available;
+  return gWideVectors;
 }
 
 bool IsCp932LeadByte(unsigned char byte) { return kTables.length[byte] == 2; }

@@ -18,6 +18,10 @@ enum TextEncoding { kCodePage932, kUtf8 };
 // zero's offset (text.size() without one).
 bool ContainsBeforeZero(std::string_view text, std::string_view needle, size_t* zero);
 
+// The filter's search uses 32-byte vectors where the processor has them (AVX2), else 16 bytes;
+// false keeps it to 16, as on a processor without them. True when the wide ones are used.
+bool UseWideVectors(bool wide);
+
 // True when the text holds the needle, starting at a character boundary. An empty needle
 // is found everywhere. In UTF-8 (both valid) every place the needle's first byte is found
 // starts a character.
