@@ -133,20 +133,16 @@ TEST(HistoryModel, ADeleteRemovesExactlyTheChosenRecordsWhateverHappensWhileItsQ
 // repeated one's older record, those as before or as after, and every capture kept (each on
 // disk the moment it was recorded).
 TEST(HistoryModel, ARewriteBesideTheRowsLosesNothingWhereverItFailsOrDies) {
-  std::vector<FileFaults> faults = {{}};
-  for (int n = 1; n <= 8; ++n)
-    faults.insert(faults.end(), {{.failOpen = n}, {.failRename = n}, {.failWrite = n}, {.failFlush = n}, {.writeBudget = 7 * n - 7}});
-  for (const FileFaults& fault : faults) {
-    SCOPED_TRACE(testing::Message() << fault.failOpen << fault.failRename << fault.failWrite << fault.failFlush << " " << fault.writeBudget);
+  for (const FileFaults& fault : EachStepFailingInTurn(8)) {
+    SCOPED_TRACE(Describe(fault));
     Model h;
     FaultGuard guard;
     ASSERT_EQ(h.Open({"a", "b", "c", "d"}, {.dropDuplicates = true}), 0);
     h.WriteBesideTheRows();
     gFileFaults = fault;
-    BeginDelete(&h.m, RecordList::kHistory, h.At({2}));
-    ListChange change;
-    FinishDelete(&h.m, true, &change);
+    h.Delete({2});
     h.AwaitWritten();
+    ListChange change;
     bool x = RecordText(&h.m, "x", &change) == 0;
     EXPECT_TRUE(!x || h.File("Pelmor.WK").ends_with(RecordBytes({"x"}).substr(4)));  // on disk at once
     bool c = RecordText(&h.m, "c", &change) == 0;
@@ -155,16 +151,10 @@ TEST(HistoryModel, ARewriteBesideTheRowsLosesNothingWhereverItFailsOrDies) {
     if (fault.writeBudget < 0) h.ExpectMirrors();
     Texts kept = h.AfterAKill(), all = {"a", "b", "c", "d"};
     if (x) all.push_back("x");
-    if (c) all.push_back("c");
-    std::vector<Texts> allowed;  // b as before or gone; with c recorded again, its older record too
-    for (int gone = 0; gone < (c ? 4 : 2); ++gone) {
-      allowed.push_back(all);
-      if (gone & 2) allowed.back().erase(allowed.back().begin() + 2);
-      if (gone & 1) allowed.back().erase(allowed.back().begin() + 1);
-    }
-    EXPECT_TRUE(std::find(allowed.begin(), allowed.end(), kept) != allowed.end()) << testing::PrintToString(kept);
-    if (fault.failOpen + fault.failRename + fault.failWrite + fault.failFlush == 0 && fault.writeBudget < 0)
-      EXPECT_EQ(kept, (Texts{"a", "d", "x", "c"}));
+    if (c) all.push_back("c");  // b as before or gone, and with c recorded again its older record too
+    EXPECT_TRUE(AsBeforeOrAfter(all, c ? std::vector<size_t>{1, 2} : std::vector<size_t>{1}).contains(kept))
+        << testing::PrintToString(kept);
+    if (Describe(fault) == Describe(FileFaults())) EXPECT_EQ(kept, (Texts{"a", "d", "x", "c"}));
   }
 }
 
@@ -210,10 +200,7 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
     if (c.operation == kRecord) result = RecordText(&h.m, "x", &change);
     if (c.operation == kImport) result = RecordTexts(&h.m, {"x", large}, &change);
     if (c.operation == kRecordRepeat) result = RecordText(&h.m, "a", &change);
-    if (c.operation == kDelete) {
-      BeginDelete(&h.m, RecordList::kHistory, newest);
-      result = FinishDelete(&h.m, true, &change);
-    }
+    if (c.operation == kDelete) result = h.Delete({0});
     if (c.operation == kSave) result = CopyToFavorites(&h.m, newest, &change);
     if (c.operation == kRestore) result = RestoreSavedHistory(&h.m, &change);
     if (c.operation == kEmpty) result = EmptyHistory(&h.m, &change);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,6 +37,34 @@ std::string Describe(const ListChange& c) {
   return c.kind == ListChange::kRowAdded ? "+" + std::to_string(c.row) : c.kind == ListChange::kReloaded ? "R" : "-";
 }
 
+// Each step of the file layer failing in turn, up to the n-th of each kind, and a crash after
+// every few bytes (the disk takes no more); first, nothing failing.
+std::vector<FileFaults> EachStepFailingInTurn(int n) {
+  std::vector<FileFaults> faults = {{}};
+  for (int i = 1; i <= n; ++i)
+    faults.insert(faults.end(), {{.failOpen = i}, {.failRename = i}, {.failWrite = i}, {.failFlush = i}, {.writeBudget = 7 * i - 7}});
+  return faults;
+}
+
+std::string Describe(const FileFaults& f) {
+  return "open " + std::to_string(f.failOpen) + " rename " + std::to_string(f.failRename) + " write " +
+         std::to_string(f.failWrite) + " flush " + std::to_string(f.failFlush) + " budget " + std::to_string(f.writeBudget);
+}
+
+// The texts as before an operation, and as after it took out any of those at these places.
+std::set<Texts> AsBeforeOrAfter(const Texts& before, const std::vector<size_t>& going) {
+  std::set<Texts> outcomes;
+  for (size_t gone = 0; gone < (size_t{1} << going.size()); ++gone) {
+    Texts after;
+    for (size_t i = 0; i < before.size(); ++i) {
+      size_t place = std::find(going.begin(), going.end(), i) - going.begin();
+      if (place == going.size() || !(gone >> place & 1)) after.push_back(before[i]);
+    }
+    outcomes.insert(after);
+  }
+  return outcomes;
+}
+
 struct Model {
   TempDir dir;
   HistoryModel m;
@@ -55,6 +84,12 @@ struct Model {
                                    : RecordTexts(&m, std::vector<std::string_view>(texts.begin(), texts.end()), &change);
     chosen = RowsAfterRecording(m, change, before);
     return result == 0 ? Describe(change) : std::to_string(result);
+  }
+  // The user deletes these rows of the history and confirms.
+  int Delete(const std::vector<int>& rows) {
+    ListChange change;
+    BeginDelete(&m, RecordList::kHistory, At(rows));
+    return FinishDelete(&m, true, &change);
   }
   // The list's texts, row by row, and the positions of the rows asked for.
   Texts Rows(RecordList list = RecordList::kHistory) const {

@@ -40,11 +40,7 @@ TEST(RowIndex, AFilterNarrowsTheRowsAndKeepsThroughCapturesAndReloads) {
   FileHandle f = OpenRecordFile(dir.File("f").c_str());
   RowIndex index;
   ASSERT_TRUE(LoadRowIndex(f, &index));
-  SetRowFilter(&index, {"AP", "AP"});
-  EXPECT_EQ(Rows(index), (Texts{"pineapple@27", "Apple pie@4"}));
-  SetRowFilter(&index, {"APPLE ", "APPLE "});  // typed on
-  EXPECT_EQ(Rows(index), (Texts{"Apple pie@4"}));
-  SetRowFilter(&index, {"an", "an"});  // another text
+  SetRowFilter(&index, {"an", "an"});
   EXPECT_EQ(Rows(index), (Texts{"banana@17"}));
   int64_t position = AppendRecordTo(f, "mango", 5);
   EXPECT_EQ(AddRecordToIndex(&index, position, "mango", 5), 0);
@@ -60,18 +56,11 @@ TEST(RowIndex, AFilterNarrowsTheRowsAndKeepsThroughCapturesAndReloads) {
 }
 
 TEST(RowIndex, TheFilterIsAPlainSearchAtEveryStepOfATypedWordOnOneCoreOrMore) {
-  using namespace std::string_literals;
   const Texts words[] = {  // step by step: "utf8|code page 932"; ア is 83 41, 午後 8C DF 8C E3
       {"a", "ap", "app", "appL", "appLe"}, {"q", "qu"}, {"A"}, {"\xE5\x8D\x88|\x8C\xDF", "\xE5\x8D\x88\xE5\xBE\x8C|\x8C\xDF\x8C\xE3"},
       {"c", "ca", "caf", "caf\xC3\xA9|"}, {"ap", "a"}};
-  Texts records;
-  for (int i = 0; i < 40; ++i)  // each also behind 0 to 39 bytes: every place in a 16 or 32-byte block
-    for (const std::string& text : {"Apple pie"s, "pineAPPLE"s, "\x83\x41"s, "\x83\x41\x41"s, "\x8C\xDF\x8C\xE3 q"s,
-                                    "zz\0qu"s, "zz\0\xFFqu"s, "cafe"s, "app\0\xFF"s, std::string(i, 'q')})
-      records.push_back(std::string(static_cast<size_t>(i), '.') + text);
-  records.push_back(RecordWithExactText("caf?", "caf\xC3\xA9"));
   TempDir dir;
-  WriteFileBytes(dir.File("f"), RecordBytes(records));
+  WriteFileBytes(dir.File("f"), RecordBytes(TextsToFilter()));
   FileHandle f = OpenRecordFile(dir.File("f").c_str());
   for (int cores : {1, 2, 3}) {
     UseWideVectors(cores != 3);  // the 16-byte search, as on a processor without AVX2

@@ -62,3 +62,18 @@ inline std::vector<int32_t> PlainSearch(const RowIndex& index, const RowFilter& 
   }
   return found;
 }
+
+// Texts the filter looks through: letters in either case, double-byte characters (ア is 83 41,
+// its second byte the letter A; 午後 is 8C DF 8C E3), a zero ending the code page text with and
+// without an exact text after it, each behind 0 to 39 bytes, so that every place in a 16 or 32-byte
+// block is met; and a record with an exact text (café).
+inline Texts TextsToFilter() {
+  using namespace std::string_literals;
+  Texts records;
+  for (int i = 0; i < 40; ++i)
+    for (const std::string& text : {"Apple pie"s, "pineAPPLE"s, "\x83\x41"s, "\x83\x41\x41"s, "\x8C\xDF\x8C\xE3 q"s,
+                                    "zz\0qu"s, "zz\0\xFFqu"s, "cafe"s, "app\0\xFF"s, std::string(i, 'q')})
+      records.push_back(std::string(static_cast<size_t>(i), '.') + text);
+  records.push_back(RecordWithExactText("caf?", "caf\xC3\xA9"));
+  return records;
+}
