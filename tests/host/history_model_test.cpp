@@ -85,7 +85,7 @@ TEST(HistoryModel, ACappedHistoryLosesItsOldestRecordsInOneRewriteOnceItPassesTh
 }
 
 TEST(HistoryModel, ADeleteRemovesExactlyTheChosenRecordsWhateverHappensWhileItsQuestionIsOpen) {
-  enum Meanwhile { kNothing, kRepeatCompacts, kChosenIsRepeated, kRestore, kEmpty, kFavoritesReplaced };
+  enum Meanwhile { kNothing, kRepeatCompacts, kRepeatFails, kChosenIsRepeated, kRestore, kEmpty, kFavoritesReplaced };
   const struct {
     const char* name;
     RecordList list;
@@ -99,6 +99,8 @@ TEST(HistoryModel, ADeleteRemovesExactlyTheChosenRecordsWhateverHappensWhileItsQ
       {"the first record and one starting with 0xFF", RecordList::kHistory, {1, 3}, kNothing, true, 0, {"d", ""}},
       {"cancelled", RecordList::kHistory, {0}, kNothing, false, -1, {"d", "\xff" "c", "", "a"}},
       {"a repeat compacts the file meanwhile", RecordList::kHistory, {1}, kRepeatCompacts, true, 0, {"", "d", "a"}},
+      {"a repeat's rewrite fails meanwhile: read again, nothing deleted", RecordList::kHistory, {1}, kRepeatFails, true, -1,
+       {"", "d", "\xff" "c", "", "a"}},
       {"the chosen record is purged meanwhile", RecordList::kHistory, {1}, kChosenIsRepeated, true, -1,
        {"\xff" "c", "d", "", "a"}},
       {"the history restored meanwhile", RecordList::kHistory, {0}, kRestore, true, -1, {"s"}},
@@ -116,6 +118,7 @@ TEST(HistoryModel, ADeleteRemovesExactlyTheChosenRecordsWhateverHappensWhileItsQ
     for (const char* text : {"a", "", "\xff" "c", "d"}) h.Record(text);
     BeginDelete(&h.m, c.list, h.At(c.chosen, c.list));
     if (c.meanwhile == kRepeatCompacts) h.Record("");
+    if (c.meanwhile == kRepeatFails) gFileFaults.failRename = 1, h.Record(""), gFileFaults = FileFaults();
     if (c.meanwhile == kChosenIsRepeated) h.Record("\xff" "c");
     WriteFileBytes(h.dir.File("Temp.DAT"), RecordBytes({"left by a crash"}));  // never appended to
     if (c.meanwhile == kRestore) RestoreSavedHistory(&h.m, &change);

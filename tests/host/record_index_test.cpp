@@ -56,9 +56,6 @@ TEST(RowIndex, AFilterNarrowsTheRowsAndKeepsThroughCapturesAndReloads) {
 }
 
 TEST(RowIndex, TheFilterIsAPlainSearchAtEveryStepOfATypedWordOnOneCoreOrMore) {
-  const Texts words[] = {  // step by step: "utf8|code page 932"; ア is 83 41, 午後 8C DF 8C E3
-      {"a", "ap", "app", "appL", "appLe"}, {"q", "qu"}, {"A"}, {"\xE5\x8D\x88|\x8C\xDF", "\xE5\x8D\x88\xE5\xBE\x8C|\x8C\xDF\x8C\xE3"},
-      {"c", "ca", "caf", "caf\xC3\xA9|"}, {"ap", "a"}};
   TempDir dir;
   WriteFileBytes(dir.File("f"), RecordBytes(TextsToFilter()));
   FileHandle f = OpenRecordFile(dir.File("f").c_str());
@@ -66,7 +63,7 @@ TEST(RowIndex, TheFilterIsAPlainSearchAtEveryStepOfATypedWordOnOneCoreOrMore) {
     UseWideVectors(cores != 3);  // the 16-byte search, as on a processor without AVX2
     RowIndex index;
     ASSERT_TRUE(LoadRowIndex(f, &index));
-    for (const Texts& steps : words)
+    for (const Texts& steps : TypedWords())
       for (const std::string& step : steps) {
         SetRowFilter(&index, FilterOf(step), cores);
         EXPECT_EQ(index.matches, PlainSearch(index, FilterOf(step))) << step << " on " << cores;

@@ -25,6 +25,14 @@ inline Texts Rows(const RowIndex& index) {
   return rows;
 }
 
+// Records of a megabyte each, more than two pieces of the file reader's: read on both cores, each
+// record across the end of a piece.
+inline Texts Large() {
+  Texts texts;
+  for (char letter = 'a'; letter < 'j'; ++letter) texts.emplace_back(1000003, letter);
+  return texts;
+}
+
 // The records of the file as it is; then it is opened and settled as every opening does,
 // and a capture appended. The same bytes settled by the other reader (g) come out the same.
 inline Texts ReadSettleAndAppend(const TempDir& dir) {
@@ -76,4 +84,12 @@ inline Texts TextsToFilter() {
       records.push_back(std::string(static_cast<size_t>(i), '.') + text);
   records.push_back(RecordWithExactText("caf?", "caf\xC3\xA9"));
   return records;
+}
+
+// Words typed into the filter line, step by step: "utf8|code page 932" (nothing after the bar: the
+// code page cannot hold it), or the same bytes in both; the last is typed, then a letter erased.
+inline std::vector<Texts> TypedWords() {
+  return {{"a", "ap", "app", "appL", "appLe"}, {"q", "qu"}, {"A"},
+          {"\xE5\x8D\x88|\x8C\xDF", "\xE5\x8D\x88\xE5\xBE\x8C|\x8C\xDF\x8C\xE3"},  // 午, 午後
+          {"c", "ca", "caf", "caf\xC3\xA9|"}, {"ap", "a"}};
 }
