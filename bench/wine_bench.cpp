@@ -59,6 +59,25 @@ bool Failed(const char* step) {
   return false;
 }
 
+double CpuMilliseconds(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  GetProcessTimes(process, &created, &exited, &kernel, &user);
+  auto ms = [](FILETIME t) { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e4; };
+  return ms(kernel) + ms(user);
+}
+
+// Until Pelmor has used no CPU for a while: a rewrite it writes on its own thread is through.
+bool UntilIdle(const Pelmor& p) {
+  double cpu = -1, start = Now();
+  while (Now() - start < 30000) {
+    double now = CpuMilliseconds(p.process.hProcess);
+    if (now == cpu) return true;
+    cpu = now;
+    Sleep(200);
+  }
+  return false;
+}
+
 struct Figures {
   double startup, remove, repeat, capture, bare, filter;
   double megabytes, residentMegabytes, fileMegabytes;
@@ -103,7 +122,7 @@ bool Measure(int n, Figures* f) {
     if (!p.Settled()) return 1e9;
     return time;
   });
-  if (!p.Settled()) return Failed("the list after the deletes");
+  if (!p.Settled() || !UntilIdle(p)) return Failed("the list after the deletes");
   PressKey('F', false, true);
   HWND line = nullptr;
   if (!WaitUntil([&] { return (line = p.Child(5994)) != nullptr; })) return Failed("the filter line");
@@ -117,13 +136,6 @@ bool Measure(int n, Figures* f) {
     return Now() - start;
   });
   return p.Quit() == 0;
-}
-
-double CpuMilliseconds(HANDLE process) {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(process, &created, &exited, &kernel, &user);
-  auto ms = [](FILETIME t) { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e4; };
-  return ms(kernel) + ms(user);
 }
 
 // With the sync folder on: a capture against the bare viewer, the CPU of the idle 1 s ticks,
