@@ -33,6 +33,8 @@ RowIndex& IndexOf(HistoryModel* model, RecordList list) {
 
 // Empties an index, keeping the order and the filter the list shows it with.
 void ClearIndex(RowIndex* index) {
+  index->signing.reset();  // stopped before the bytes go
+  index->signatures.clear();
   index->bytes.clear();
   index->records.clear();
   index->matches.clear();
@@ -69,6 +71,9 @@ bool LoadHistory(HistoryModel* model) {
   model->history.newestFirst = model->options.newestFirst;
   model->mirrored = LoadAndSettle(model->work, model->paths.work, &model->history, &model->keptCopies) == 0;
   if (!model->mirrored) ClearIndex(&model->history);
+  // A long history is signed for the filter on another thread, where the model has threads.
+  constexpr size_t kSignFrom = 1 << 20;
+  if (model->mirrored && model->rewritten && model->history.bytes.size() >= kSignFrom) SignRecords(&model->history, true);
   return model->mirrored;
 }
 

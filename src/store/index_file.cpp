@@ -83,6 +83,7 @@ int WriteIndexWithout(const RowIndex& index, const std::vector<int64_t>& drop, c
 }
 
 void DropFromIndex(RowIndex* index, const std::vector<int64_t>& drop, std::vector<RecordSpan>* dropped) {
+  FinishSigning(index);  // the bytes move
   // Everything that needs memory is taken first: once records move, nothing may fail.
   std::vector<int32_t> newOrdinal(index->records.size(), -1);
   dropped->clear();
@@ -110,6 +111,10 @@ void DropFromIndex(RowIndex* index, const std::vector<int64_t>& drop, std::vecto
     bytes.resize(static_cast<size_t>(write));
     PutCount(static_cast<int32_t>(kept), bytes.data());
   }
+  size_t signedKept = 0;
+  for (size_t i = 0; i < index->signatures.size(); ++i)
+    if (newOrdinal[i] >= 0) index->signatures[signedKept++] = index->signatures[i];
+  index->signatures.resize(signedKept);
   size_t matched = 0;
   for (int32_t ordinal : index->matches)
     if (newOrdinal[static_cast<size_t>(ordinal)] >= 0) index->matches[matched++] = newOrdinal[static_cast<size_t>(ordinal)];

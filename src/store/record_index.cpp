@@ -11,6 +11,18 @@
 #include "record_text.h"
 #include "text_search.h"
 
+struct SignatureJob {
+  const char* bytes = nullptr;  // the index's bytes, which stay as they are until it is finished
+  int64_t size = 0;
+  std::vector<uint64_t> signatures;  // the first records', in file order
+  std::atomic<bool> done{false}, stop{false};
+  std::thread worker;
+  ~SignatureJob() {
+    stop = true;
+    if (worker.joinable()) worker.join();
+  }
+};
+
 namespace {
 
 constexpr int32_t kLongRecord = 1 << 16;  // a row never reads so far
@@ -98,6 +110,28 @@ bool ReadAndIndex(FileHandle file, RowIndex* index, int64_t size) {
   return true;
 }
 
+// Signs the records of the job's bytes from the first on, until told to stop.
+void Sign(SignatureJob* job) {
+  try {
+    for (int64_t position = kFirstRecordPosition; position + 4 <= job->size && !job->stop.load();) {
+      uint32_t length = 0;
+      for (int i = 3; i >= 0; --i) length = length << 8 | static_cast<unsigned char>(job->bytes[position + i]);
+      if (length > static_cast<uint64_t>(job->size - position - 4)) break;
+      job->signatures.push_back(ByteKindsOf(std::string_view(job->bytes + position + 4, length)));
+      position += 4 + static_cast<int64_t>(length);
+    }
+  } catch (const std::bad_alloc&) {  // the ones made so far are good
+  }
+  job->done = true;
+}
+
+// The kinds of byte a record must hold to hold the filter: those of its code page text and of its
+// UTF-8 text (either may be the one searched), or of the UTF-8 one alone.
+uint64_t KindsNeeded(const RowFilter& filter) {
+  uint64_t utf8 = ByteKindsOf(filter.utf8);
+  return filter.inCodePage ? utf8 & ByteKindsOf(filter.codePage) : utf8;
+}
+
 // What the filter looks at: the text as the list shows it, the exact one when there is one. The
 // code page text is searched in the pass that finds where it ends: each text is read once.
 bool HoldsFilter(const RowIndex& index, const RecordSpan& record) {
@@ -112,8 +146,12 @@ bool HoldsFilter(const RowIndex& index, const RecordSpan& record) {
 // The records of [from, to) among the candidates (all records without them) that hold the filter.
 void MatchRange(const RowIndex& index, const std::vector<int32_t>* candidates, size_t from, size_t to,
                 std::vector<int32_t>* matches) {
+  const uint64_t needed = KindsNeeded(index.filter);
+  const std::vector<uint64_t>& signatures = index.signatures;
   for (size_t i = from; i < to; ++i) {
     int32_t ordinal = candidates ? (*candidates)[i] : static_cast<int32_t>(i);
+    if (static_cast<size_t>(ordinal) < signatures.size() && (signatures[static_cast<size_t>(ordinal)] & needed) != needed)
+      continue;
     if (HoldsFilter(index, index.records[static_cast<size_t>(ordinal)])) matches->push_back(ordinal);
   }
 }
@@ -132,6 +170,8 @@ int OrdinalOf(const RowIndex& index, int64_t position) {
 }  // namespace
 
 bool LoadRowIndex(FileHandle file, RowIndex* index) {
+  index->signing.reset();  // stopped: the bytes are read anew
+  index->signatures.clear();
   index->bytes.clear();
   index->records.clear();
   index->matches.clear();
@@ -153,7 +193,10 @@ bool LoadRowIndex(FileHandle file, RowIndex* index) {
     SetRowFilter(index, filter);
   } catch (const std::bad_alloc&) {
     // Without the memory for the whole file the list shows nothing rather than a part.
-    *index = RowIndex{{}, {}, index->newestFirst, filter, {}};
+    index->bytes.release();
+    index->records = {};
+    index->matches = {};
+    index->filter = filter;
     return false;
   }
   return true;
@@ -192,8 +235,11 @@ int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_
   if (position != static_cast<int64_t>(index->bytes.size()) || length < 0) return -2;
   char header[4];
   for (int i = 0; i < 4; ++i) header[i] = static_cast<char>((static_cast<uint32_t>(length) >> (8 * i)) & 0xFF);
+  if (index->bytes.size() + 4 + static_cast<size_t>(length) > index->bytes.capacity()) FinishSigning(index);
   index->bytes.append(header, 4).append(text, static_cast<size_t>(length));
   AddSpan(index, position, length);
+  if (index->signatures.size() + 1 == index->records.size())
+    index->signatures.push_back(ByteKindsOf(std::string_view(text, static_cast<size_t>(length))));
   const uint32_t count = static_cast<uint32_t>(index->records.size());  // as the file's count now says
   for (int i = 0; i < 4; ++i) index->bytes[static_cast<size_t>(i)] = static_cast<char>((count >> (8 * i)) & 0xFF);
   if (!index->filter.utf8.empty()) {
@@ -215,6 +261,7 @@ void SetRowFilter(RowIndex* index, const RowFilter& filter, int cores) {
   index->filter = filter;
   index->matches.clear();
   if (filter.utf8.empty()) return;
+  if (index->signing && index->signing->done.load()) FinishSigning(index);
   const size_t count = narrower ? candidates.size() : index->records.size();
   const std::vector<int32_t>* from = narrower ? &candidates : nullptr;
   // A long list is searched in parts, one on each core, each part's matches in file order.
@@ -248,6 +295,40 @@ void SetRowFilter(RowIndex* index, const RowFilter& filter, int cores) {
   for (const auto& part : found) total += part.size();
   index->matches.reserve(total);
   for (const auto& part : found) index->matches.insert(index->matches.end(), part.begin(), part.end());
+}
+
+void SignRecords(RowIndex* index, bool beside) {
+  FinishSigning(index);
+  if (index->signatures.size() == index->records.size()) return;
+  std::shared_ptr<SignatureJob> job;
+  try {
+    job = std::make_shared<SignatureJob>();
+  } catch (const std::bad_alloc&) {
+    return;  // the filter reads every text, as without them
+  }
+  job->bytes = index->bytes.data();
+  job->size = static_cast<int64_t>(index->bytes.size());
+  index->signatures.clear();
+  if (beside) {
+    try {
+      job->worker = std::thread(Sign, job.get());
+      index->signing = job;
+      return;
+    } catch (const std::system_error&) {  // without a thread, here
+    }
+  }
+  Sign(job.get());
+  index->signatures.swap(job->signatures);
+}
+
+void FinishSigning(RowIndex* index) {
+  std::shared_ptr<SignatureJob> job = std::move(index->signing);
+  if (!job) return;
+  job->stop = true;
+  if (job->worker.joinable()) job->worker.join();
+  // Only records there when it began: those recorded since are signed from here on.
+  if (index->signatures.empty()) index->signatures.swap(job->signatures);
+  if (index->signatures.size() > index->records.size()) index->signatures.resize(index->records.size());
 }
 
 std::vector<int64_t> FindEqualRecords(const RowIndex& index, std::string_view text, int64_t keepPosition) {

@@ -4,6 +4,7 @@
 // at every reload; a capture adds one record.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,12 +21,19 @@ struct RowFilter {
   bool inCodePage = true;
 };
 
+// The kinds of byte in each record's text, made on another thread (record_index.cpp).
+struct SignatureJob;
+
 struct RowIndex {
   ByteBuffer bytes;                 // the file as read
   std::vector<RecordSpan> records;  // its complete records, in file order
   bool newestFirst = true;          // ADDFLG: the file's last record is row 0
   RowFilter filter;
   std::vector<int32_t> matches;     // with a filter, the records that hold it, in file order
+  // For the first records, the kinds of byte each holds (ByteKindsOf): a record that lacks a kind
+  // the filter text has is passed over unread.
+  std::vector<uint64_t> signatures;
+  std::shared_ptr<SignatureJob> signing;  // making them; last, so that it ends first
 };
 
 // Reads the whole file and indexes its complete records, keeping the filter. False when
@@ -45,5 +53,11 @@ int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_
 // Narrows the rows to the records that hold the text; an empty text shows every record. The
 // search is split over this many cores (0: as the list's length makes worth it).
 void SetRowFilter(RowIndex* index, const RowFilter& filter, int cores = 0);
+// Makes the records' signatures, here or (beside) on another thread: the filter takes them in once
+// they are made, and a change that moves the bytes waits for them first.
+void SignRecords(RowIndex* index, bool beside);
+// Waits for the signatures being made and takes in what is made; for a change to the bytes.
+void FinishSigning(RowIndex* index);
+
 // Positions of the records whose text is exactly these bytes, except the one at keepPosition.
 std::vector<int64_t> FindEqualRecords(const RowIndex& index, std::string_view text, int64_t keepPosition);

@@ -17,6 +17,7 @@ namespace {
 struct ByteTables {
   std::array<unsigned char, 256> fold;    // ASCII letters to lower case, other bytes as they are
   std::array<unsigned char, 256> length;  // 2 for a lead byte, else 1
+  std::array<unsigned char, 256> kind;    // of 64: letters in either case alike, ASCII apart
 };
 
 constexpr ByteTables MakeTables() {
@@ -24,6 +25,7 @@ constexpr ByteTables MakeTables() {
   for (int b = 0; b < 256; ++b) {
     t.fold[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + ('a' - 'A') : b);
     t.length[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) ? 2 : 1;
+    t.kind[b] = static_cast<unsigned char>((b >= 'a' && b <= 'z' ? b - ('a' - 'A') : b) & 63);
   }
   return t;
 }
@@ -153,6 +155,12 @@ bool UseWideVectors(bool wide) {
   static const bool available = gWideVectors;
   gWideVectors = wide && available;
   return gWideVectors;
+}
+
+uint64_t ByteKindsOf(std::string_view text) {
+  uint64_t kinds = 0;
+  for (char c : text) kinds |= uint64_t{1} << kTables.kind[static_cast<unsigned char>(c)];
+  return kinds;
 }
 
 bool IsCp932LeadByte(unsigned char byte) { return kTables.length[byte] == 2; }

@@ -2,11 +2,17 @@
 // code page 932, so that a double-byte character is compared whole and never matches
 // across a character boundary, with ASCII letters in either case.
 #pragma once
+#include <cstdint>
 #include <string_view>
 
 // The first place of the byte in [begin, end), or end: 16 bytes at a time. (The C library's
 // memchr under Wine looks at one byte at a time, and the filter looks through every text.)
 const char* FindByte(const char* begin, const char* end, char byte);
+
+// The kinds of byte a text holds, a bit for each of 64 (letters in either case are one kind,
+// the printable ASCII characters each a kind of their own): a text that holds the needle holds
+// every kind of byte the needle does, in either encoding.
+uint64_t ByteKindsOf(std::string_view text);
 
 // Bytes that begin a double-byte character in code page 932.
 bool IsCp932LeadByte(unsigned char byte);
