@@ -64,6 +64,13 @@ void AbandonRewrite(HistoryModel* model) {
   if (model->pendingDelete.list == RecordList::kHistory) model->pendingDelete.positions.clear();
 }
 
+// A long history is signed for the filter on another thread, where the model has threads (again
+// after a rewrite stopped it, from where it got to).
+void SignBeside(HistoryModel* model) {
+  constexpr size_t kSignFrom = 1 << 20;
+  if (model->mirrored && model->rewritten && model->history.bytes.size() >= kSignFrom) SignRecords(&model->history, true);
+}
+
 // Reads the open work file into the history. False when it cannot be read or settled; the
 // history is then empty rather than out of step with the file.
 bool LoadHistory(HistoryModel* model) {
@@ -71,9 +78,7 @@ bool LoadHistory(HistoryModel* model) {
   model->history.newestFirst = model->options.newestFirst;
   model->mirrored = LoadAndSettle(model->work, model->paths.work, &model->history, &model->keptCopies) == 0;
   if (!model->mirrored) ClearIndex(&model->history);
-  // A long history is signed for the filter on another thread, where the model has threads.
-  constexpr size_t kSignFrom = 1 << 20;
-  if (model->mirrored && model->rewritten && model->history.bytes.size() >= kSignFrom) SignRecords(&model->history, true);
+  SignBeside(model);
   return model->mirrored;
 }
 
@@ -140,6 +145,7 @@ int RewriteHistory(HistoryModel* model, const std::vector<int64_t>& drop, std::v
   job->size = static_cast<int64_t>(history.bytes.size());
   job->count = static_cast<int32_t>(history.records.size());
   model->rewrite = job;
+  SignBeside(model);
   if (model->rewritten) {
     try {
       job->writer = std::thread([written = model->rewritten, writing = job.get()] {

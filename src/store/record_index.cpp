@@ -13,8 +13,8 @@
 
 struct SignatureJob {
   const char* bytes = nullptr;  // the index's bytes, which stay as they are until it is finished
-  int64_t size = 0;
-  std::vector<uint64_t> signatures;  // the first records', in file order
+  int64_t from = 0, size = 0;   // the records from the one at this position to the end
+  std::vector<uint64_t> signatures;  // theirs, in file order, as far as it got
   std::atomic<bool> done{false}, stop{false};
   std::thread worker;
   ~SignatureJob() {
@@ -113,7 +113,7 @@ bool ReadAndIndex(FileHandle file, RowIndex* index, int64_t size) {
 // Signs the records of the job's bytes from the first on, until told to stop.
 void Sign(SignatureJob* job) {
   try {
-    for (int64_t position = kFirstRecordPosition; position + 4 <= job->size && !job->stop.load();) {
+    for (int64_t position = job->from; position + 4 <= job->size && !job->stop.load();) {
       uint32_t length = 0;
       for (int i = 3; i >= 0; --i) length = length << 8 | static_cast<unsigned char>(job->bytes[position + i]);
       if (length > static_cast<uint64_t>(job->size - position - 4)) break;
@@ -298,8 +298,8 @@ void SetRowFilter(RowIndex* index, const RowFilter& filter, int cores) {
 }
 
 void SignRecords(RowIndex* index, bool beside) {
-  FinishSigning(index);
-  if (index->signatures.size() == index->records.size()) return;
+  const size_t from = index->signatures.size();
+  if (index->signing || from >= index->records.size()) return;  // one being made is taken in later
   std::shared_ptr<SignatureJob> job;
   try {
     job = std::make_shared<SignatureJob>();
@@ -307,18 +307,18 @@ void SignRecords(RowIndex* index, bool beside) {
     return;  // the filter reads every text, as without them
   }
   job->bytes = index->bytes.data();
+  job->from = index->records[from].position;
   job->size = static_cast<int64_t>(index->bytes.size());
-  index->signatures.clear();
+  index->signing = job;
   if (beside) {
     try {
       job->worker = std::thread(Sign, job.get());
-      index->signing = job;
       return;
     } catch (const std::system_error&) {  // without a thread, here
     }
   }
   Sign(job.get());
-  index->signatures.swap(job->signatures);
+  FinishSigning(index);
 }
 
 void FinishSigning(RowIndex* index) {
@@ -326,9 +326,14 @@ void FinishSigning(RowIndex* index) {
   if (!job) return;
   job->stop = true;
   if (job->worker.joinable()) job->worker.join();
-  // Only records there when it began: those recorded since are signed from here on.
-  if (index->signatures.empty()) index->signatures.swap(job->signatures);
-  if (index->signatures.size() > index->records.size()) index->signatures.resize(index->records.size());
+  // It signed records that were there when it began, from the first without a signature on;
+  // those recorded since are signed when the next one begins.
+  size_t room = index->records.size() - std::min(index->signatures.size(), index->records.size());
+  size_t taken = std::min(job->signatures.size(), room);
+  try {
+    index->signatures.insert(index->signatures.end(), job->signatures.begin(), job->signatures.begin() + taken);
+  } catch (const std::bad_alloc&) {  // as far as it had them
+  }
 }
 
 std::vector<int64_t> FindEqualRecords(const RowIndex& index, std::string_view text, int64_t keepPosition) {

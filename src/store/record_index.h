@@ -53,10 +53,10 @@ int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_
 // Narrows the rows to the records that hold the text; an empty text shows every record. The
 // search is split over this many cores (0: as the list's length makes worth it).
 void SetRowFilter(RowIndex* index, const RowFilter& filter, int cores = 0);
-// Makes the records' signatures, here or (beside) on another thread: the filter takes them in once
-// they are made, and a change that moves the bytes waits for them first.
+// Makes the signatures of the records that have none yet, here or (beside) on another thread: the
+// filter takes them in once they are made, and a change that moves the bytes stops it first.
 void SignRecords(RowIndex* index, bool beside);
-// Waits for the signatures being made and takes in what is made; for a change to the bytes.
+// Stops the signatures being made and takes in what is made: for a change to the bytes.
 void FinishSigning(RowIndex* index);
 
 // Positions of the records whose text is exactly these bytes, except the one at keepPosition.
