@@ -305,6 +305,24 @@ bool FinishRewrite(HistoryModel* model) {
   return true;
 }
 
+void BeginOpeningHistory(HistoryModel* model, const std::string& dataDir, int bootInit, const HistoryOptions& options) {
+  try {
+    model->opening = std::async(std::launch::async, [=] { return OpenHistory(model, dataDir, bootInit, options); });
+  } catch (...) {  // no thread: the same work, here
+    std::promise<int> opened;
+    opened.set_value(OpenHistory(model, dataDir, bootInit, options));
+    model->opening = opened.get_future();
+  }
+}
+
+int FinishOpeningHistory(HistoryModel* model, std::function<void()> rewritten) {
+  int result = model->opening.valid() ? model->opening.get() : -101;
+  if (result != 0) return result;
+  model->rewritten = std::move(rewritten);
+  SignBeside(model);
+  return 0;
+}
+
 void CloseHistory(HistoryModel* model) {
   FinishRewrite(model);
   CloseWorkFile(model);

@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -74,6 +75,7 @@ struct HistoryModel {
   // result at once, and this is called on that thread once it is written: the window thread then
   // calls FinishRewrite. Unset, each operation finishes its rewrite before it returns.
   std::function<void()> rewritten;
+  std::future<int> opening;  // OpenHistory on another thread, while the program starts
   // The rewrite being written: the work file is still the one before it, with every record
   // recorded since appended, so a kill loses nothing. Last, so that it ends first.
   std::shared_ptr<RewriteJob> rewrite;
@@ -87,6 +89,13 @@ int64_t HistoryLimit(int maxCount);
 // bootInit is set), reads both files and cuts the history to its cap. 0, -101 (the work file
 // cannot be opened) or -102 (it cannot be written); nothing else is touched on failure.
 int OpenHistory(HistoryModel* model, const std::string& dataDir, int bootInit, const HistoryOptions& options);
+// Start-up in two halves: OpenHistory on another thread while the windows are made, and the wait
+// for its result, on the window thread, before the model is used (a thread of its own when none
+// can be started: the second half opens it). Then the rewrites written beside the rows, with the
+// callback that tells the window thread, and the filter's signatures on another thread.
+void BeginOpeningHistory(HistoryModel* model, const std::string& dataDir, int bootInit, const HistoryOptions& options);
+int FinishOpeningHistory(HistoryModel* model, std::function<void()> rewritten);
+
 // Closes the work file, as a start-up that fails must (no rotation).
 void CloseWorkFile(HistoryModel* model);
 // Exit: closes the work file (a second call finds it closed) and rotates the history files,

@@ -22,11 +22,14 @@
 #include "../ui/sync_view.h"
 #include "../ui/tray.h"
 
+void StartOpeningHistory() {
+  BeginOpeningHistory(&AppState.History, AppState.DataDir, Settings.BOOTINIT, HistoryOptionsFromSettings());
+}
+
 int PrepareStartup(HWND window) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  AppState.History.rewritten = [window] { PostMessageA(window, WM_APP_HISTORY_WRITTEN, 0, 0); };
-  int result = OpenHistory(&AppState.History, AppState.DataDir, Settings.BOOTINIT, HistoryOptionsFromSettings());
+  int result = FinishOpeningHistory(&AppState.History, [window] { PostMessageA(window, WM_APP_HISTORY_WRITTEN, 0, 0); });
   if (result != 0) return result;
   char aaPath[kPathSize];
   MakeDataPath("AAList.txt", aaPath);
