@@ -297,11 +297,13 @@ bool FinishRewrite(HistoryModel* model) {
   replaced = replaced && RenameOver(model->paths.scratch.c_str(), model->paths.work.c_str());
   if (!replaced) RemoveFile(model->paths.scratch.c_str());
   model->work = OpenRecordFile(model->paths.work.c_str());
-  // Unopened, the next operation opens it (and reads it when it is not the rows).
-  if (model->work == kNoFile) model->mirrored = model->mirrored && replaced;
-  if (model->work == kNoFile || (replaced && FileSizeOf(model->work) == size)) return !replaced;
+  // In place (unopened, the next operation opens it): the rows are the file.
+  if (replaced && (model->work == kNoFile || FileSizeOf(model->work) == size)) return false;
+  // The work file as it was, with what was recorded since: the rows are read from it (when it
+  // cannot be opened, by the next operation), and a delete confirmation cannot follow them.
   if (model->pendingDelete.list == RecordList::kHistory) model->pendingDelete.positions.clear();
-  LoadHistory(model);  // the work file as it was, with what was recorded since
+  if (model->work == kNoFile) model->mirrored = false;
+  else LoadHistory(model);
   return true;
 }
 
