@@ -1,7 +1,7 @@
-// The history's operations at 1,000, 10,000 and 100,000 records of typical clipboard texts,
+// The history's operations at 1,000, 10,000, 100,000 and 1,000,000 records of typical clipboard texts,
 // natively, a capped history under 100,000 captures, another PC's backlog imported, and the
 // sealing of a folder with a passphrase.
-// Run: build/host/store_bench [directory]
+// Run: build/host/store_bench [directory] [sizes: the first table only]
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,7 +30,7 @@ double MillisecondsSince(Clock::time_point start) {
 // Texts of 20 to 400 bytes, like the lines, URLs and paragraphs people copy.
 std::string TypicalText(int i) {
   std::string text = "copied text " + std::to_string(i) + " ";
-  text.append(static_cast<size_t>(20 + (i * 7919) % 380), static_cast<char>('a' + i % 26));
+  text.append(static_cast<size_t>(20 + (int64_t{i} * 7919) % 380), static_cast<char>('a' + i % 26));
   return text;
 }
 
@@ -71,7 +71,7 @@ void MeasureSizes(const std::string& dir) {
   printf("| records | file MB | start-up ms | capture ms | repeat (OVERLAP 1) ms | delete one ms | "
          "save 3 to favorites ms | filter \"7\" ms | filter \"7e\" typed on ms |\n");
   printf("|---|---|---|---|---|---|---|---|---|\n");
-  for (int n : {1000, 10000, 100000}) {
+  for (int n : {1000, 10000, 100000, 1000000}) {
     RemoveFiles(dir);
     Fill(dir + "Pelmor.DAT", n);
     HistoryModel model;
@@ -210,6 +210,7 @@ int main(int argc, char** argv) {
   std::string dir = std::string(argc > 1 ? argv[1] : "/tmp") + "/pelmor-bench/";
   mkdir(dir.c_str(), 0755);
   MeasureSizes(dir);
+  if (argc > 2 && std::string(argv[2]) == "sizes") return 0;
   MeasureCap(dir);
   MeasureImport(dir);
   MeasureSealing(dir);

@@ -2,9 +2,23 @@
 
 #include <algorithm>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "../store/index_file.h"
+
+struct RewriteJob {
+  FileHandle scratch = kNoFile;  // the new work file, opened before the rows changed
+  const char* bytes = nullptr;   // the history's bytes: those before size stay as they are until it ends
+  int64_t size = 0;
+  int32_t count = 0;
+  bool written = false;  // set by the writer: the bytes are in the scratch file, flushed
+  std::thread writer;
+  ~RewriteJob() {
+    if (writer.joinable()) writer.join();
+  }
+};
 
 void CloseWorkFile(HistoryModel* model) {
   CloseFileHandle(model->work);
@@ -19,27 +33,53 @@ RowIndex& IndexOf(HistoryModel* model, RecordList list) {
 
 // Empties an index, keeping the order and the filter the list shows it with.
 void ClearIndex(RowIndex* index) {
+  index->signing.reset();  // stopped before the bytes go
+  index->signatures.clear();
   index->bytes.clear();
   index->records.clear();
   index->matches.clear();
 }
 
+void PutCount(int32_t count, char* out) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((static_cast<uint32_t>(count) >> (8 * i)) & 0xFF);
+}
+
+// A rewrite's file work: the history's bytes as they were when it began, under the scratch name,
+// flushed to disk.
+void WriteRewrite(RewriteJob* job) {
+  char count[4];
+  PutCount(job->count, count);
+  job->written = WriteBytes(job->scratch, count, 4) && WriteBytes(job->scratch, job->bytes + 4, job->size - 4) &&
+                 FlushToDisk(job->scratch);
+}
+
+// The rows are about to be read from the work file, which holds every record (those the rewrite
+// took out too): the rewrite is dropped, and a delete confirmation cannot follow its records.
+void AbandonRewrite(HistoryModel* model) {
+  std::shared_ptr<RewriteJob> job = std::move(model->rewrite);
+  if (!job) return;
+  if (job->writer.joinable()) job->writer.join();
+  CloseFileHandle(job->scratch);
+  RemoveFile(model->paths.scratch.c_str());
+  if (model->pendingDelete.list == RecordList::kHistory) model->pendingDelete.positions.clear();
+}
+
+// A long history is signed for the filter on another thread, where the model has threads (again
+// after a rewrite stopped it, from where it got to).
+void SignBeside(HistoryModel* model) {
+  constexpr size_t kSignFrom = 1 << 20;
+  if (model->mirrored && model->rewritten && model->history.bytes.size() >= kSignFrom) SignRecords(&model->history, true);
+}
+
 // Reads the open work file into the history. False when it cannot be read or settled; the
 // history is then empty rather than out of step with the file.
 bool LoadHistory(HistoryModel* model) {
+  AbandonRewrite(model);
   model->history.newestFirst = model->options.newestFirst;
   model->mirrored = LoadAndSettle(model->work, model->paths.work, &model->history, &model->keptCopies) == 0;
   if (!model->mirrored) ClearIndex(&model->history);
+  SignBeside(model);
   return model->mirrored;
-}
-
-// Opens the work file after a rewrite that the history already shows; reads it only when it
-// is not the file the history mirrors. Without it the next operation tries again.
-void ReopenWork(HistoryModel* model) {
-  model->work = OpenRecordFile(model->paths.work.c_str());
-  if (model->work == kNoFile) return;
-  if (!model->mirrored || FileSizeOf(model->work) != static_cast<int64_t>(model->history.bytes.size()))
-    LoadHistory(model);
 }
 
 // A delete confirmation open on this list follows its records to where a rewrite put them.
@@ -51,39 +91,73 @@ void FollowPendingDelete(HistoryModel* model, RecordList list, const std::vector
   pending.positions.swap(moved);
 }
 
-// Puts the file written under the scratch name in place of the list's file and takes the
-// records out of the index; the records that went, in file order, in *dropped (none when the
-// index could not follow and is read again). The work file is closed meanwhile (a file held
-// open cannot be replaced) and opened again. 0, or -103 (the file is as it was).
-int ReplaceWithScratch(HistoryModel* model, RecordList list, const std::vector<int64_t>& drop,
-                       std::vector<RecordSpan>* dropped) {
-  bool history = list == RecordList::kHistory;
-  const std::string& target = history ? model->paths.work : model->paths.favorites;
-  if (history) CloseWorkFile(model);
-  bool replaced = RenameOver(model->paths.scratch.c_str(), target.c_str());
+// Puts the file written under the scratch name in place of the favorites and takes the records
+// out of their index; the records that went, in file order, in *dropped (none when the index
+// could not follow and is emptied, to be read again). 0, or -103 (the file is as it was).
+int ReplaceFavorites(HistoryModel* model, const std::vector<int64_t>& drop, std::vector<RecordSpan>* dropped) {
+  bool replaced = RenameOver(model->paths.scratch.c_str(), model->paths.favorites.c_str());
   if (!replaced) {
     RemoveFile(model->paths.scratch.c_str());
   } else {
     try {
-      DropFromIndex(&IndexOf(model, list), drop, dropped);
-      FollowPendingDelete(model, list, *dropped);
+      DropFromIndex(&model->favorites, drop, dropped);
+      FollowPendingDelete(model, RecordList::kFavorites, *dropped);
     } catch (const std::bad_alloc&) {
       dropped->clear();
-      if (model->pendingDelete.list == list) model->pendingDelete.positions.clear();  // cannot be followed
-      if (history) model->mirrored = false;  // read again from the file when it is reopened
-      else ClearIndex(&model->favorites);
+      if (model->pendingDelete.list == RecordList::kFavorites) model->pendingDelete.positions.clear();
+      ClearIndex(&model->favorites);
     }
   }
-  if (history) ReopenWork(model);
   return replaced ? 0 : -103;
 }
 
-// Rewrites the work file without the records at drop (sorted positions of the history).
-// 0, -101 (the history is not known), -102 (cannot write), -103 (cannot replace).
+// Rewrites the work file without the records at drop (sorted positions of the history): the rows
+// and a delete confirmation follow at once, and the file is written from the rows (on another
+// thread when the model has one) and put in place by FinishRewrite. 0; -101 (the history is not
+// known), -102 (no scratch file), -104 (no memory): nothing changed; -103: the rewrite failed or
+// one before it did, and the rows were read again from the work file.
 int RewriteHistory(HistoryModel* model, const std::vector<int64_t>& drop, std::vector<RecordSpan>* dropped) {
+  dropped->clear();
+  if (FinishRewrite(model)) return -103;  // the positions were of rows read again since
   if (!EnsureWorkFile(model)) return -101;
-  int result = WriteIndexWithout(model->history, drop, model->paths.scratch.c_str());
-  return result != 0 ? result : ReplaceWithScratch(model, RecordList::kHistory, drop, dropped);
+  std::shared_ptr<RewriteJob> job;
+  try {
+    job = std::make_shared<RewriteJob>();
+  } catch (const std::bad_alloc&) {
+    return -104;
+  }
+  job->scratch = CreateScratchFile(model->paths.scratch.c_str());
+  if (job->scratch == kNoFile) return -102;
+  RowIndex& history = model->history;
+  try {
+    DropFromIndex(&history, drop, dropped);
+  } catch (const std::bad_alloc&) {  // taken before anything moved
+    CloseFileHandle(job->scratch);
+    RemoveFile(model->paths.scratch.c_str());
+    return -104;
+  }
+  try {
+    FollowPendingDelete(model, RecordList::kHistory, *dropped);
+  } catch (const std::bad_alloc&) {
+    if (model->pendingDelete.list == RecordList::kHistory) model->pendingDelete.positions.clear();  // cannot be followed
+  }
+  job->bytes = history.bytes.data();
+  job->size = static_cast<int64_t>(history.bytes.size());
+  job->count = static_cast<int32_t>(history.records.size());
+  model->rewrite = job;
+  SignBeside(model);
+  if (model->rewritten) {
+    try {
+      job->writer = std::thread([written = model->rewritten, writing = job.get()] {
+        WriteRewrite(writing);
+        written();
+      });
+      return 0;
+    } catch (...) {  // no thread, or no memory for one: written here
+    }
+  }
+  WriteRewrite(job.get());
+  return FinishRewrite(model) ? -103 : 0;
 }
 
 // With a cap, the oldest records beyond it join drop (sorted), once the history has passed
@@ -122,6 +196,7 @@ HistoryOptions TakenOptions(HistoryOptions options) {
 
 // Cuts a history that holds more than its cap, at once.
 void CutToCap(HistoryModel* model) {
+  FinishRewrite(model);  // the oldest records as the file will hold them
   std::vector<int64_t> drop;
   std::vector<RecordSpan> dropped;
   DropOldestBeyondCap(model, true, &drop);
@@ -160,11 +235,13 @@ void RewriteAfterRecording(HistoryModel* model, size_t firstNew, ListChange* cha
     std::vector<int64_t> drop, newer;
     for (const auto& [older, newest] : again) drop.push_back(older), newer.push_back(newest);
     DropOldestBeyondCap(model, false, &drop);
+    if (drop.empty()) return;
     std::vector<RecordSpan> dropped;
-    if (drop.empty() || DropFromHistory(model, drop, &dropped) != 0) return;
+    int result = DropFromHistory(model, drop, &dropped);
+    if (result == -103) *change = {ListChange::kReloaded, -1, false, {}};  // the rows were read again
+    if (result != 0) return;
     change->kind = ListChange::kReloaded;
     change->followed = false;
-    if (dropped.size() != drop.size()) return;  // read again from the file
     newer = PositionsAfterDrops(newer, dropped);
     size_t next = 0;  // again is in file order, as dropped is
     for (const RecordSpan& span : dropped) {
@@ -201,13 +278,62 @@ int OpenHistory(HistoryModel* model, const std::string& dataDir, int bootInit, c
   return 0;
 }
 
+bool FinishRewrite(HistoryModel* model) {
+  std::shared_ptr<RewriteJob> job = std::move(model->rewrite);
+  if (!job) return false;
+  if (job->writer.joinable()) job->writer.join();
+  const ByteBuffer& bytes = model->history.bytes;
+  const int64_t size = static_cast<int64_t>(bytes.size());
+  bool replaced = job->written;
+  // What was recorded meanwhile is in the old work file already, and goes into the new one too.
+  if (replaced && size > job->size) {
+    char count[4];
+    PutCount(static_cast<int32_t>(model->history.records.size()), count);
+    replaced = SeekTo(job->scratch, job->size) && WriteBytes(job->scratch, bytes.data() + job->size, size - job->size) &&
+               SeekTo(job->scratch, 0) && WriteBytes(job->scratch, count, 4) && FlushToDisk(job->scratch);
+  }
+  CloseFileHandle(job->scratch);
+  CloseWorkFile(model);  // a file held open cannot be replaced
+  replaced = replaced && RenameOver(model->paths.scratch.c_str(), model->paths.work.c_str());
+  if (!replaced) RemoveFile(model->paths.scratch.c_str());
+  model->work = OpenRecordFile(model->paths.work.c_str());
+  // In place (unopened, the next operation opens it): the rows are the file.
+  if (replaced && (model->work == kNoFile || FileSizeOf(model->work) == size)) return false;
+  // The work file as it was, with what was recorded since: the rows are read from it (when it
+  // cannot be opened, by the next operation), and a delete confirmation cannot follow them.
+  if (model->pendingDelete.list == RecordList::kHistory) model->pendingDelete.positions.clear();
+  if (model->work == kNoFile) model->mirrored = false;
+  else LoadHistory(model);
+  return true;
+}
+
+void BeginOpeningHistory(HistoryModel* model, const std::string& dataDir, int bootInit, const HistoryOptions& options) {
+  try {
+    model->opening = std::async(std::launch::async, [=] { return OpenHistory(model, dataDir, bootInit, options); });
+  } catch (...) {  // no thread: the same work, here
+    std::promise<int> opened;
+    opened.set_value(OpenHistory(model, dataDir, bootInit, options));
+    model->opening = opened.get_future();
+  }
+}
+
+int FinishOpeningHistory(HistoryModel* model, std::function<void()> rewritten) {
+  int result = model->opening.valid() ? model->opening.get() : -101;
+  if (result != 0) return result;
+  model->rewritten = std::move(rewritten);
+  SignBeside(model);
+  return 0;
+}
+
 void CloseHistory(HistoryModel* model) {
+  FinishRewrite(model);
   CloseWorkFile(model);
   RotateHistoryFiles(model->paths, !model->backedUp);
   model->backedUp = true;
 }
 
 bool EnsureWorkFile(HistoryModel* model) {
+  FinishRewrite(model);
   if (model->work == kNoFile) model->work = OpenRecordFile(model->paths.work.c_str());
   if (model->work == kNoFile) return false;
   // Every rewrite is written from the history: it must be the file, byte for byte.
@@ -217,15 +343,30 @@ bool EnsureWorkFile(HistoryModel* model) {
   return false;
 }
 
+// While a rewrite is written, a text is recorded in the work file as it is (on disk at once) and
+// in the rows beside the bytes being written, never moving them: with no room left there, the
+// rewrite is finished first. True when the work file is ready for the texts.
+static bool ReadyToRecord(HistoryModel* model, int64_t bytes) {
+  const ByteBuffer& history = model->history.bytes;
+  if (model->rewrite && bytes > static_cast<int64_t>(history.capacity() - history.size())) FinishRewrite(model);
+  return model->rewrite || EnsureWorkFile(model);
+}
+
+// Where a record appended to the work file at this position lies in the rows: the same place,
+// except while a rewrite is written, when the work file is still the one before it.
+static int64_t PlaceInRows(const HistoryModel& model, int64_t position) {
+  return model.rewrite ? static_cast<int64_t>(model.history.bytes.size()) : position;
+}
+
 int RecordText(HistoryModel* model, std::string_view text, ListChange* change) {
   *change = {};
-  if (text.size() > INT32_MAX - 8 || !EnsureWorkFile(model)) return -103;
+  if (text.size() > INT32_MAX - 8 || !ReadyToRecord(model, 4 + static_cast<int64_t>(text.size()))) return -103;
   const int32_t length = static_cast<int32_t>(text.size());
   int64_t position = AppendRecordTo(model->work, text.data(), length);
   if (position < 0) return position == -2 ? -104 : -103;
   int row = -2;
   try {
-    if (model->mirrored) row = AddRecordToIndex(&model->history, position, text.data(), length);
+    if (model->mirrored) row = AddRecordToIndex(&model->history, PlaceInRows(*model, position), text.data(), length);
   } catch (const std::bad_alloc&) {
   }
   if (row == -2) {  // out of step with the file: read it again, and the rows are new
@@ -242,11 +383,14 @@ int RecordTexts(HistoryModel* model, const std::vector<std::string_view>& texts,
   if (texts.size() == 1) return RecordText(model, texts[0], change);
   *change = {};
   if (texts.empty()) return 0;
-  if (!EnsureWorkFile(model)) return -103;
+  int64_t bytes = 0;
+  for (std::string_view text : texts) bytes += 4 + static_cast<int64_t>(text.size());
+  if (!ReadyToRecord(model, bytes)) return -103;
   const size_t batchStart = model->history.records.size();
   int64_t position = 0;
   int appended = AppendRecordsTo(model->work, texts, &position);
   if (appended != 0) return appended == -104 ? -104 : -103;
+  position = PlaceInRows(*model, position);
   *change = {ListChange::kReloaded, -1, true, {}};
   try {
     for (std::string_view text : texts) {
@@ -267,15 +411,18 @@ void BeginDelete(HistoryModel* model, RecordList list, const std::vector<int64_t
 }
 
 int FinishDelete(HistoryModel* model, bool confirmed, ListChange* change) {
+  *change = {};
+  // The chosen records as the file will hold them (none when the rows were read again), and the
+  // scratch file free for this rewrite.
+  if (FinishRewrite(model)) change->kind = ListChange::kReloaded;
   PendingDelete pending = std::move(model->pendingDelete);
   model->pendingDelete = {};
-  *change = {};
   if (!confirmed || pending.positions.empty()) return -1;
   std::vector<RecordSpan> dropped;
   if (pending.list == RecordList::kHistory) {
-    if (RewriteHistory(model, pending.positions, &dropped) != 0) return -1;
-    change->kind = ListChange::kReloaded;
-    return 0;
+    int result = RewriteHistory(model, pending.positions, &dropped);
+    if (result == 0 || result == -103) change->kind = ListChange::kReloaded;
+    return result == 0 ? 0 : -1;
   }
   // Pelmor.SAV is opened per operation: the rows are its records only while it is the file
   // they were read from. Replaced meanwhile, it is shown as it is now and nothing is deleted.
@@ -292,7 +439,7 @@ int FinishDelete(HistoryModel* model, bool confirmed, ListChange* change) {
   }
   if (result == 0) result = WriteIndexWithout(model->favorites, pending.positions, model->paths.scratch.c_str());
   CloseFileHandle(file);
-  if (result == 0) result = ReplaceWithScratch(model, RecordList::kFavorites, pending.positions, &dropped);
+  if (result == 0) result = ReplaceFavorites(model, pending.positions, &dropped);
   if (result != 0) return -1;
   change->kind = ListChange::kReloaded;
   return 0;
@@ -336,6 +483,7 @@ static int ReadReplacedWorkFile(HistoryModel* model, ListChange* change) {
 // The work file is about to be replaced as a whole: a delete confirmation still open is about
 // records that will no longer be there, and must delete nothing.
 static void ReleaseWorkFile(HistoryModel* model) {
+  FinishRewrite(model);
   CloseWorkFile(model);
   if (model->pendingDelete.list == RecordList::kHistory) model->pendingDelete.positions.clear();
 }

@@ -5,6 +5,9 @@
 // with what changed in the rows.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <future>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +57,9 @@ struct PendingDelete {
   std::vector<int64_t> positions;
 };
 
+// A rewrite of the work file whose file work runs on another thread (history_model.cpp).
+struct RewriteJob;
+
 struct HistoryModel {
   HistoryPaths paths;
   HistoryOptions options;
@@ -65,6 +71,14 @@ struct HistoryModel {
   int64_t capRetryCount = 0;  // after a failed cut, the count at which it is tried again
   PendingDelete pendingDelete;
   std::vector<KeptCopy> keptCopies;  // damaged files kept whole before a repair: the user is told
+  // When set, a rewrite of the work file is written on another thread while the rows show its
+  // result at once, and this is called on that thread once it is written: the window thread then
+  // calls FinishRewrite. Unset, each operation finishes its rewrite before it returns.
+  std::function<void()> rewritten;
+  std::future<int> opening;  // OpenHistory on another thread, while the program starts
+  // The rewrite being written: the work file is still the one before it, with every record
+  // recorded since appended, so a kill loses nothing. Last, so that it ends first.
+  std::shared_ptr<RewriteJob> rewrite;
 };
 
 // The most records a capped history holds before its oldest go: the cap and a tenth more
@@ -75,6 +89,13 @@ int64_t HistoryLimit(int maxCount);
 // bootInit is set), reads both files and cuts the history to its cap. 0, -101 (the work file
 // cannot be opened) or -102 (it cannot be written); nothing else is touched on failure.
 int OpenHistory(HistoryModel* model, const std::string& dataDir, int bootInit, const HistoryOptions& options);
+// Start-up in two halves: OpenHistory on another thread while the windows are made, and the wait
+// for its result, on the window thread, before the model is used (a thread of its own when none
+// can be started: the second half opens it). Then the rewrites written beside the rows, with the
+// callback that tells the window thread, and the filter's signatures on another thread.
+void BeginOpeningHistory(HistoryModel* model, const std::string& dataDir, int bootInit, const HistoryOptions& options);
+int FinishOpeningHistory(HistoryModel* model, std::function<void()> rewritten);
+
 // Closes the work file, as a start-up that fails must (no rotation).
 void CloseWorkFile(HistoryModel* model);
 // Exit: closes the work file (a second call finds it closed) and rotates the history files,
@@ -82,6 +103,11 @@ void CloseWorkFile(HistoryModel* model);
 void CloseHistory(HistoryModel* model);
 // Opens the work file again when an earlier step left it closed; true when it is usable.
 bool EnsureWorkFile(HistoryModel* model);
+// Puts the rewrite written on another thread in place of the work file, with the records recorded
+// meanwhile (waiting for it while it is still being written). True when it failed: the rows were
+// read again from the work file (a delete confirmation still open then deletes nothing) and the
+// lists must show them anew.
+bool FinishRewrite(HistoryModel* model);
 
 // Records a text at the end of the history, as a capture or a text from another PC does:
 // older equal texts go when dropDuplicates is set, the oldest go when the cap is passed.

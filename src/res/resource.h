@@ -27,6 +27,8 @@
 #define WM_APP_SYNC_NAME_TAKEN (WM_APP + 3)
 // The sync folder has a passphrase this PC lacks (or no longer holds): ask for it.
 #define WM_APP_SYNC_KEY_NEEDED (WM_APP + 8)
+// A rewrite of the history was written on its own thread: put it in place.
+#define WM_APP_HISTORY_WRITTEN (WM_APP + 4)
 
 #define ID_HOTKEY_LIST 3001
 #define ID_HOTKEY_PAUSE 3002

@@ -51,6 +51,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 0;
   }
   LoadSettings();
+  StartOpeningHistory();
   AppState.TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
   if (!RegisterMainClass(instance)) {
     ReleaseInstanceMutex(mutex);

@@ -13,6 +13,7 @@
 #include "../ui/commands.h"
 #include "../ui/dpi.h"
 #include "../ui/filter_line.h"
+#include "../ui/history_commands.h"
 #include "../ui/hotkeys.h"
 #include "../ui/list_procs.h"
 #include "../ui/list_rows.h"
@@ -21,10 +22,14 @@
 #include "../ui/sync_view.h"
 #include "../ui/tray.h"
 
-int PrepareStartup(HWND) {
+void StartOpeningHistory() {
+  BeginOpeningHistory(&AppState.History, AppState.DataDir, Settings.BOOTINIT, HistoryOptionsFromSettings());
+}
+
+int PrepareStartup(HWND window) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
-  int result = OpenHistory(&AppState.History, AppState.DataDir, Settings.BOOTINIT, HistoryOptionsFromSettings());
+  int result = FinishOpeningHistory(&AppState.History, [window] { PostMessageA(window, WM_APP_HISTORY_WRITTEN, 0, 0); });
   if (result != 0) return result;
   char aaPath[kPathSize];
   MakeDataPath("AAList.txt", aaPath);
@@ -179,6 +184,7 @@ static LRESULT DispatchMainMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_APP_SYNC_FLUSH: FlushSyncOutbox(window); return 0;
     case WM_APP_SYNC_NAME_TAKEN: ShowSyncNameTaken(window, AppState.Sync.config.name.c_str(), true); return 0;
     case WM_APP_SYNC_KEY_NEEDED: ShowSyncKeyNeeded(window); return 0;
+    case WM_APP_HISTORY_WRITTEN: FinishHistoryRewrite(); return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: return 0;

@@ -22,6 +22,9 @@ void CloseFileHandle(FileHandle file);
 bool SeekTo(FileHandle file, int64_t offset);
 // Returns the number of bytes read (short at end of file), or -1 on error.
 int64_t ReadBytes(FileHandle file, void* buffer, int64_t count);
+// The same from an offset, leaving the file position alone: several threads may read one file
+// at once this way.
+int64_t ReadBytesAt(FileHandle file, int64_t offset, void* buffer, int64_t count);
 // Returns true only when every byte was written.
 bool WriteBytes(FileHandle file, const void* buffer, int64_t count);
 // Returns the size in bytes, or -1 when it cannot be read.

@@ -80,6 +80,18 @@ int64_t ReadBytes(FileHandle file, void* buffer, int64_t count) {
   return done;
 }
 
+int64_t ReadBytesAt(FileHandle file, int64_t offset, void* buffer, int64_t count) {
+  int64_t done = 0;
+  while (done < count) {
+    ssize_t got = pread(static_cast<int>(file), static_cast<char*>(buffer) + done, static_cast<size_t>(count - done),
+                        static_cast<off_t>(offset + done));
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
 bool WriteBytes(FileHandle file, const void* buffer, int64_t count) {
   if (Injected(&gFileFaults.failWrite)) {
     // A write error: part of the data reaches the file, later writes work again.

@@ -101,6 +101,22 @@ int64_t ReadBytes(FileHandle file, void* buffer, int64_t count) {
   return done;
 }
 
+int64_t ReadBytesAt(FileHandle file, int64_t offset, void* buffer, int64_t count) {
+  int64_t done = 0;
+  while (done < count) {
+    DWORD want = static_cast<DWORD>(count - done > 0x40000000 ? 0x40000000 : count - done);
+    DWORD got = 0;
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(static_cast<uint64_t>(offset + done) & 0xFFFFFFFF);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset + done) >> 32);
+    if (!ReadFile(AsHandle(file), static_cast<char*>(buffer) + done, want, &got, &at))
+      return GetLastError() == ERROR_HANDLE_EOF ? done : -1;
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
 bool WriteBytes(FileHandle file, const void* buffer, int64_t count) {
   int64_t done = 0;
   while (done < count) {

@@ -6,7 +6,7 @@
 
 namespace {
 
-int32_t CountIn(const std::string& bytes) {
+int32_t CountIn(const ByteBuffer& bytes) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(bytes[static_cast<size_t>(i)]);
   return static_cast<int32_t>(v);
@@ -16,9 +16,9 @@ void PutCount(int32_t count, char* out) {
   for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((static_cast<uint32_t>(count) >> (8 * i)) & 0xFF);
 }
 
-bool WriteCountAt0(FileHandle file, const std::string& bytes) { return SeekTo(file, 0) && WriteBytes(file, bytes.data(), 4); }
+bool WriteCountAt0(FileHandle file, const ByteBuffer& bytes) { return SeekTo(file, 0) && WriteBytes(file, bytes.data(), 4); }
 
-bool WriteSlice(FileHandle file, const std::string& bytes, int64_t from, int64_t to) {
+bool WriteSlice(FileHandle file, const ByteBuffer& bytes, int64_t from, int64_t to) {
   return to <= from || WriteBytes(file, bytes.data() + from, to - from);
 }
 
@@ -27,7 +27,7 @@ bool WriteSlice(FileHandle file, const std::string& bytes, int64_t from, int64_t
 int LoadAndSettle(FileHandle file, const std::string& path, RowIndex* index, std::vector<KeptCopy>* kept) {
   int64_t size = FileSizeOf(file);
   if (size < 0 || !LoadRowIndex(file, index)) return -101;
-  std::string& bytes = index->bytes;
+  ByteBuffer& bytes = index->bytes;
   if (bytes.size() < 4) {
     // A file of 0 to 3 bytes becomes a valid empty record file of four zero bytes.
     bytes.assign(4, '\0');
@@ -64,7 +64,7 @@ int WriteIndexWithout(const RowIndex& index, const std::vector<int64_t>& drop, c
   // A scratch file left by an interrupted run is discarded, never appended to.
   FileHandle scratch = CreateScratchFile(scratchPath);
   if (scratch == kNoFile) return -102;
-  const std::string& bytes = index.bytes;
+  const ByteBuffer& bytes = index.bytes;
   char count[4];
   PutCount(static_cast<int32_t>(index.records.size() - drop.size()), count);
   bool ok = WriteBytes(scratch, count, 4);
@@ -83,11 +83,12 @@ int WriteIndexWithout(const RowIndex& index, const std::vector<int64_t>& drop, c
 }
 
 void DropFromIndex(RowIndex* index, const std::vector<int64_t>& drop, std::vector<RecordSpan>* dropped) {
+  FinishSigning(index);  // the bytes move
   // Everything that needs memory is taken first: once records move, nothing may fail.
   std::vector<int32_t> newOrdinal(index->records.size(), -1);
   dropped->clear();
   dropped->reserve(drop.size());
-  std::string& bytes = index->bytes;
+  ByteBuffer& bytes = index->bytes;
   std::vector<RecordSpan>& records = index->records;
   size_t next = 0, kept = 0;
   int64_t write = kFirstRecordPosition;
@@ -110,6 +111,10 @@ void DropFromIndex(RowIndex* index, const std::vector<int64_t>& drop, std::vecto
     bytes.resize(static_cast<size_t>(write));
     PutCount(static_cast<int32_t>(kept), bytes.data());
   }
+  size_t signedKept = 0;
+  for (size_t i = 0; i < index->signatures.size(); ++i)
+    if (newOrdinal[i] >= 0) index->signatures[signedKept++] = index->signatures[i];
+  index->signatures.resize(signedKept);
   size_t matched = 0;
   for (int32_t ordinal : index->matches)
     if (newOrdinal[static_cast<size_t>(ordinal)] >= 0) index->matches[matched++] = newOrdinal[static_cast<size_t>(ordinal)];

@@ -4,10 +4,12 @@
 // at every reload; a capture adds one record.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "byte_buffer.h"
 #include "file_io.h"
 #include "record_file.h"
 
@@ -19,12 +21,19 @@ struct RowFilter {
   bool inCodePage = true;
 };
 
+// The kinds of byte in each record's text, made on another thread (record_index.cpp).
+struct SignatureJob;
+
 struct RowIndex {
-  std::string bytes;                // the file as read
+  ByteBuffer bytes;                 // the file as read
   std::vector<RecordSpan> records;  // its complete records, in file order
   bool newestFirst = true;          // ADDFLG: the file's last record is row 0
   RowFilter filter;
   std::vector<int32_t> matches;     // with a filter, the records that hold it, in file order
+  // For the first records, the kinds of byte each holds (ByteKindsOf): a record that lacks a kind
+  // the filter text has is passed over unread.
+  std::vector<uint64_t> signatures;
+  std::shared_ptr<SignatureJob> signing;  // making them; last, so that it ends first
 };
 
 // Reads the whole file and indexes its complete records, keeping the filter. False when
@@ -41,7 +50,14 @@ int RowOfPosition(const RowIndex& index, int64_t position);
 // Takes in a record just appended to the file; the row it shows in, or -1 when the filter
 // hides it.
 int AddRecordToIndex(RowIndex* index, int64_t position, const char* text, int32_t length);
-// Narrows the rows to the records that hold the text; an empty text shows every record.
-void SetRowFilter(RowIndex* index, const RowFilter& filter);
+// Narrows the rows to the records that hold the text; an empty text shows every record. The
+// search is split over this many cores (0: as the list's length makes worth it).
+void SetRowFilter(RowIndex* index, const RowFilter& filter, int cores = 0);
+// Makes the signatures of the records that have none yet, here or (beside) on another thread: the
+// filter takes them in once they are made, and a change that moves the bytes stops it first.
+void SignRecords(RowIndex* index, bool beside);
+// Stops the signatures being made and takes in what is made: for a change to the bytes.
+void FinishSigning(RowIndex* index);
+
 // Positions of the records whose text is exactly these bytes, except the one at keepPosition.
 std::vector<int64_t> FindEqualRecords(const RowIndex& index, std::string_view text, int64_t keepPosition);

@@ -25,3 +25,9 @@ void DeleteAllHistory(HWND) {
   ListChange change;
   ShowReplacedHistory(EmptyHistory(&AppState.History, &change));
 }
+
+void FinishHistoryRewrite() {
+  if (!FinishRewrite(&AppState.History)) return;
+  ShowRows(AppState.HistoryList);
+  SelectFirstRow(AppState.HistoryList);
+}

@@ -4,3 +4,6 @@
 
 void RestorePreviousHistory(HWND mainWindow);
 void DeleteAllHistory(HWND mainWindow);
+// A rewrite of the history written on its own thread goes in place of the work file; when it
+// failed, the rows read again from the file are shown.
+void FinishHistoryRewrite();

@@ -3,8 +3,12 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <optional>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "history/history_model.h"
@@ -33,6 +37,34 @@ std::string Describe(const ListChange& c) {
   return c.kind == ListChange::kRowAdded ? "+" + std::to_string(c.row) : c.kind == ListChange::kReloaded ? "R" : "-";
 }
 
+// Each step of the file layer failing in turn, up to the n-th of each kind, and a crash after
+// every few bytes (the disk takes no more); first, nothing failing.
+std::vector<FileFaults> EachStepFailingInTurn(int n) {
+  std::vector<FileFaults> faults = {{}};
+  for (int i = 1; i <= n; ++i)
+    faults.insert(faults.end(), {{.failOpen = i}, {.failRename = i}, {.failWrite = i}, {.failFlush = i}, {.writeBudget = 7 * i - 7}});
+  return faults;
+}
+
+std::string Describe(const FileFaults& f) {
+  return "open " + std::to_string(f.failOpen) + " rename " + std::to_string(f.failRename) + " write " +
+         std::to_string(f.failWrite) + " flush " + std::to_string(f.failFlush) + " budget " + std::to_string(f.writeBudget);
+}
+
+// The texts as before an operation, and as after it took out any of those at these places.
+std::set<Texts> AsBeforeOrAfter(const Texts& before, const std::vector<size_t>& going) {
+  std::set<Texts> outcomes;
+  for (size_t gone = 0; gone < (size_t{1} << going.size()); ++gone) {
+    Texts after;
+    for (size_t i = 0; i < before.size(); ++i) {
+      size_t place = std::find(going.begin(), going.end(), i) - going.begin();
+      if (place == going.size() || !(gone >> place & 1)) after.push_back(before[i]);
+    }
+    outcomes.insert(after);
+  }
+  return outcomes;
+}
+
 struct Model {
   TempDir dir;
   HistoryModel m;
@@ -52,6 +84,12 @@ struct Model {
                                    : RecordTexts(&m, std::vector<std::string_view>(texts.begin(), texts.end()), &change);
     chosen = RowsAfterRecording(m, change, before);
     return result == 0 ? Describe(change) : std::to_string(result);
+  }
+  // The user deletes these rows of the history and confirms.
+  int Delete(const std::vector<int>& rows) {
+    ListChange change;
+    BeginDelete(&m, RecordList::kHistory, At(rows));
+    return FinishDelete(&m, true, &change);
   }
   // The list's texts, row by row, and the positions of the rows asked for.
   Texts Rows(RecordList list = RecordList::kHistory) const {
@@ -76,6 +114,30 @@ struct Model {
     HistoryModel model;
     ASSERT_EQ(OpenHistory(&model, dir.path, bootInit, {}), 0);
     CloseWorkFile(&model);
+  }
+  // The rewrites written on their own thread, as the program has them: one written is waited for
+  // here before the next step, as the window thread takes its message.
+  std::atomic<int> written = 0;
+  void WriteBesideTheRows() {
+    m.rewritten = [this] { ++written; };
+  }
+  void AwaitWritten() {
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (m.rewrite && written == 0 && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    ASSERT_TRUE(!m.rewrite || written > 0) << "a rewrite never written";
+    written = 0;
+  }
+  // The history's texts in file order as a fresh start finds them, after a run that ends here
+  // without its exit (killed).
+  Texts AfterAKill() {
+    CloseWorkFile(&m);
+    HistoryModel fresh;
+    EXPECT_EQ(OpenHistory(&fresh, dir.path, 0, {}), 0);
+    EXPECT_EQ(fresh.history.bytes, File("Pelmor.WK"));
+    Texts texts;
+    for (const RecordSpan& r : fresh.history.records) texts.emplace_back(TextOf(fresh.history, r));
+    CloseWorkFile(&fresh);
+    return texts;
   }
   // The rows are the file: what a fresh start would show.
   void ExpectMirrors() const {

@@ -32,6 +32,7 @@ TEST(RecordFile, DamagedFilesKeepTheCompleteRecordsBeforeTheDamageAndTakeTheNext
       {"negative length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(-1) + "zzzz", {"abc", "de"}, true},
       {"huge length", RecordBytes(3, {"abc", "de"}) + Int32Bytes(0x7fffffff) + "zz", {"abc", "de"}, true},
       {"negative count and more than records", RecordBytes(-5, {"abc", "de"}) + "zz", {"abc", "de"}, true},
+      {"read in pieces on both cores, damaged at its end", RecordBytes(10, Large()) + Int32Bytes(1 << 30), Large(), true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
