@@ -80,7 +80,7 @@ TEST_F(FilterTest, CtrlFNarrowsTheListToTheRowsHoldingWhatIsTypedWhereEveryListK
   Ask(line, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("GAM"));
   ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"gamma"}; }));
   PressKey(VK_RETURN);  // pastes the row shown, and hiding the window closes the line
-  ASSERT_TRUE(WaitUntil([&] { return target.Pastes() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return target.pastes == 1; }));
   EXPECT_EQ(target.Text(), "gamma");
   ShowListOverTarget();
   EXPECT_EQ(p.Child(5994), nullptr);

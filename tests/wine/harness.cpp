@@ -186,10 +186,6 @@ void EndProcess(PROCESS_INFORMATION* process) {
 // Wine now and then fails to start a process with an internal error; a second try works.
 static bool StartProcess(const std::string& exe, std::string commandLine, const char* directory,
                          PROCESS_INFORMATION* process) {
-  if (directory && (strlen(directory) >= MAX_PATH || GetFileAttributesA(directory) == INVALID_FILE_ATTRIBUTES)) {
-    fprintf(stderr, "cannot start %s in %s: no such folder\n", exe.c_str(), directory);
-    return false;
-  }
   for (int attempt = 0; attempt < 5; ++attempt) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -273,17 +269,12 @@ bool Pelmor::Start() {
   return !ended && main != nullptr;
 }
 
-std::string Pelmor::Ini(const char* section, const char* key) const {
-  char value[300] = {};
-  GetPrivateProfileStringA(section, key, "(none)", value, sizeof value, File("Pelmor.ini").c_str());
-  return value;
-}
-
 std::string Pelmor::Ini(const char* section, std::initializer_list<const char*> keys) const {
   std::string values;
   for (const char* key : keys) {
-    if (!values.empty()) values += ' ';
-    values += Ini(section, key);
+    char value[300] = {};
+    GetPrivateProfileStringA(section, key, "(none)", value, sizeof value, File("Pelmor.ini").c_str());
+    values.append(values.empty() ? "" : " ").append(value);
   }
   return values;
 }
@@ -480,14 +471,6 @@ bool CloseSheet(const Pelmor& p, HWND sheet, int button) {
 
 // Wine's tray keeps one tool tip window per icon, in its own process: the tool's record and
 // the text are read through memory there.
-std::string DayFileOfToday() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char day[16];
-  snprintf(day, sizeof day, "%04d%02d%02d.PLM", now.wYear, now.wMonth, now.wDay);
-  return day;
-}
-
 std::string TrayTips() {
   std::string tips;
   for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));) {
@@ -605,8 +588,8 @@ void PelmorTest::ShowTab(int tab) {
 }
 
 bool PelmorTest::Choose(int list, const std::vector<int>& rows) {
-  int pastes = target.Pastes();
+  int pastes = target.pastes;
   p.Select(list, rows);
   PressKey(VK_RETURN);
-  return p.Gone() && (rows.empty() || WaitUntil([&] { return target.Pastes() > pastes; }));
+  return p.Gone() && (rows.empty() || WaitUntil([&] { return target.pastes > pastes; }));
 }

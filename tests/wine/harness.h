@@ -101,8 +101,9 @@ struct Pelmor {
   bool Launch();  // starts the process only; false at once when it cannot be started
   bool Start();   // true once its main window and lists exist and it is idle
   std::string File(const std::string& name) const { return dir + name; }
-  std::string Ini(const char* section, const char* key) const;  // "(none)" when missing
-  std::string Ini(const char* section, std::initializer_list<const char*> keys) const;  // joined by spaces
+  // The values of the keys in Pelmor.ini, joined by spaces; "(none)" for a key not there.
+  std::string Ini(const char* section, std::initializer_list<const char*> keys) const;
+  std::string Ini(const char* section, const char* key) const { return Ini(section, {key}); }
   HWND Child(int id) const { return GetDlgItem(main, id); }
   void Command(int id) const { PostMessageA(main, WM_COMMAND, id, 0); }
   void Tray(LPARAM mouse, WPARAM id = 5995) const { PostMessageA(main, WM_USER + 1, id, mouse); }
@@ -142,8 +143,6 @@ HWND OpenSheet(const Pelmor& p);
 HWND GoToPage(HWND sheet, int page);
 int CurrentPage(HWND sheet);
 bool CloseSheet(const Pelmor& p, HWND sheet, int button);
-// The name of today's day file in a PC's folder of the sync folder.
-std::string DayFileOfToday();
 // The tips of the icons in the notification area, as the shell's tool tips hold them, each
 // followed by '|'.
 std::string TrayTips();
@@ -160,7 +159,6 @@ struct Target {
   void Close();
   std::string Text() const { return WindowText(GetDlgItem(window, 100)); }
   std::wstring TextW() const;
-  int Pastes() const { return pastes; }
   bool Focus() const;  // true once it is the foreground window
 };
 

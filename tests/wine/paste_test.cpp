@@ -15,7 +15,7 @@ TEST_F(PasteTest, EnterPastesTheChosenRowsJoinedInListOrderWithoutRecordingThem)
   ShowListOverTarget();
   ASSERT_TRUE(Choose(kHistory, {0, 1, 2}));
   EXPECT_EQ(target.Text(), "https://example.jp/資料/会議は午後3時からですalpha");
-  EXPECT_EQ(target.Pastes(), 1);
+  EXPECT_EQ(target.pastes, 1);
   EXPECT_EQ(p.Quit(), 0u);
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes(history));
 }
@@ -32,7 +32,7 @@ TEST_F(PasteTest, TheChosenRowKeepsItsTextAndWaitsWhileAnotherProgramHoldsTheCli
     hold.KeepFor(500);
   }
   // A Ctrl+V typed anyway would paste the text on the clipboard before.
-  ASSERT_TRUE(WaitUntil([&] { return target.Pastes() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return target.pastes == 1; }));
   EXPECT_EQ(target.Text() + " " + ClipboardText(), "chosen chosen");
 }
 
@@ -51,7 +51,7 @@ TEST_F(PasteTest, ThePasteGoesToTheWindowTheUserWasIn) {
     step == kClickElsewhere ? ClickWindow(palette.window) : PressKey(VK_RETURN);
     ASSERT_TRUE(p.Gone());
     Target& receiver = step == kThatWindowClosed ? palette : target;  // else the first titled window
-    ASSERT_TRUE(step == kClickElsewhere || WaitUntil([&] { return receiver.Pastes() == 1; }));
+    ASSERT_TRUE(step == kClickElsewhere || WaitUntil([&] { return receiver.pastes == 1; }));
     EXPECT_EQ(palette.Text() + "|" + (target.window ? target.Text() : ""),
               step == kHotKeyUnderAPalette ? "|for A" : step == kThatWindowClosed ? "for A|" : "|");
   }
@@ -84,7 +84,7 @@ TEST_F(PasteTest, EscAndTheSelectionOnShowingFollowTheOptions) {
 }
 
 TEST_F(PasteTest, EnterPastesTheChosenTextWhateverRepeatsAndImportsDidToTheRowsAboveIt) {
-  const std::string folder = MakeDataDir("ChosenText sync folder"), day = folder + "PC2\\" + DayFileOfToday();
+  const std::string folder = MakeDataDir("ChosenText sync folder"), day = folder + "PC2\\" + TodayFileName();
   Start("[OPTION]\r\nOVERLAP=1\r\n[SYNC]\r\nDIR=" + folder + "\r\nNAME=here\r\nID=id-here\r\n", {"x", "a", "b", "c"});
   CreateDirectoryA((folder + "PC2").c_str(), nullptr);
   std::string pasted;
