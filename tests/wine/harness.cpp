@@ -232,25 +232,6 @@ bool ChainViewer::CopyThrough(const std::vector<std::pair<UINT, std::string>>& f
   return WaitUntil([&] { return notifications > seen; });
 }
 
-bool HeadsTheChain(const PROCESS_INFORMATION& process) {
-  DWORD pid = 0;
-  return GetWindowThreadProcessId(GetClipboardViewer(), &pid) && pid == process.dwProcessId;
-}
-
-bool ViewerProcess::Start(const std::string& readLog) {
-  EndProcess(&process);
-  std::string exe = ProgramDir() + "\\chain_viewer.exe";
-  return StartProcess(exe, "\"" + exe + "\" " + readLog, nullptr, &process) &&
-         WaitUntil([&] { return HeadsTheChain(process); });
-}
-
-bool ViewerProcess::Close() {
-  PostMessageA(FindTopWindow(process.dwProcessId, "PelmorTestChainViewer"), WM_CLOSE, 0, 0);
-  bool ended = WaitUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-  EndProcess(&process);
-  return ended;
-}
-
 bool Pelmor::Launch() {
   std::string exe = ProgramDir() + "\\Pelmor.exe";
   return StartProcess(exe, "\"" + exe + "\"", dir.c_str(), &process);

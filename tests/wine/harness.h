@@ -78,18 +78,6 @@ struct ChainViewer {
   bool CopyThrough(const std::vector<std::pair<UINT, std::string>>& formats);
 };
 
-// Another program in the clipboard viewer chain, in a process of its own (chain_viewer.exe):
-// started after Pelmor, it heads the chain and passes each change on. Given a file, it also
-// reads every change it hears of and writes the texts there, one a line, when closed.
-struct ViewerProcess {
-  ~ViewerProcess() { EndProcess(&process); }
-  bool Start(const std::string& readLog = "");  // true once it heads the chain
-  bool Close();                                 // leaves the chain and ends in order
-  PROCESS_INFORMATION process = {};
-};
-// True while the chain's head is a window of this process.
-bool HeadsTheChain(const PROCESS_INFORMATION& process);
-
 // One running Pelmor in its own data folder.
 struct Pelmor {
   explicit Pelmor(std::string dataDir) : dir(std::move(dataDir)) {}

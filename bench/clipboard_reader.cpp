@@ -1,7 +1,6 @@
-// Stands in for another program in the clipboard viewer chain: joins it, passes each
-// notification on as the chain asks, and stays until it is killed or closed. Given a file, it
-// is also a bare clipboard reader: it reads the text of every change it hears of and, when
-// closed, writes the texts it read to that file, one a line.
+// The benchmark's bare clipboard reader: another program in the clipboard viewer chain that
+// passes each notification on as the chain asks, reads the text of every change it hears of
+// and, when closed, writes the texts it read to the file given, one a line.
 #include <windows.h>
 
 #include <cstdio>
@@ -27,7 +26,7 @@ void ReadText(HWND window) {
 LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DRAWCLIPBOARD:
-      if (logPath) ReadText(window);
+      ReadText(window);
       if (next) SendMessageA(next, message, wParam, lParam);
       return 0;
     case WM_CHANGECBCHAIN:
@@ -38,7 +37,7 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_CLOSE:
       ChangeClipboardChain(window, next);
-      if (FILE* f = logPath ? fopen(logPath, "wb") : nullptr) {
+      if (FILE* f = fopen(logPath, "wb")) {
         for (const std::string& text : texts) fprintf(f, "%s\n", text.c_str());
         fclose(f);
       }
@@ -51,10 +50,11 @@ LRESULT CALLBACK ViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int main(int argc, char** argv) {
-  logPath = argc > 1 ? argv[1] : nullptr;
+  if (argc < 2) return 1;
+  logPath = argv[1];
   WNDCLASSA wc = {};
   wc.lpfnWndProc = ViewerProc;
-  wc.lpszClassName = "PelmorTestChainViewer";
+  wc.lpszClassName = "PelmorBenchReader";
   RegisterClassA(&wc);
   HWND window = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   next = SetClipboardViewer(window);
