@@ -82,6 +82,12 @@ void CopyUnicode(const std::wstring& text) {
   CopyFormats({{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t))}});
 }
 
+std::string Utf8(const std::wstring& text) {
+  std::string bytes(text.size() * 4, '\0');
+  bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), text.size(), bytes.data(), bytes.size(), nullptr, nullptr));
+  return bytes;
+}
+
 ClipboardHold::ClipboardHold() : held(OpenClipboardPatiently()) {}
 ClipboardHold::~ClipboardHold() {
   if (held) CloseClipboard();

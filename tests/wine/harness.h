@@ -12,6 +12,7 @@
 #include "../common/test_files.h"
 
 using Rows = std::vector<std::string>;
+using WideRows = std::vector<std::wstring>;  // named: gtest quotes its arguments in the code page
 constexpr int kHistory = 5998, kFavorites = 5997, kAA = 5996;
 
 // Polls the condition, pumping this thread's messages, until it holds or ms pass.
@@ -32,6 +33,7 @@ inline void CopyText(const std::string& text) { CopyFormats({{CF_TEXT, text}}); 
 std::string ClipboardText();
 // What a Unicode program puts on the clipboard; the system adds the other text formats.
 void CopyUnicode(const std::wstring& text);
+std::string Utf8(const std::wstring& text);
 // Keeps the clipboard open, as a busy program would, for the object's life.
 struct ClipboardHold {
   ClipboardHold();

@@ -86,18 +86,6 @@ TEST_F(PasteTest, EnterPastesTheChosenTextWhateverCapturesAndImportsDidToTheRows
   EXPECT_EQ(target.Text() + " " + ClipboardText(), pasted + " a");
 }
 
-TEST_F(PasteTest, TheLastTabIsOpenedAtTheNextStart) {
-  Start("", {"a"}, {}, "aa\n");
-  ShowListOverTarget();
-  ASSERT_NO_FATAL_FAILURE(ShowTab(2));  // through the favorites
-  EXPECT_TRUE(IsWindowVisible(p.Child(kAA)) && !IsWindowVisible(p.Child(kHistory)));
-  EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(p.Ini("WINDOW", "TAB"), "2");
-  DeleteFileA(p.File("AAList.txt").c_str());  // without the AA list the favorites come instead
-  ASSERT_TRUE(p.Start());
-  EXPECT_EQ(p.CurrentTab(), 1);
-}
-
 TEST_F(PasteTest, SAndTheRowPopupSaveToTheFavoritesWhichPasteTheTextsTheirRowsShow) {
   Start("", {"x", "y", "z"});
   ShowListOverTarget();

@@ -46,7 +46,7 @@ TEST(HotKeys, TheGuardSwallowsThemInFrontOfAFullScreenWindow) {
   }
 }
 
-TEST_F(TrayTest, AAListLinesBecomeRowsInFileOrderAndPasteJoinedByLineBreaks) {
+TEST_F(TrayTest, AAListLinesBecomeRowsInFileOrderPasteJoinedByLineBreaksAndTheirTabOpensAtTheNextStart) {
   // The last line is cut by the first 1024-byte read inside 表.
   const std::string longLine = std::string(1022, 'a') + "表end";
   Start("", {}, {},
@@ -54,13 +54,25 @@ TEST_F(TrayTest, AAListLinesBecomeRowsInFileOrderAndPasteJoinedByLineBreaks) {
   EXPECT_EQ(p.Rows(kAA), (Rows{"abc", "x", "de", std::string(2047, 'L'), std::string(953, 'L'), "ze", "last", longLine}));
   EXPECT_EQ(p.Rows(kAA, 2), (Rows{"0", "1", "2", "3", "4", "5", "6", "7"}));
   ShowListOverTarget();
-  ASSERT_NO_FATAL_FAILURE(ShowTab(2));
+  ASSERT_NO_FATAL_FAILURE(ShowTab(2));  // through the favorites
+  EXPECT_TRUE(IsWindowVisible(p.Child(kAA)) && !IsWindowVisible(p.Child(kHistory)));
   ASSERT_TRUE(Choose(kAA, {0, 2, 7}));
   EXPECT_EQ(target.Text(), "abc\r\nde\r\n" + longLine);
-  WriteFileBytes(p.File("AAList.txt"), "two\nthree\n");
+  // Read again, from a file in UTF-8: its lines are shown and pasted exactly.
+  const WideRows lines = {L"café ✓", L"한국어", L"日本語"};
+  WriteFileBytes(p.File("AAList.txt"), "\xEF\xBB\xBF" + Utf8(lines[0] + L"\r\n\r\n" + lines[1] + L"\n" + lines[2]));
   p.Command(40008);
-  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kAA) == Rows{"two", "three"}; }));
+  ASSERT_TRUE(WaitUntil([&] { return p.RowsW(kAA) == lines; }));
   EXPECT_EQ(p.Selected(kAA), std::vector<int>{0});
+  const std::wstring before = target.TextW();
+  ShowListOverTarget();
+  ASSERT_TRUE(Choose(kAA, {0, 1, 2}));
+  EXPECT_EQ(target.TextW(), before + lines[0] + L"\r\n" + lines[1] + L"\r\n" + lines[2]);
+  EXPECT_EQ(p.Quit(), 0u);
+  EXPECT_EQ(p.Ini("WINDOW", "TAB"), "2");
+  DeleteFileA(p.File("AAList.txt").c_str());  // without the AA list the favorites come instead
+  ASSERT_TRUE(p.Start());
+  EXPECT_EQ(p.CurrentTab(), 1);
 }
 
 }  // namespace

@@ -3,14 +3,7 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  std::string bytes(text.size() * 4, '\0');
-  bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), text.size(), bytes.data(), bytes.size(), nullptr, nullptr));
-  return bytes;
-}
-
 using UnicodeTest = PelmorTest;
-using WideRows = std::vector<std::wstring>;  // named: gtest quotes its arguments in the code page
 
 TEST_F(UnicodeTest, ATextOutsideTheCodePageIsKeptShownAndPastedExactly) {
   const std::wstring text = L"café ✓ 한국어 😀";
@@ -31,19 +24,6 @@ TEST_F(UnicodeTest, ATextOutsideTheCodePageIsKeptShownAndPastedExactly) {
   EXPECT_EQ(ClipboardText(), codePage + "plain");
   EndProcess(&p.process);
   EXPECT_TRUE(ReadFileBytes(p.File("Pelmor.WK")).ends_with(Int32Bytes(record.size()) + record));
-}
-
-TEST_F(UnicodeTest, AUtf8AAListShowsAndPastesItsLinesExactly) {
-  const WideRows lines = {L"café ✓", L"한국어", L"日本語"};
-  for (const char* mark : {"\xEF\xBB\xBF", ""}) {
-    SCOPED_TRACE(*mark ? "with a byte-order mark" : "without");
-    Start("", {}, {}, mark + Utf8(lines[0] + L"\r\n\r\n" + lines[1] + L"\n" + lines[2]));
-    EXPECT_EQ(p.RowsW(kAA), lines);
-    ShowListOverTarget();
-    ASSERT_NO_FATAL_FAILURE(ShowTab(2));
-    ASSERT_TRUE(Choose(kAA, {0, 1, 2}));
-    EXPECT_EQ(target.TextW(), lines[0] + L"\r\n" + lines[1] + L"\r\n" + lines[2]);
-  }
 }
 
 }  // namespace
