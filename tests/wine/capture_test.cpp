@@ -61,8 +61,10 @@ TEST_F(Capture, ChangesToldLateAgainOrInABurstAreRecordedOnceInOrderAndPelmorsOw
   ChainViewer ahead;  // joined after Pelmor, it passes nothing on: Pelmor hears of its own paste only once written
   ahead.withhold = true;
   {
+    SuspendThread(p.process.hThread);  // another program opens the clipboard at once: Pelmor hears of the change then
     CopyText("copied");
-    ClipboardHold hold;  // another program opens the clipboard at once and keeps it while Pelmor hears of the change
+    ClipboardHold hold;
+    ResumeThread(p.process.hThread);
     ASSERT_TRUE(hold.held);
     hold.KeepFor(300);
   }  // closed unchanged: nothing tells of the change again

@@ -92,10 +92,6 @@ ClipboardHold::ClipboardHold() : held(OpenClipboardPatiently()) {}
 ClipboardHold::~ClipboardHold() {
   if (held) CloseClipboard();
 }
-void ClipboardHold::Put(const std::string& text) {
-  EmptyClipboard();
-  PutFormat(CF_TEXT, text);
-}
 
 void PressKey(BYTE key, bool alt, bool ctrl) {
   BYTE modifier = alt ? VK_MENU : ctrl ? VK_CONTROL : 0;

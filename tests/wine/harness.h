@@ -38,7 +38,6 @@ std::string Utf8(const std::wstring& text);
 struct ClipboardHold {
   ClipboardHold();
   ~ClipboardHold();
-  void Put(const std::string& text);  // changes the clipboard while holding it
   void KeepFor(int ms) { WaitUntil([] { return false; }, ms); }  // this thread's messages handled meanwhile
   bool held;
 };
