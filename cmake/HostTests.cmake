@@ -27,7 +27,8 @@ add_test(NAME host_tests COMMAND host_tests)
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   # The fuzz target gets its own instrumented copy of the core.
-  add_executable(record_file_fuzz tests/host/record_file_fuzz.cpp ${PORTABLE_SOURCES} ${POSIX_SOURCES})
+  add_executable(record_file_fuzz tests/host/record_file_fuzz.cpp tests/common/test_files.cpp ${PORTABLE_SOURCES}
+                 ${POSIX_SOURCES})
   target_include_directories(record_file_fuzz PRIVATE src)
   target_compile_options(record_file_fuzz PRIVATE ${WARNINGS} -fsanitize=fuzzer,address,undefined)
   target_link_options(record_file_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)

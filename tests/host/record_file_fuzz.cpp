@@ -4,30 +4,20 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "../common/test_files.h"
 #include "history/history_model.h"
 #include "sync/day_files.h"
 #include "sync/key_file.h"
-
-static std::string ReadAll(const std::string& path) {
-  std::string bytes;
-  if (FILE* f = fopen(path.c_str(), "rb")) {
-    char block[4096];
-    for (size_t got; (got = fread(block, 1, sizeof block, f)) > 0;) bytes.append(block, got);
-    fclose(f);
-  }
-  return bytes;
-}
 
 // The file is a record file whose count names its records, and the rows are the file. It is
 // read through the model's own handle: the model holds it exclusively.
 static void CheckMirrored(const HistoryModel& model) {
   RecordIndex found;
   if (!IndexRecordFile(model.work, &found) || found.storedCount != static_cast<int32_t>(found.records.size()) ||
-      found.endOfRecords != found.fileSize || ReadAll(model.paths.work) != model.history.bytes)
+      found.endOfRecords != found.fileSize || ReadFileBytes(model.paths.work) != model.history.bytes)
     __builtin_trap();
 }
 
@@ -37,10 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char pattern[] = "/dev/shm/pelmor-fuzz-XXXXXX";
     return std::string(mkdtemp(pattern)) + "/";
   }();
-  const std::string work = dir + "Pelmor.WK";
-  FILE* out = fopen(work.c_str(), "wb");
-  fwrite(data, 1, size, out);
-  fclose(out);
+  const std::string work = dir + "Pelmor.WK", bytes(reinterpret_cast<const char*>(data), size);
+  WriteFileBytes(work, bytes);
   unlink((dir + "Pelmor.DAT").c_str());  // no saved history: the work file is used as it is
 
   // As another PC's day file: the texts are exactly the trustworthy records after the first asked.
@@ -51,7 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     __builtin_trap();
 
   // A key file read is one that reads back the same; bytes made without the key never open.
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   KeyFile keyFile, again;
   if (ParseKeyFile(bytes, &keyFile) && !(ParseKeyFile(KeyFileText(keyFile), &again) && again == keyFile))
     __builtin_trap();
@@ -67,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (OpenHistory(&model, dir, 0, {.dropDuplicates = true}) != 0) __builtin_trap();
   if (model.history.records.size() != before.records.size()) __builtin_trap();  // every complete record kept
   for (const KeptCopy& kept : model.keptCopies)  // a damaged file cut after a whole copy of it
-    if (ReadAll(kept.copy) != std::string(reinterpret_cast<const char*>(data), size) || unlink(kept.copy.c_str()))
+    if (ReadFileBytes(kept.copy) != bytes || unlink(kept.copy.c_str()))
       __builtin_trap();
   CheckMirrored(model);
   ListChange change;
