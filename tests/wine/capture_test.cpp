@@ -18,14 +18,12 @@ TEST(Captures, EveryTextCopiedIsRecordedOnceButNotWhatWasThereAtStartNorAPasswor
       {{upload, no}, {CF_TEXT, "for this PC only"}},
       {{history, yes}, {upload, yes}, {CF_TEXT, "last"}},
   };
-  // The settings, and where the texts for the other PCs go: the sync folder, or Pelmor.OUT while
-  // the folder cannot be written.
-  const std::string dir = kDataRoot + "capture\\", folder = kDataRoot + "capture sync\\";
+  // The settings, and where the texts for the other PCs go.
+  const std::string folder = kDataRoot + "capture sync\\";
   const std::pair<std::string, std::string> cases[] = {
       {"", ""},
       {"[OPTION]\r\nADDFLG=0\r\n", ""},
-      {"[SYNC]\r\nDIR=" + folder + "\r\nNAME=A\r\nID=a\r\n", folder + "A\\" + TodayFileName()},
-      {"[SYNC]\r\nDIR=" + dir + "Pelmor.ini\\away\\\r\nNAME=A\r\nID=a\r\n", dir + "Pelmor.OUT"}};
+      {"[SYNC]\r\nDIR=" + folder + "\r\nNAME=A\r\nID=a\r\n", folder + "A\\" + TodayFileName()}};
   for (const auto& [ini, synced] : cases) {
     SCOPED_TRACE(ini);
     CopyText("on the clipboard before the start");

@@ -20,7 +20,6 @@ TEST_F(HistoryTest, DeleteAsksThenRemovesExactlyTheChosenRecordsWhateverTheFocus
   } cases[] = {  // the list holds a, "", b and c
       {"history, first row on focus", kHistory, kFirstRow, false, {1}, {"a", "", "c"}, nullptr},
       {"history by the row popup, first row on focus", kHistory, kFirstRow, true, {1}, {"a", "", "c"}, nullptr},
-      {"history, two rows, one of them empty", kHistory, "", false, {1, 2}, {"a", "c"}, nullptr},
       {"history, a repeat copied", kHistory, "[OPTION]\r\nOVERLAP=1\r\n", false, {1}, {"", "c", "a"}, "a"},
       {"favorites, first row on focus", kFavorites, kFirstRow, false, {1}, {"a", "", "c"}, nullptr},
       {"favorites, selection kept", kFavorites, "", false, {0, 3}, {"", "b"}, nullptr},

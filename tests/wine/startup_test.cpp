@@ -68,10 +68,9 @@ TEST_F(Startup, ASecondCopyOnTheSameFolderEndsAtOnceButOtherFoldersRunKeepingThe
   ASSERT_TRUE(second.Launch());
   EXPECT_EQ(second.WaitExit(), 0u);
   EXPECT_EQ(p.WaitExit(0), STILL_ACTIVE);
-  // Also folders whose names differ only in a backslash or an at-sign, or in a trail byte
-  // 0x5C (表 is 0x95 0x5C, 鼻 0x95 0x40), run a copy each.
-  Pelmor others[] = {Pelmor(p.File("a\\")), Pelmor(p.File("a\\b\\")), Pelmor(p.File("a@b\\")),
-                     Pelmor(p.File("表\\")), Pelmor(p.File("鼻\\"))};
+  // Also two folders whose names differ only in a trail byte, 0x5C against 0x40 (表 is 0x95 0x5C,
+  // 鼻 0x95 0x40), run a copy each; the mutex names of other folders are the native table's.
+  Pelmor others[] = {Pelmor(p.File("表\\")), Pelmor(p.File("鼻\\"))};
   for (Pelmor& other : others) {
     ASSERT_TRUE(CreateDirectoryA(other.dir.c_str(), nullptr)) << other.dir;
     WriteFileBytes(other.File("AAList.txt"), "aa\n");
