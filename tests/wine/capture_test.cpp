@@ -1,5 +1,5 @@
 // Capture of every copy, through the clipboard viewer chain and as one of the clipboard's listeners.
-#include "harness.h"
+#include "sync_fixture.h"  // the day files of the sync folder
 
 namespace {
 
@@ -23,7 +23,7 @@ TEST(Captures, EveryTextCopiedIsRecordedOnceButNotWhatWasThereAtStartNorAPasswor
   const std::pair<std::string, std::string> cases[] = {
       {"", ""},
       {"[OPTION]\r\nADDFLG=0\r\n", ""},
-      {"[SYNC]\r\nDIR=" + folder + "\r\nNAME=A\r\nID=a\r\n", folder + "A\\" + TodayFileName()}};
+      {"[SYNC]\r\nDIR=" + folder + "\r\nNAME=A\r\nID=a\r\n", folder + "A\\" + DayFile()}};
   for (const auto& [ini, synced] : cases) {
     SCOPED_TRACE(ini);
     CopyText("on the clipboard before the start");
@@ -66,7 +66,7 @@ TEST_F(Capture, ChangesToldLateAgainOrInABurstAreRecordedOnceInOrderAndPelmorsOw
     ASSERT_TRUE(hold.held);
     hold.KeepFor(300);
   }  // closed unchanged: nothing tells of the change again
-  ASSERT_TRUE(p.Listed({"copied", "pasted"}));
+  ASSERT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == Rows{"copied", "pasted"}; }));
   ShowListOverTarget();
   ASSERT_TRUE(Choose(kHistory, {1}));  // Pelmor's own change
   for (int again = 0; again < 2; ++again) Ask(p.main, WM_DRAWCLIPBOARD);  // its number unchanged

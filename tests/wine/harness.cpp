@@ -34,14 +34,6 @@ std::string ProgramDir() {
   return path;
 }
 
-std::string TodayFileName() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char day[16];
-  snprintf(day, sizeof day, "%04d%02d%02d.PLM", now.wYear, now.wMonth, now.wDay);
-  return day;
-}
-
 std::string MakeDataDir(const std::string& name) {
   std::filesystem::path dir = std::filesystem::path(kDataRoot) / name;
   std::error_code ignored;
@@ -185,21 +177,6 @@ void EndProcess(PROCESS_INFORMATION* process) {
   *process = {};
 }
 
-// Wine now and then fails to start a process with an internal error; a second try works.
-static bool StartProcess(const std::string& exe, std::string commandLine, const char* directory,
-                         PROCESS_INFORMATION* process) {
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    if (CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &si,
-                       process))
-      return true;
-    if (GetLastError() != ERROR_INTERNAL_ERROR) break;
-  }
-  fprintf(stderr, "cannot start %s: error %lu\n", exe.c_str(), GetLastError());
-  return false;
-}
-
 static LRESULT CALLBACK ChainViewerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   auto* viewer = reinterpret_cast<ChainViewer*>(GetWindowLongPtrA(w, GWLP_USERDATA));
   if (!viewer || (m != WM_DRAWCLIPBOARD && m != WM_CHANGECBCHAIN)) return DefWindowProcA(w, m, wp, lp);
@@ -234,9 +211,19 @@ bool ChainViewer::CopyThrough(const std::vector<std::pair<UINT, std::string>>& f
   return WaitUntil([&] { return notifications > seen; });
 }
 
+// Wine now and then fails to start a process with an internal error; a second try works.
 bool Pelmor::Launch() {
-  std::string exe = ProgramDir() + "\\Pelmor.exe";
-  return StartProcess(exe, "\"" + exe + "\"", dir.c_str(), &process);
+  std::string exe = ProgramDir() + "\\Pelmor.exe", commandLine = "\"" + exe + "\"";
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
+                       &process))
+      return true;
+    if (GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
+  fprintf(stderr, "cannot start Pelmor in %s: error %lu\n", dir.c_str(), GetLastError());
+  return false;
 }
 
 bool Pelmor::Start() {
@@ -379,10 +366,6 @@ Rows ExpectedColumns(const Rows& fileOrder) {
 
 std::vector<std::wstring> Pelmor::RowsW(int listId) const {
   return ReadRows<LVITEMW, wchar_t>(*this, listId, 0, LVM_GETITEMTEXTW);
-}
-
-bool Pelmor::Listed(const ::Rows& rows, int ms) const {
-  return WaitUntil([&] { return Rows(kHistory) == rows; }, ms);
 }
 
 std::vector<int> Pelmor::Selected(int listId) const {

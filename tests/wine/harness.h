@@ -25,7 +25,6 @@ LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 inline const std::string kDataRoot = "C:\\pelmor-e2e\\";
 std::string MakeDataDir(const std::string& name);
 std::string ProgramDir();  // where the suite, Pelmor.exe and the helper programs lie
-std::string TodayFileName();  // today's day file in a PC's folder of the sync folder, YYYYMMDD.PLM
 
 // Clipboard, as other programs use it: each format with its bytes.
 void CopyFormats(const std::vector<std::pair<UINT, std::string>>& formats);
@@ -110,7 +109,6 @@ struct Pelmor {
   // Read as other programs do, with room for so many bytes; *answers gets the lengths returned.
   std::vector<std::string> Rows(int listId, int column = 0, int room = 8192, std::vector<int>* answers = nullptr) const;
   std::vector<std::wstring> RowsW(int listId) const;               // the same, in UTF-16
-  bool Listed(const ::Rows& rows, int ms = 5000) const;  // true once the history lists these rows
   std::vector<int> Selected(int listId) const;
   // A message whose lParam points at a rectangle in Pelmor's memory: *rect goes in and comes back.
   LRESULT AskWithRect(HWND window, UINT message, WPARAM wParam, RECT* rect) const;

@@ -1,5 +1,5 @@
 // Paste-back of chosen rows into the window the user was in, and the keys of the lists.
-#include "harness.h"
+#include "sync_fixture.h"  // the day files of the sync folder
 
 namespace {
 
@@ -53,7 +53,7 @@ TEST_F(PasteTest, EscAndTheSelectionOnShowingFollowTheOptions) {
 }
 
 TEST_F(PasteTest, EnterPastesTheChosenTextWhateverCapturesAndImportsDidToTheRowsAboveItAndWaitsForTheClipboard) {
-  const std::string folder = MakeDataDir("ChosenText sync folder"), day = folder + "PC2\\" + TodayFileName();
+  const std::string folder = MakeDataDir("ChosenText sync folder"), day = folder + "PC2\\" + DayFile();
   Start("[OPTION]\r\nOVERLAP=1\r\n[SYNC]\r\nDIR=" + folder + "\r\nNAME=here\r\nID=id-here\r\n", {"x", "a", "b", "c"});
   CreateDirectoryA((folder + "PC2").c_str(), nullptr);
   std::string pasted;
