@@ -54,8 +54,12 @@ TEST_F(Options, TheHotKeyPageRefusesAChangedKeyItCannotRegisterAndOkRegistersExa
             "1 55 0 1 87 1 1 0 0 1");
 }
 
-TEST_F(Options, TheCommandAgainBringsTheOpenSheetForwardAndOldestFirstReversesBothListsAtOnce) {
-  Start("", {"a", "b"}, {"f1", "f2"});
+// OK puts the pages into effect at once: the order of both lists, a lowered cap. A cap is written
+// only once set.
+TEST_F(Options, TheCommandAgainBringsTheOpenSheetForwardAndOkReversesBothListsAndCapsTheHistory) {
+  Rows saved;
+  for (int i = 0; i < 300; ++i) saved.push_back(std::to_string(i));
+  Start("", saved, {"f1", "f2"});
   HWND sheet = OpenSheet(p);
   ASSERT_TRUE(sheet && target.Focus());
   p.Command(40002);  // 環境設定 in the tray menu again: no second sheet
@@ -64,27 +68,16 @@ TEST_F(Options, TheCommandAgainBringsTheOpenSheetForwardAndOldestFirstReversesBo
   HWND page = GoToPage(sheet, 0);
   ASSERT_NE(page, nullptr);
   ASSERT_EQ(IsDlgButtonChecked(page, 1004), BST_CHECKED);
-  Ask(GetDlgItem(page, 1005), BM_CLICK);
+  Ask(GetDlgItem(page, 1005), BM_CLICK);  // oldest first
   ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
-  EXPECT_EQ(p.Rows(kHistory), (Rows{"a", "b"}));
+  EXPECT_EQ(p.Rows(kHistory), saved);
   EXPECT_EQ(p.Rows(kFavorites), (Rows{"f1", "f2"}));
   EXPECT_EQ(p.Selected(kHistory), std::vector<int>{0});
   EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(p.Ini("OPTION", "ADDFLG"), "0");
-}
-
-TEST_F(Options, TheHistoryPageCapsTheHistoryAtOkAndTheCapIsWrittenOnlyOnceSet) {
-  Rows saved;
-  for (int i = 0; i < 300; ++i) saved.push_back(std::to_string(i));
-  Start("", saved);
-  HWND sheet = OpenSheet(p);
-  ASSERT_TRUE(sheet && CloseSheet(p, sheet, PSBTN_OK));
-  EXPECT_EQ(p.Quit(), 0u);
-  EXPECT_EQ(p.Ini("OPTION", "MAXCOUNT"), "(none)");  // never set: the file stays as it was
+  EXPECT_EQ(p.Ini("OPTION", {"ADDFLG", "MAXCOUNT"}), "0 (none)");  // no cap set: the file has none
   ASSERT_TRUE(p.Start());
   sheet = OpenSheet(p);
-  HWND page = GoToPage(sheet, 3);
-  ASSERT_NE(page, nullptr);
+  ASSERT_NE(page = GoToPage(sheet, 3), nullptr);
   for (const char* refused : {"50", "1000001", ""}) {
     SetDlgItemTextA(page, 1017, refused);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
@@ -96,7 +89,7 @@ TEST_F(Options, TheHistoryPageCapsTheHistoryAtOkAndTheCapIsWrittenOnlyOnceSet) {
   }
   SetDlgItemTextA(page, 1017, "150");
   ASSERT_TRUE(CloseSheet(p, sheet, PSBTN_OK));
-  EXPECT_EQ(p.Rows(kHistory), Rows(saved.rbegin(), saved.rbegin() + 150));  // the oldest went at OK
+  EXPECT_EQ(p.Rows(kHistory), Rows(saved.end() - 150, saved.end()));  // the oldest went at OK
   EXPECT_EQ(p.Quit(), 0u);
   EXPECT_EQ(p.Ini("OPTION", "MAXCOUNT"), "150");
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.DAT")), RecordBytes(Rows(saved.end() - 150, saved.end())));
