@@ -3,49 +3,7 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <map>
-
 namespace {
-
-// The child's rectangle in the main window's client area.
-std::vector<LONG> Placed(const Pelmor& p, int id) {
-  RECT r = {};
-  GetWindowRect(p.Child(id), &r);
-  MapWindowPoints(nullptr, p.main, reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right, r.bottom};
-}
-
-// Whether the notification area shows an icon as it shows icon 102's image of this size: that
-// image is put beside it (Wine's tray adds icons on the right) and the pictures are compared.
-bool TrayShowsIconOfSize(int size) {
-  HMODULE exe = LoadLibraryExA((ProgramDir() + "\\Pelmor.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  NOTIFYICONDATAA data = {};
-  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  data.hWnd = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-  data.uFlags = NIF_ICON;
-  data.hIcon = static_cast<HICON>(LoadImageA(exe, MAKEINTRESOURCEA(102), IMAGE_ICON, size, size, 0));
-  Shell_NotifyIconA(NIM_ADD, &data);
-  bool shown = WaitUntil([] {
-    std::map<LONG, std::string> pictures;  // by left edge
-    HWND tray = FindWindowA(nullptr, "Wine System Tray");
-    for (HWND icon = nullptr; tray && (icon = FindWindowExA(tray, icon, nullptr, nullptr));) {
-      RECT r;
-      GetWindowRect(icon, &r);
-      pictures[r.left] = ScreenPixels(icon);
-    }
-    const std::string mine = pictures.empty() ? "" : pictures.rbegin()->second;
-    // Drawn once the outline's black is there; icons not drawn yet look all alike.
-    return mine.find('\0') != std::string::npos &&
-           std::count_if(pictures.begin(), pictures.end(), [&](const auto& p) { return p.second == mine; }) >
-               1;
-  });
-  Shell_NotifyIconA(NIM_DELETE, &data);
-  DestroyWindow(data.hWnd);
-  DestroyIcon(data.hIcon);
-  FreeLibrary(exe);
-  return shown;
-}
 
 TEST(Dpi, SizesGivenFor96DpiScaleWithTheMonitor) {
   const struct {
@@ -76,8 +34,8 @@ TEST(Dpi, SizesGivenFor96DpiScaleWithTheMonitor) {
     EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
               (std::vector<LONG>{0, 0, c.window, c.window}));
     int listTop = c.top + c.filterLine;
-    EXPECT_EQ(Placed(p, 5994), (std::vector<LONG>{c.margin, c.top, client.right - c.margin, listTop}));
-    EXPECT_EQ(Placed(p, kHistory),
+    EXPECT_EQ(p.Placed(5994), (std::vector<LONG>{c.margin, c.top, client.right - c.margin, listTop}));
+    EXPECT_EQ(p.Placed(kHistory),
               (std::vector<LONG>{c.margin, listTop, client.right - c.margin, client.bottom - c.margin}));
     EXPECT_EQ(Ask(p.Child(kHistory), LVM_GETCOLUMNWIDTH, 0), c.column);
     EXPECT_EQ(tab.bottom - tab.top, c.tabRow);

@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 
 bool WaitUntil(const std::function<bool()>& condition, int ms) {
   DWORD end = GetTickCount() + static_cast<DWORD>(ms);
@@ -144,6 +146,34 @@ void ClickWindow(HWND window) {
     MouseAt({r.right - 30, r.bottom - 30}, flags);
 }
 
+bool TrayShowsIconOfSize(int size) {
+  HMODULE exe = LoadLibraryExA((ProgramDir() + "\\Pelmor.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  NOTIFYICONDATAA data = {};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  data.uFlags = NIF_ICON;
+  data.hIcon = static_cast<HICON>(LoadImageA(exe, MAKEINTRESOURCEA(102), IMAGE_ICON, size, size, 0));
+  Shell_NotifyIconA(NIM_ADD, &data);
+  bool shown = WaitUntil([] {
+    std::map<LONG, std::string> pictures;  // by left edge
+    HWND tray = FindWindowA(nullptr, "Wine System Tray");
+    for (HWND icon = nullptr; tray && (icon = FindWindowExA(tray, icon, nullptr, nullptr));) {
+      RECT r;
+      GetWindowRect(icon, &r);
+      pictures[r.left] = ScreenPixels(icon);
+    }
+    const std::string mine = pictures.empty() ? "" : pictures.rbegin()->second;
+    // Drawn once the outline's black is there; icons not drawn yet look all alike.
+    return mine.find('\0') != std::string::npos &&
+           std::count_if(pictures.begin(), pictures.end(), [&](const auto& p) { return p.second == mine; }) > 1;
+  });
+  Shell_NotifyIconA(NIM_DELETE, &data);
+  DestroyWindow(data.hWnd);
+  DestroyIcon(data.hIcon);
+  FreeLibrary(exe);
+  return shown;
+}
+
 // A top-level window of the process (any process for 0) by class and title (any for null).
 static HWND FindTopWindow(DWORD pid, const char* className, const char* title = nullptr) {
   DWORD owner = 0;
@@ -281,6 +311,30 @@ static GUITHREADINFO ThreadInfo(const Pelmor& p) {
 
 HWND Pelmor::Focus() const { return ThreadInfo(*this).hwndFocus; }
 
+bool DragByCaption(const Pelmor& p, int dx, int dy, int steps, bool cancel) {
+  RECT r;
+  GetWindowRect(p.main, &r);
+  // Right of the middle: Wine's tray window lies at the screen's top left corner.
+  POINT press = {r.right - 60, r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYSMCAPTION) / 2};
+  auto moving = [&] { return (ThreadInfo(p).flags & GUI_INMOVESIZE) != 0; };
+  MouseAt(press, MOUSEEVENTF_LEFTDOWN);
+  // A step taken before the move has begun would not reach it.
+  bool followed = WaitUntil(moving);
+  POINT cursor = press;
+  for (int i = 1; i <= steps && followed; ++i) {
+    MouseAt({press.x + dx * i / steps, press.y + dy * i / steps});
+    // The window follows the cursor, wherever the step has put it.
+    followed = WaitUntil([&] {
+      RECT now;
+      return GetCursorPos(&cursor) && GetWindowRect(p.main, &now) && cursor.x != press.x &&
+             now.left - r.left == cursor.x - press.x && now.top - r.top == cursor.y - press.y;
+    });
+  }
+  if (cancel) PressKey(VK_ESCAPE);  // the window goes back where the drag began
+  MouseAt(cursor, MOUSEEVENTF_LEFTUP);
+  return WaitUntil([&] { return !moving(); }) && p.Flush() && followed;
+}
+
 bool Pelmor::Settled() const {
   // Flush, not a sent message: Pelmor answers those also while it drains the keys queued
   // behind the one it handles, and keys pressed then would be drained too.
@@ -386,6 +440,13 @@ void Pelmor::Select(int listId, const std::vector<int>& rows) const {
   };
   setState(-1, 0);
   for (int row : rows) setState(row, LVIS_SELECTED | (row == rows.back() ? LVIS_FOCUSED : 0));
+}
+
+std::vector<LONG> Pelmor::Placed(int id) const {
+  RECT r = {};
+  GetWindowRect(Child(id), &r);
+  MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right, r.bottom};
 }
 
 LRESULT Pelmor::AskWithRect(HWND window, UINT message, WPARAM wParam, RECT* rect) const {

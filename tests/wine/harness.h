@@ -56,6 +56,9 @@ struct ScreenDpi {
 };
 // A left click near the window's lower right corner, with the real mouse.
 void ClickWindow(HWND window);
+// Whether the notification area shows an icon as it shows the program's icon 102 drawn at this
+// size: that image is put beside it (Wine's tray adds icons on the right) and the pictures compared.
+bool TrayShowsIconOfSize(int size);
 std::string WindowText(HWND window);
 HWND WaitForPopupMenu();
 // True when no program holds this global hot key.
@@ -110,6 +113,7 @@ struct Pelmor {
   std::vector<std::string> Rows(int listId, int column = 0, int room = 8192, std::vector<int>* answers = nullptr) const;
   std::vector<std::wstring> RowsW(int listId) const;               // the same, in UTF-16
   std::vector<int> Selected(int listId) const;
+  std::vector<LONG> Placed(int id) const;  // the child's rectangle in the main window's client area
   // A message whose lParam points at a rectangle in Pelmor's memory: *rect goes in and comes back.
   LRESULT AskWithRect(HWND window, UINT message, WPARAM wParam, RECT* rect) const;
   void Select(int listId, const std::vector<int>& rows) const;  // exactly these, the last focused
@@ -122,6 +126,10 @@ struct Pelmor {
 // the rows a history file of these texts must give, newest first.
 Rows Columns(const Pelmor& p, int list);
 Rows ExpectedColumns(const Rows& fileOrder);
+
+// Drags the list window by its caption with the real mouse, a step at a time, as far as dx, dy
+// in all, and lets go, or with cancel presses Esc first; true once the move is over.
+bool DragByCaption(const Pelmor& p, int dx, int dy, int steps, bool cancel = false);
 
 // The options sheet, opened by its command; a page of it shown (its dialog); OK or Cancel
 // pressed, and the sheet gone with everything Pelmor does after it.

@@ -5,36 +5,6 @@ namespace {
 
 using Startup = PelmorTest;
 
-// Drags the list window by its caption with the real mouse, a step at a time, as far as
-// dx, dy in all, and lets go, or with cancel presses Esc first; true once the move is over.
-bool DragByCaption(const Pelmor& p, int dx, int dy, int steps, bool cancel = false) {
-  RECT r;
-  GetWindowRect(p.main, &r);
-  // Right of the middle: Wine's tray window lies at the screen's top left corner.
-  POINT press = {r.right - 60, r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYSMCAPTION) / 2};
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  auto moving = [&] {
-    return GetGUIThreadInfo(p.process.dwThreadId, &info) && (info.flags & GUI_INMOVESIZE);
-  };
-  MouseAt(press, MOUSEEVENTF_LEFTDOWN);
-  // A step taken before the move has begun would not reach it.
-  bool followed = WaitUntil(moving);
-  POINT cursor = press;
-  for (int i = 1; i <= steps && followed; ++i) {
-    MouseAt({press.x + dx * i / steps, press.y + dy * i / steps});
-    // The window follows the cursor, wherever the step has put it.
-    followed = WaitUntil([&] {
-      RECT now;
-      return GetCursorPos(&cursor) && GetWindowRect(p.main, &now) && cursor.x != press.x &&
-             now.left - r.left == cursor.x - press.x && now.top - r.top == cursor.y - press.y;
-    });
-  }
-  if (cancel) PressKey(VK_ESCAPE);  // the window goes back where the drag began
-  MouseAt(cursor, MOUSEEVENTF_LEFTUP);
-  return WaitUntil([&] { return !moving(); }) && p.Flush() && followed;
-}
-
 TEST_F(Startup, TheWindowComesOnTheScreenAndBackWhereItWasDragged) {
   RECT left, screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, inside;
   auto onScreen = [&] {
