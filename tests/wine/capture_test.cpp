@@ -4,7 +4,9 @@
 
 namespace {
 
-TEST(Captures, EveryTextCopiedIsRecordedOnceButNotWhatWasThereAtStartNorAPasswordManagersSecret) {
+using Capture = PelmorTest;
+
+TEST_F(Capture, EveryTextCopiedIsRecordedOnceButNotWhatWasThereAtStartNorAPasswordManagersSecret) {
   auto format = [](const char* name) { return RegisterClipboardFormatA(name); };
   const UINT history = format("CanIncludeInClipboardHistory"), upload = format("CanUploadToCloudClipboard");
   const std::string no(4, '\0'), yes("\x01\0\0\0", 4);
@@ -29,11 +31,8 @@ TEST(Captures, EveryTextCopiedIsRecordedOnceButNotWhatWasThereAtStartNorAPasswor
     SCOPED_TRACE(ini);
     CopyText("on the clipboard before the start");
     ChainViewer last, middle, first;  // behind Pelmor, which passes every change on, recorded or not
-    Pelmor p(MakeDataDir("capture"));
     MakeDataDir("capture sync");
-    WriteFileBytes(p.File("Pelmor.ini"), ini);
-    WriteFileBytes(p.File("Pelmor.DAT"), RecordBytes({"saved"}));
-    ASSERT_TRUE(p.Start());
+    ASSERT_NO_FATAL_FAILURE(Start(ini, {"saved"}));
     middle.Leave();  // not Pelmor's neighbour: Pelmor passes the news on
     first.Leave();   // Pelmor's neighbour: Pelmor links up with the one after it
     for (const auto& copy : copies) ASSERT_TRUE(last.CopyThrough(copy));
@@ -50,8 +49,6 @@ TEST(Captures, EveryTextCopiedIsRecordedOnceButNotWhatWasThereAtStartNorAPasswor
                                     !FileThere(p.File("Pelmor.SYN")) && !FileThere(p.File("Pelmor.OUT"))));
   }
 }
-
-using Capture = PelmorTest;
 
 // Each change is told through the chain and to the listeners, some of it late, again, or while
 // another program holds the clipboard.
