@@ -1,4 +1,4 @@
-// The benchmark's bare clipboard reader: another program in the clipboard viewer chain that
+// A bare clipboard reader: another program in the clipboard viewer chain that
 // passes each notification on as the chain asks, reads the text of every change it hears of
 // and, when closed, writes the texts it read to the file given, one a line.
 #include <windows.h>
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   logPath = argv[1];
   WNDCLASSA wc = {};
   wc.lpfnWndProc = ViewerProc;
-  wc.lpszClassName = "PelmorBenchReader";
+  wc.lpszClassName = "PelmorClipboardReader";
   RegisterClassA(&wc);
   HWND window = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   next = SetClipboardViewer(window);

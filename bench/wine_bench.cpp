@@ -84,35 +84,6 @@ bool UntilIdle(const Pelmor& p) {
   return false;
 }
 
-// The bare clipboard reader (clipboard_reader.exe) in a process of its own, at the head of the
-// clipboard viewer chain.
-struct ReaderProcess {
-  ~ReaderProcess() { EndProcess(&process); }
-  bool Start(const std::string& log) {
-    std::string exe = ProgramDir() + "\\clipboard_reader.exe", line = "\"" + exe + "\" \"" + log + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    return CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process) &&
-           WaitUntil([&] {
-             DWORD pid = 0;
-             return GetWindowThreadProcessId(GetClipboardViewer(), &pid) && pid == process.dwProcessId;
-           });
-  }
-  // Leaves the chain and ends in order, writing what it read.
-  bool Close() {
-    HWND window = nullptr;
-    DWORD pid = 0;
-    while ((window = FindWindowExA(nullptr, window, "PelmorBenchReader", nullptr)) &&
-           !(GetWindowThreadProcessId(window, &pid) && pid == process.dwProcessId)) {
-    }
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    bool ended = WaitUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
-    EndProcess(&process);
-    return ended;
-  }
-  PROCESS_INFORMATION process = {};
-};
-
 struct Figures {
   double startup, remove, repeat, capture, bare, filter;
   double megabytes, residentMegabytes, fileMegabytes;
@@ -300,7 +271,7 @@ bool MeasureBurst(int rounds) {
   };
   std::vector<BurstRead> reads[3];
   for (int round = 0; round < rounds; ++round) {
-    ReaderProcess reader;
+    ViewerProcess reader;
     std::string tag = "bare " + std::to_string(round) + " ", log = root + "read.txt";
     if (!reader.Start(log)) return Failed("the bare reader");
     double ms = burst(tag);

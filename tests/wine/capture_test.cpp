@@ -85,6 +85,25 @@ TEST_F(Capture, ChangesToldLateAgainOrInABurstAreRecordedOnceInOrderAndPelmorsOw
   EXPECT_EQ(ReadFileBytes(p.File("Pelmor.WK")), RecordBytes(Rows(rows.rbegin(), rows.rend())));
 }
 
+// Programs that joined the chain after Pelmor die without leaving it: nothing passes the changes on.
+TEST_F(Capture, AViewerAheadThatIsKilledNeverEndsTheRecording) {
+  Start("", {});
+  Pelmor second(MakeDataDir("second Pelmor"));
+  Rows recorded;
+  for (const std::string ahead : {"a viewer", "the viewer started again", "a second Pelmor"}) {
+    ViewerProcess viewer;
+    PROCESS_INFORMATION* killed = ahead[2] == 's' ? &second.process : &viewer.process;
+    ASSERT_TRUE(killed == &viewer.process ? viewer.Start(p.File("read.txt")) : second.Start());
+    ASSERT_TRUE(WaitUntil([&] { return HeadsTheChain(*killed); })) << ahead;
+    for (const char* when : {"while it runs: ", "killed: "}) {
+      recorded.insert(recorded.begin(), when + ahead);
+      CopyText(recorded.front());
+      EXPECT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == recorded; })) << recorded.front();
+      EndProcess(killed);
+    }
+  }
+}
+
 using UnicodeTest = PelmorTest;
 
 TEST_F(UnicodeTest, ATextOutsideTheCodePageIsKeptShownAndPastedExactly) {

@@ -241,6 +241,26 @@ bool ChainViewer::CopyThrough(const std::vector<std::pair<UINT, std::string>>& f
   return WaitUntil([&] { return notifications > seen; });
 }
 
+bool HeadsTheChain(const PROCESS_INFORMATION& process) {
+  DWORD pid = 0;
+  return GetWindowThreadProcessId(GetClipboardViewer(), &pid) && pid == process.dwProcessId;
+}
+
+bool ViewerProcess::Start(const std::string& log) {
+  std::string exe = ProgramDir() + "\\clipboard_reader.exe", line = "\"" + exe + "\" \"" + log + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  return CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process) &&
+         WaitUntil([&] { return HeadsTheChain(process); });
+}
+
+bool ViewerProcess::Close() {
+  PostMessageA(FindTopWindow(process.dwProcessId, "PelmorClipboardReader"), WM_CLOSE, 0, 0);
+  bool ended = WaitUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  EndProcess(&process);
+  return ended;
+}
+
 // Wine now and then fails to start a process with an internal error; a second try works.
 bool Pelmor::Launch() {
   std::string exe = ProgramDir() + "\\Pelmor.exe", commandLine = "\"" + exe + "\"";

@@ -81,6 +81,18 @@ struct ChainViewer {
   bool CopyThrough(const std::vector<std::pair<UINT, std::string>>& formats);
 };
 
+// Another program in the clipboard viewer chain, in a process of its own (clipboard_reader.exe):
+// started after Pelmor, it heads the chain, passes each change on and reads its text; closed, it
+// writes the texts it read to the log, one a line.
+struct ViewerProcess {
+  ~ViewerProcess() { EndProcess(&process); }
+  bool Start(const std::string& log);  // true once it heads the chain
+  bool Close();                        // leaves the chain and ends in order
+  PROCESS_INFORMATION process = {};
+};
+// True while the chain's head is a window of this process.
+bool HeadsTheChain(const PROCESS_INFORMATION& process);
+
 // One running Pelmor in its own data folder.
 struct Pelmor {
   explicit Pelmor(std::string dataDir) : dir(std::move(dataDir)) {}
