@@ -55,6 +55,7 @@ struct SyncFolder {
   SyncConfig config;
   SyncStatus status = SyncStatus::kOff;
   std::string ownFolder;                    // DIR + NAME + separator
+  std::string ownListedName;                // NAME as DIR's listing shows it: the place of sealed records
   std::string outbox;                       // Pelmor.OUT: this PC's captures not yet in the folder
   std::string progressPath, progressScratch;  // Pelmor.SYN and its scratch name
   SyncProgress progress;

@@ -136,7 +136,9 @@ TEST_F(SyncTest, WithOnePassphraseTwoPcsExchangeOnlySealedTextsAndOneWithoutItWr
   ASSERT_TRUE(Listed(a, {"A 秘密 2", "B 秘密 1"}));
   CopyUnicode(kKorean);
   EXPECT_TRUE(WaitUntil([&] { return b.RowsW(kHistory) == std::vector<std::wstring>{kKorean, L"A 秘密 2", L"B 秘密 1"}; }));
-  EXPECT_TRUE(a.Quit() == 0 && b.Quit() == 0 && a.Start() && b.Start() && Pause(b));  // asked nothing again
+  EXPECT_TRUE(a.Quit() == 0 && b.Quit() == 0);
+  WritePrivateProfileStringA("SYNC", "NAME", "a", a.File("Pelmor.ini").c_str());  // its folder stays A
+  EXPECT_TRUE(a.Start() && b.Start() && Pause(b));  // asked nothing again
   CopyText("A 4 after a restart");
   EXPECT_TRUE(Listed(b, {"A 4 after a restart", "A ??? 3", "A 秘密 2", "B 秘密 1"}) && !a.Dialog("ｴﾗｰ", 0) && !b.Dialog("ｴﾗｰ", 0));
   EXPECT_TRUE(a.Quit() == 0 && b.Quit() == 0);  // every byte of the sync folder, and the data folders too
