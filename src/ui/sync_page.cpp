@@ -77,12 +77,26 @@ bool Refuse(HWND page, int control, const char* text) {
   return false;
 }
 
+// Fields left empty keep the key that is set, for its folder: another folder must hold a
+// Pelmor.KEY of the same passphrase, or the user gives that folder's passphrase (its texts never
+// leave unsealed, nor under a key it does not know).
+bool KeptKeyFits(HWND page, const std::string& dir, const OptionsDraft& draft) {
+  if (draft.settings.SYNC.KEY[0] == '\0' || lstrcmpiA(dir.c_str(), SyncConfigOf(Settings).dir.c_str()) == 0)
+    return true;
+  SealKey key;
+  KeyFile file;
+  bool fits = UnprotectKeyForUser(draft.settings.SYNC.KEY, &key) &&
+              ReadKeyFile(dir + "Pelmor.KEY", &file) == KeyFileStatus::kValid && KeyMatches(file, key);
+  WipeBytes(key.bytes, kKeySize);
+  return fits || Refuse(page, IDC_SYNC_PASS, "この同期フォルダの合言葉を入力してください。");
+}
+
 // The passphrase typed twice: checked against the folder's Pelmor.KEY (read, never written
 // here) and, once found to be the folder's, or the first for a folder that has none, its key
 // goes into the draft for OK. Two fields left empty keep what is set.
 bool TakeKeyIntoDraft(HWND page, const std::string& dir, TypedPassphrase* pass, const TypedPassphrase& confirm,
                       OptionsDraft* draft) {
-  if (pass->length == 0 && confirm.length == 0) return true;
+  if (pass->length == 0 && confirm.length == 0) return KeptKeyFits(page, dir, *draft);
   if (!(*pass == confirm)) return Refuse(page, IDC_SYNC_PASS, "合言葉と確認が一致しません。");
   HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));  // the derivation takes a moment
   // A folder that is not there yet is made at OK: its file is new.

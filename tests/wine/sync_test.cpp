@@ -141,6 +141,10 @@ TEST_F(SyncTest, WithOnePassphraseTwoPcsExchangeOnlySealedTextsAndOneWithoutItWr
   EXPECT_TRUE(a.Start() && b.Start() && Pause(b));  // asked nothing again
   CopyText("A 4 after a restart");
   EXPECT_TRUE(Listed(b, {"A 4 after a restart", "A ??? 3", "A 秘密 2", "B 秘密 1"}) && !a.Dialog("ｴﾗｰ", 0) && !b.Dialog("ｴﾗｰ", 0));
+  sheet = OpenSheet(a), page = GoToPage(sheet, 4);  // another folder, with no passphrase of its own yet
+  const std::string other = root + "other";
+  EXPECT_EQ(Refusal(a, sheet, page, {.dir = other.c_str()}), "この同期フォルダの合言葉を入力してください。");
+  EXPECT_TRUE(CloseSheet(a, sheet, PSBTN_CANCEL) && !FileThere(other));
   EXPECT_TRUE(a.Quit() == 0 && b.Quit() == 0);  // every byte of the sync folder, and the data folders too
   EXPECT_EQ(FilesHolding(FilesUnder(folder), {L"B 秘密 1", L"A 秘密 2", kKorean, L"A 4 after"}), "");
   EXPECT_EQ(FilesHolding(FilesUnder(root), {L"合言葉は Pelmor"}), "");
