@@ -269,7 +269,8 @@ int CapOfSetting(int64_t maxCount) {
 int OpenHistory(HistoryModel* model, const std::string& dataDir, int bootInit, const HistoryOptions& options) {
   model->paths = MakeHistoryPaths(dataDir);
   model->options = TakenOptions(options);
-  PrepareWorkFile(model->paths, bootInit);
+  // A saved history that cannot be copied to the work file: an empty one would be saved over it.
+  if (!PrepareWorkFile(model->paths, bootInit)) return -101;
   model->work = OpenRecordFile(model->paths.work.c_str());
   if (model->work == kNoFile) return -101;
   if (!LoadHistory(model)) return -102;

@@ -62,19 +62,20 @@ static bool WorkFileSaved(const HistoryPaths& paths, int bootInit) {
   return SameContents(paths.work, paths.saved);
 }
 
-void PrepareWorkFile(const HistoryPaths& paths, int bootInit) {
+bool PrepareWorkFile(const HistoryPaths& paths, int bootInit) {
   bool savedThere = PathExists(paths.saved.c_str());
   bool saved = savedThere && WorkFileSaved(paths, bootInit);
   bool holdsRecords = !saved && HoldsRecords(paths.work);
   // Without a saved history the work file is used as it is, unless it is to be deleted.
   if (holdsRecords && (savedThere || bootInit != 0)) {
-    if (!RotateHistoryFiles(paths)) return;  // kept where they are rather than lost
+    if (!RotateHistoryFiles(paths)) return true;  // kept where they are rather than lost
     saved = true;
   }
   if (bootInit != 0)
     RemoveFile(paths.work.c_str());
-  else if (!saved && !holdsRecords)
-    CopyFileSafely(paths.saved.c_str(), paths.work.c_str(), paths.scratch.c_str());  // may fail: no saved history yet
+  else if (!saved && !holdsRecords && savedThere)
+    return CopyFileSafely(paths.saved.c_str(), paths.work.c_str(), paths.scratch.c_str());
+  return true;
 }
 
 bool RotateHistoryFiles(const HistoryPaths& paths, bool backUp) {

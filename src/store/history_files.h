@@ -23,8 +23,9 @@ HistoryPaths MakeHistoryPaths(const std::string& dataDir);
 // already; a work file holding records of a run that ended without rotating them (killed or
 // crashed) is rotated first, so they are not lost; then (bootInit 0) an empty work file is
 // replaced by the saved history, or (bootInit non-zero) the work file is deleted. Records that
-// cannot be saved by the rotation stay in the work file.
-void PrepareWorkFile(const HistoryPaths& paths, int bootInit);
+// cannot be saved by the rotation stay in the work file. False when the saved history could not
+// be copied (its scratch file held by another program, say): there is no work file to use.
+bool PrepareWorkFile(const HistoryPaths& paths, int bootInit);
 
 // Exit: Pelmor.DAT -> Pelmor.DAT.BAK (unless backUp is false), then Pelmor.WK -> Pelmor.DAT;
 // each copy is written under a scratch name and renamed into place, so an interruption

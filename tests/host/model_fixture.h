@@ -110,10 +110,11 @@ struct Model {
     return FileThere(dir.File(name)) ? std::optional<std::string>(File(name)) : std::nullopt;
   }
   // Start-up as the program does it, ending with the work file closed.
-  void StartUp(int bootInit) {
+  int StartUp(int bootInit) {
     HistoryModel model;
-    ASSERT_EQ(OpenHistory(&model, dir.path, bootInit, {}), 0);
+    int result = OpenHistory(&model, dir.path, bootInit, {});
     CloseWorkFile(&model);
+    return result;
   }
   // The rewrites written on their own thread, as the program has them: one written is waited for
   // here before the next step, as the window thread takes its message.
