@@ -13,6 +13,7 @@ struct RewriteJob {
   const char* bytes = nullptr;   // the history's bytes: those before size stay as they are until it ends
   int64_t size = 0;
   int32_t count = 0;
+  size_t purgeFrom = SIZE_MAX;  // for texts recorded again: the first of them, as purgeAgainFrom
   bool written = false;  // set by the writer: the bytes are in the scratch file, flushed
   std::thread writer;
   ~RewriteJob() {
@@ -231,13 +232,18 @@ void RewriteAfterRecording(HistoryModel* model, size_t firstNew, ListChange* cha
   const bool followed = change->followed;
   try {
     std::vector<std::pair<int64_t, int64_t>> again;
-    if (model->options.dropDuplicates) again = OlderEqualRecords(model->history, firstNew);
+    // A purge that failed before is done with this one, from the first text it was for.
+    const size_t from = std::min({firstNew, model->purgeAgainFrom, model->history.records.size() - 1});
+    model->purgeAgainFrom = SIZE_MAX;
+    if (model->options.dropDuplicates) again = OlderEqualRecords(model->history, from);
     std::vector<int64_t> drop, newer;
     for (const auto& [older, newest] : again) drop.push_back(older), newer.push_back(newest);
     DropOldestBeyondCap(model, false, &drop);
     if (drop.empty()) return;
     std::vector<RecordSpan> dropped;
     int result = DropFromHistory(model, drop, &dropped);
+    if (result != 0 && !again.empty()) model->purgeAgainFrom = std::min(model->purgeAgainFrom, from);
+    if (result == 0 && !again.empty() && model->rewrite) model->rewrite->purgeFrom = from;
     if (result == -103) *change = {ListChange::kReloaded, -1, false, {}};  // the rows were read again
     if (result != 0) return;
     change->kind = ListChange::kReloaded;
@@ -297,6 +303,7 @@ bool FinishRewrite(HistoryModel* model) {
   CloseWorkFile(model);  // a file held open cannot be replaced
   replaced = replaced && RenameOver(model->paths.scratch.c_str(), model->paths.work.c_str());
   if (!replaced) RemoveFile(model->paths.scratch.c_str());
+  if (!replaced) model->purgeAgainFrom = std::min(model->purgeAgainFrom, job->purgeFrom);
   model->work = OpenRecordFile(model->paths.work.c_str());
   // In place (unopened, the next operation opens it): the rows are the file.
   if (replaced && (model->work == kNoFile || FileSizeOf(model->work) == size)) return false;
