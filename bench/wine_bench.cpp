@@ -269,7 +269,7 @@ bool MeasureBurst(int rounds) {
     for (int i = 0; i < kCopies; ++i) CopyText(tag + std::to_string(i));
     return Now() - start;
   };
-  std::vector<BurstRead> reads[3];
+  std::vector<BurstRead> reads[4];
   for (int round = 0; round < rounds; ++round) {
     ViewerProcess reader;
     std::string tag = "bare " + std::to_string(round) + " ", log = root + "read.txt";
@@ -280,11 +280,11 @@ bool MeasureBurst(int rounds) {
     std::istringstream in(ReadFileBytes(log));
     for (std::string line; std::getline(in, line);) read.push_back(line);
     reads[0].push_back(ReadOfBurst(read, tag, kCopies, ms));
-    for (int sync = 0; sync < 2; ++sync) {
+    for (int sync = 0; sync < 3; ++sync) {  // 1: with a sync folder, 2: with the list shown
       Pelmor p(MakeDataDir("bench-burst-pelmor"));
       WriteFileBytes(p.File("Pelmor.ini"),
-                     sync ? "[SYNC]\r\nDIR=" + folder + "\r\nNAME=B" + std::to_string(round) + "\r\nID=b\r\n" : "");
-      if (!p.Start()) return Failed("start for the burst");
+                     sync == 1 ? "[SYNC]\r\nDIR=" + folder + "\r\nNAME=B" + std::to_string(round) + "\r\nID=b\r\n" : "");
+      if (!p.Start() || (sync == 2 && !p.ShowList())) return Failed("start for the burst");
       tag = "pelmor " + std::to_string(round) + " " + std::to_string(sync) + " ";
       ms = burst(tag);
       Rows rows;  // once the last copy is on top, or two seconds after the burst
@@ -298,6 +298,7 @@ bool MeasureBurst(int rounds) {
   PrintBurstReads("bare reader", reads[0]);
   PrintBurstReads("Pelmor", reads[1]);
   PrintBurstReads("Pelmor with a sync folder", reads[2]);
+  PrintBurstReads("Pelmor with the list shown", reads[3]);
   return true;
 }
 

@@ -37,6 +37,7 @@ struct AppStateRecord {
   HWND NextViewer;
   DWORD LastClipboardSequence;  // the last clipboard change recorded or passed over
   int CaptureRetries;           // tries of a change that found the clipboard held by another program
+  DWORD PaintHeldSince;         // the history list's painting waits for a pause in the copies (0: not)
   HMENU TrayMenu;
   NOTIFYICONDATAA TrayIconData;
   UINT TaskbarCreatedMessage;

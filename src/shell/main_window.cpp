@@ -123,12 +123,36 @@ static void OnActivate(HWND window, WPARAM wParam) {
   StartPasteBack(window);
 }
 
+// While copies come in quick succession, the shown list is painted once they pause for kPaintMs
+// (or every kLongestHoldMs): a paint between two copies would keep the next one waiting, and the
+// clipboard may change again meanwhile. Its rows are right at once; only the painting waits.
+constexpr UINT kPaintMs = 50, kLongestHoldMs = 500;
+
+static void HoldListPainting(HWND window) {
+  if (!IsWindowVisible(window)) return;
+  DWORD now = GetTickCount() | 1;  // 0 is "not held"
+  if (!AppState.PaintHeldSince) {
+    SendMessageA(AppState.HistoryList, WM_SETREDRAW, FALSE, 0);
+    AppState.PaintHeldSince = now;
+  }
+  if (now - AppState.PaintHeldSince < kLongestHoldMs) SetTimer(window, ID_PAINT_TIMER, kPaintMs, nullptr);
+}
+
+static void ReleaseListPainting(HWND window) {
+  KillTimer(window, ID_PAINT_TIMER);
+  if (!AppState.PaintHeldSince) return;
+  AppState.PaintHeldSince = 0;
+  SendMessageA(AppState.HistoryList, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(AppState.HistoryList, nullptr, TRUE);
+}
+
 // Records a clipboard change (or tries again one that found the clipboard busy) and shows it,
 // the selection staying on the records the user chose.
 static void RecordClipboardChange(HWND window, bool retry) {
   ChosenRecords chosen = ChosenRecordsOf(AppState.HistoryList);
   ListChange change;
   retry ? RetryClipboardChange(window, &change) : TakeClipboardChange(window, &change);
+  if (change.kind != ListChange::kUnchanged) HoldListPainting(window);
   ShowRecorded(AppState.HistoryList, chosen, change);
 }
 
@@ -142,6 +166,7 @@ static void OnTimer(HWND window, WPARAM id) {
   switch (id) {
     case ID_SYNC_TIMER: OnSyncTimer(window); break;
     case ID_CAPTURE_TIMER: RecordClipboardChange(window, true); break;
+    case ID_PAINT_TIMER: ReleaseListPainting(window); break;
     default: OnPasteTimer(window); break;
   }
 }

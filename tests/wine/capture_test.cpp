@@ -88,6 +88,8 @@ TEST_F(Capture, ChangesToldLateAgainOrInABurstAreRecordedOnceInOrderAndPelmorsOw
 // Programs that joined the chain after Pelmor die without leaving it: nothing passes the changes on.
 TEST_F(Capture, AViewerAheadThatIsKilledNeverEndsTheRecording) {
   Start("", {});
+  ASSERT_TRUE(p.ShowList());  // painted anew once the copies pause
+  const std::string painted = ScreenPixels(p.Child(kHistory));
   Pelmor second(MakeDataDir("second Pelmor"));
   Rows recorded;
   for (const std::string ahead : {"a viewer", "the viewer started again", "a second Pelmor"}) {
@@ -99,6 +101,7 @@ TEST_F(Capture, AViewerAheadThatIsKilledNeverEndsTheRecording) {
       recorded.insert(recorded.begin(), when + ahead);
       CopyText(recorded.front());
       EXPECT_TRUE(WaitUntil([&] { return p.Rows(kHistory) == recorded; })) << recorded.front();
+      EXPECT_TRUE(WaitUntil([&] { return ScreenPixels(p.Child(kHistory)) != painted; }));
       EndProcess(killed);
     }
   }
