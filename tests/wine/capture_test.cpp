@@ -89,7 +89,8 @@ TEST_F(Capture, ChangesToldLateAgainOrInABurstAreRecordedOnceInOrderAndPelmorsOw
 TEST_F(Capture, AViewerAheadThatIsKilledNeverEndsTheRecording) {
   Start("", {});
   ASSERT_TRUE(p.ShowList());  // painted anew once the copies pause
-  const std::string painted = ScreenPixels(p.Child(kHistory));
+  std::string painted, now;
+  ASSERT_TRUE(WaitUntil([&] { return (now = ScreenPixels(p.Child(kHistory))) == std::exchange(painted, now); }));
   Pelmor second(MakeDataDir("second Pelmor"));
   Rows recorded;
   for (const std::string ahead : {"a viewer", "the viewer started again", "a second Pelmor"}) {
