@@ -123,13 +123,13 @@ static void OnActivate(HWND window, WPARAM wParam) {
   StartPasteBack(window);
 }
 
-// While copies come in quick succession, the shown list is painted once they pause for kPaintMs
-// (or every kLongestHoldMs): a paint between two copies would keep the next one waiting, and the
-// clipboard may change again meanwhile. Its rows are right at once; only the painting waits.
+// While copies come in quick succession, the list is painted (and its scroll bar set, which takes
+// as long, shown or not) once they pause for kPaintMs, or every kLongestHoldMs: that work between
+// two copies would keep the next one waiting, and the clipboard may change again meanwhile. Its
+// rows are right at once; only the painting waits.
 constexpr UINT kPaintMs = 50, kLongestHoldMs = 500;
 
 static void HoldListPainting(HWND window) {
-  if (!IsWindowVisible(window)) return;
   DWORD now = GetTickCount() | 1;  // 0 is "not held"
   if (!AppState.PaintHeldSince) {
     SendMessageA(AppState.HistoryList, WM_SETREDRAW, FALSE, 0);
