@@ -182,7 +182,7 @@ bool MeasureSync() {
   WriteFileBytes(folder + "A\\" + day, RecordBytes(backlog));
   double import = Until(start, [&] { return RowCount(p) == before + 10000; });
   printf("\nSync folder on: capture %.1f ms (bare viewer %.1f ms); idle, %.2f ms of CPU a second (%.2f without a sync "
-         "folder); another PC's backlog of 10,000 records listed %.0f ms after its file arrived (the tick comes once a "
+         "folder); another PC's backlog of 10,000 records listed %.0f ms after its file arrived (the tick comes twice a "
          "second)\n", capture, bare, perTick, perSecondOff, import);
   return p.Quit() == 0;
 }
