@@ -1,5 +1,7 @@
 #include "sealed_day_files.h"
 
+#include <new>
+
 #include "../store/file_io.h"
 #include "../store/record_file.h"
 #include "day_files.h"
@@ -29,10 +31,14 @@ int AppendToSealedDayFile(const std::string& path, std::string_view place, const
   int result = SettleRecordFile(file, path, kept);
   if (result == 0 && !ReadCount(file, &count)) result = -101;
   // All are sealed before any is written, so a failure leaves the file as it was.
-  std::vector<std::string> sealed(texts.size());
-  for (size_t i = 0; result == 0 && i < texts.size(); ++i)
-    if (!SealRecord(key, place, count + static_cast<int32_t>(i), texts[i], &sealed[i])) result = -102;
-  if (result == 0) result = AppendRecordsTo(file, std::vector<std::string_view>(sealed.begin(), sealed.end()));
+  try {
+    std::vector<std::string> sealed(texts.size());
+    for (size_t i = 0; result == 0 && i < texts.size(); ++i)
+      if (!SealRecord(key, place, count + static_cast<int32_t>(i), texts[i], &sealed[i])) result = -102;
+    if (result == 0) result = AppendRecordsTo(file, std::vector<std::string_view>(sealed.begin(), sealed.end()));
+  } catch (const std::bad_alloc&) {
+    result = -104;
+  }
   CloseFileHandle(file);
   return result;
 }

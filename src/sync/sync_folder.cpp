@@ -1,6 +1,7 @@
 #include "sync_folder.h"
 
 #include <algorithm>
+#include <new>
 #include <set>
 #include <tuple>
 
@@ -329,11 +330,21 @@ int FlushOutbox(SyncFolder* sync, const CivilDate& today) {
     CloseFileHandle(out);
     return WaitingCount(*sync);
   }
-  std::vector<std::string> texts;
-  for (const RecordSpan& r : queued.records) texts.emplace_back(TextOf(queued, r));
-  sync->waiting = static_cast<int>(texts.size());
-  texts.insert(texts.end(), sync->unqueued.begin(), sync->unqueued.end());
-  if (!texts.empty() && AppendToOwnDayFile(sync, today, texts) != 0) {
+  sync->waiting = static_cast<int>(queued.records.size());
+  int appended = 0;
+  try {
+    std::vector<std::string> texts;
+    for (const RecordSpan& r : queued.records) texts.emplace_back(TextOf(queued, r));
+    texts.insert(texts.end(), sync->unqueued.begin(), sync->unqueued.end());
+    if (!texts.empty()) appended = AppendToOwnDayFile(sync, today, texts);
+  } catch (const std::bad_alloc&) {
+    appended = -104;
+  }
+  if (appended == -104) {  // no memory for them now: they wait for a flush that has it
+    CloseFileHandle(out);
+    return WaitingCount(*sync);
+  }
+  if (appended != 0) {
     sync->status = SyncStatus::kFolderUnusable;
     // Pelmor.OUT is open now: what only memory held waits there too, behind the others.
     if (!sync->unqueued.empty()) AppendUnqueued(sync, out);

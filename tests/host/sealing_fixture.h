@@ -8,6 +8,8 @@
 #include "sync/key_file.h"
 #include "sync/sealed_day_files.h"
 
+extern size_t gFailAllocationsFrom;  // while not 0, allocations of as many bytes fail
+
 // RFC 9106, 5.3: Argon2id, 32 KiB, 3 passes, 4 lanes, a 32-byte tag.
 const std::string kRfcPassword(32, '\x01'), kRfcSalt(16, '\x02'), kRfcSecret(8, '\x03'), kRfcData(12, '\x04');
 constexpr char kRfcTag[] = "0d640df58d78766c08c037a34a8b53c9d01ef0452d75b65eb52520e96b01e659";

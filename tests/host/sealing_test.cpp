@@ -122,6 +122,10 @@ TEST(SealedDayFile, RecordsCountOnFromTheFileAndAPeerTakesWhatDoesNotOpenAsRead)
   ASSERT_EQ(AppendToSealedDayFile(path, place, kKey, {"a", "b"}), 0);
   WriteFileBytes(path, ReadFileBytes(path) + "\x05");  // a torn append, cut when settled
   ASSERT_EQ(AppendToSealedDayFile(path, place, kKey, {"c"}), 0);
+  const std::vector<std::string> large = {std::string(2 << 20, 'd')};
+  gFailAllocationsFrom = 1 << 20;  // no memory to seal it: the file stays as it was
+  EXPECT_EQ(AppendToSealedDayFile(path, place, kKey, large), -104);
+  gFailAllocationsFrom = 0;
   Texts s;
   int32_t available = -1;
   ASSERT_TRUE(ReadPeerDayFile(path, 0, &available, &s) && s.size() == 3);

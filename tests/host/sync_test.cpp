@@ -187,6 +187,19 @@ TEST(SyncFolder, TextsWaitWhileTheFolderOrPelmorOutCannotBeWrittenAndArriveInOrd
     EXPECT_EQ(FlushOutbox(&aAgain, kDay1), 0);
     EXPECT_EQ(pcs.Collect(&b), (Texts{"x", "y", "z"}));
   }
+  const SealKey key = CountingKey(0);
+  for (const SealKey* sealed : {static_cast<const SealKey*>(nullptr), &key}) {  // no memory for a flush
+    Pcs pcs;
+    SyncFolder a, b;
+    if (sealed) pcs.Lock(key);
+    ASSERT_TRUE(pcs.Start(&a, "A", kDay1, "", sealed) == SyncStatus::kOn && pcs.Start(&b, "B", kDay1, "", sealed) == SyncStatus::kOn);
+    const std::string large(2 << 20, 'x');
+    EXPECT_TRUE(QueueCapture(&a, large));
+    gFailAllocationsFrom = 1 << 20;
+    EXPECT_EQ(FlushOutbox(&a, kDay1), 1);  // waits for a flush with the memory for it
+    gFailAllocationsFrom = 0;
+    EXPECT_TRUE(FlushOutbox(&a, kDay1) == 0 && pcs.Collect(&b) == Texts{large});
+  }
 }
 
 TEST(SyncFolder, ThisPcWritesOnlyIntoAFolderItOwnsTidiesOnlyItsOwnAndThePageLooksChangingNothing) {
