@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <set>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -13,7 +14,7 @@ struct RewriteJob {
   const char* bytes = nullptr;   // the history's bytes: those before size stay as they are until it ends
   int64_t size = 0;
   int32_t count = 0;
-  size_t purgeFrom = SIZE_MAX;  // for texts recorded again: the first of them, as purgeAgainFrom
+  std::vector<std::string> purged;  // the texts recorded again whose older records it takes out
   bool written = false;  // set by the writer: the bytes are in the scratch file, flushed
   std::thread writer;
   ~RewriteJob() {
@@ -204,19 +205,31 @@ void CutToCap(HistoryModel* model) {
   if (!drop.empty()) DropFromHistory(model, drop, &dropped);
 }
 
-// The records older than the last record of the same text among those from firstNew on (the
-// ones just recorded), in file order, each with the position of that last record.
-std::vector<std::pair<int64_t, int64_t>> OlderEqualRecords(const RowIndex& index, size_t firstNew) {
+// The record at a position that the history holds.
+const RecordSpan& RecordAt(const RowIndex& index, int64_t position) {
+  return *std::lower_bound(index.records.begin(), index.records.end(), position,
+                           [](const RecordSpan& s, int64_t p) { return s.position < p; });
+}
+
+// The records older than the last record of the same text, for the texts of the records from
+// firstNew on (the ones just recorded) and the texts given (recorded again before, their older
+// records not taken out yet), in file order, each with the position of that last record.
+std::vector<std::pair<int64_t, int64_t>> OlderEqualRecords(const RowIndex& index, size_t firstNew,
+                                                           const std::vector<std::string>& texts) {
   std::vector<std::pair<int64_t, int64_t>> older;
-  if (firstNew + 1 == index.records.size()) {  // one text: most records differ in length at once
+  if (firstNew + 1 == index.records.size() && texts.empty()) {  // one text: most records differ in length at once
     const RecordSpan& last = index.records.back();
     for (int64_t p : FindEqualRecords(index, TextOf(index, last), last.position))
       older.push_back({p, last.position});
     return older;
   }
   std::unordered_map<std::string_view, int64_t> newest;
-  for (size_t i = firstNew; i < index.records.size(); ++i)
-    newest[TextOf(index, index.records[i])] = index.records[i].position;
+  for (size_t i = firstNew; i < index.records.size(); ++i) newest[TextOf(index, index.records[i])] = -1;
+  for (const std::string& text : texts) newest[text] = -1;
+  for (size_t i = texts.empty() ? firstNew : 0; i < index.records.size(); ++i) {
+    auto it = newest.find(TextOf(index, index.records[i]));
+    if (it != newest.end()) it->second = index.records[i].position;
+  }
   for (const RecordSpan& record : index.records) {
     auto it = newest.find(TextOf(index, record));
     if (it != newest.end() && it->second != record.position) older.push_back({record.position, it->second});
@@ -232,18 +245,21 @@ void RewriteAfterRecording(HistoryModel* model, size_t firstNew, ListChange* cha
   const bool followed = change->followed;
   try {
     std::vector<std::pair<int64_t, int64_t>> again;
-    // A purge that failed before is done with this one, from the first text it was for.
-    const size_t from = std::min({firstNew, model->purgeAgainFrom, model->history.records.size() - 1});
-    model->purgeAgainFrom = SIZE_MAX;
-    if (model->options.dropDuplicates) again = OlderEqualRecords(model->history, from);
+    // A purge that failed before is done with this one.
+    std::vector<std::string> purging = std::move(model->purgeAgain);
+    model->purgeAgain.clear();
+    if (model->options.dropDuplicates) again = OlderEqualRecords(model->history, firstNew, purging);
     std::vector<int64_t> drop, newer;
     for (const auto& [older, newest] : again) drop.push_back(older), newer.push_back(newest);
     DropOldestBeyondCap(model, false, &drop);
     if (drop.empty()) return;
+    purging.clear();  // by text: the places of records change with every rewrite or reload
+    for (int64_t newest : std::set<int64_t>(newer.begin(), newer.end()))
+      purging.emplace_back(TextOf(model->history, RecordAt(model->history, newest)));
     std::vector<RecordSpan> dropped;
     int result = DropFromHistory(model, drop, &dropped);
-    if (result != 0 && !again.empty()) model->purgeAgainFrom = std::min(model->purgeAgainFrom, from);
-    if (result == 0 && !again.empty() && model->rewrite) model->rewrite->purgeFrom = from;
+    if (result != 0) model->purgeAgain.insert(model->purgeAgain.end(), purging.begin(), purging.end());
+    if (result == 0 && model->rewrite) model->rewrite->purged = std::move(purging);
     if (result == -103) *change = {ListChange::kReloaded, -1, false, {}};  // the rows were read again
     if (result != 0) return;
     change->kind = ListChange::kReloaded;
@@ -303,7 +319,7 @@ bool FinishRewrite(HistoryModel* model) {
   CloseWorkFile(model);  // a file held open cannot be replaced
   replaced = replaced && RenameOver(model->paths.scratch.c_str(), model->paths.work.c_str());
   if (!replaced) RemoveFile(model->paths.scratch.c_str());
-  if (!replaced) model->purgeAgainFrom = std::min(model->purgeAgainFrom, job->purgeFrom);
+  if (!replaced) model->purgeAgain.insert(model->purgeAgain.end(), job->purged.begin(), job->purged.end());
   model->work = OpenRecordFile(model->paths.work.c_str());
   // In place (unopened, the next operation opens it): the rows are the file.
   if (replaced && (model->work == kNoFile || FileSizeOf(model->work) == size)) return false;

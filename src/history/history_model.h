@@ -69,7 +69,7 @@ struct HistoryModel {
   bool mirrored = false;
   bool backedUp = false;      // this run has moved the saved history into the backup
   int64_t capRetryCount = 0;  // after a failed cut, the count at which it is tried again
-  size_t purgeAgainFrom = SIZE_MAX;  // after a failed purge of texts recorded again, the first of them
+  std::vector<std::string> purgeAgain;  // texts recorded again whose older records could not be taken out yet
   PendingDelete pendingDelete;
   std::vector<KeptCopy> keptCopies;  // damaged files kept whole before a repair: the user is told
   // When set, a rewrite of the work file is written on another thread while the rows show its

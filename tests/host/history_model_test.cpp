@@ -221,6 +221,18 @@ TEST(HistoryModel, AFailingFileLeavesEveryFileWholeAndTheRowsTrue) {
     next.push_back("next");
     EXPECT_EQ(h.File("Pelmor.WK"), RecordBytes(next));
   }
+  Model h;  // a purge that failed is of its text, whatever became of the rows before the next one
+  FaultGuard guard;
+  ListChange change;
+  ASSERT_EQ(h.Open({"d", "e", "f", "d", "g"}, {.dropDuplicates = true}), 0);
+  ASSERT_EQ(EmptyHistory(&h.m, &change), 0);
+  h.Record(Texts{"a", "b"});
+  gFileFaults.failOpen = 1;
+  h.Record("a");
+  gFileFaults = FileFaults();
+  ASSERT_EQ(RestoreSavedHistory(&h.m, &change), 0);
+  h.Record("h");
+  EXPECT_EQ(h.File("Pelmor.WK"), RecordBytes({"d", "e", "f", "d", "g", "h"}));
 }
 
 using File = std::optional<std::string>;  // contents, or missing
