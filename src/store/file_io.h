@@ -54,6 +54,10 @@ struct DirEntry {
 bool ListDirectory(const char* folder, std::vector<DirEntry>* entries);
 // What the folder's listing would say of this one file or folder; false when it is not there.
 bool StatPath(const char* path, DirEntry* entry);
+// The name of this file or folder (no separator at its end) as its folder's listing shows it:
+// Windows finds a name in any case, and the listing keeps the case it was made in. Empty when it
+// is not there.
+std::string ListedNameOf(const char* path);
 // Makes a folder whose parent exists; true when the folder is there afterwards.
 bool MakeDirectory(const char* path);
 // True when files and folders may be made in the folder (asked of the system, nothing written).

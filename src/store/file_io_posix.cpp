@@ -167,6 +167,12 @@ bool ListDirectory(const char* folder, std::vector<DirEntry>* entries) {
   return true;
 }
 
+std::string ListedNameOf(const char* path) {
+  struct stat st;
+  std::string_view name(path);
+  return stat(path, &st) == 0 ? std::string(name.substr(name.find_last_of('/') + 1)) : std::string();
+}
+
 bool StatPath(const char* path, DirEntry* entry) {
   struct stat st;
   if (stat(path, &st) != 0) return false;

@@ -168,6 +168,14 @@ bool ListDirectory(const char* folder, std::vector<DirEntry>* entries) {
   return true;
 }
 
+std::string ListedNameOf(const char* path) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(WidePath(path).c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return {};
+  FindClose(find);
+  return NarrowName(found.cFileName);
+}
+
 bool StatPath(const char* path, DirEntry* entry) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) return false;

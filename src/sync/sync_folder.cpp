@@ -45,19 +45,6 @@ FileStamp StampOf(const std::string& path) {
   return StatPath(path.c_str(), &entry) ? FileStamp{entry.size, entry.modified} : FileStamp();
 }
 
-// This PC's folder's name as DIR's listing shows it, which the other PCs open its sealed records
-// under: Windows finds a folder by NAME in any case, and the folder keeps the case it was made in.
-std::string ListedName(const SyncFolder& sync) {
-  std::vector<DirEntry> entries;
-  std::string listed = sync.config.name;
-  if (!ListDirectory(sync.config.dir.c_str(), &entries)) return listed;
-  for (const DirEntry& e : entries) {
-    if (e.isDirectory && e.name == sync.config.name) return listed;
-    if (e.isDirectory && SameFolderName(e.name, sync.config.name)) listed = e.name;
-  }
-  return listed;
-}
-
 // This PC's folder is its own while owner.id holds its ID; a missing one is written (under a
 // scratch name, so that it is never seen half written and taken for another PC's). The stamp is
 // taken first: a file replaced after it is read again at the next write.
@@ -75,7 +62,9 @@ SyncStatus ClaimOwnFolder(SyncFolder* sync) {
   else
     status = SyncStatus::kFolderUnusable;
   sync->ownerStamp = status == SyncStatus::kOn ? stamp : FileStamp();
-  if (status == SyncStatus::kOn) sync->ownListedName = ListedName(*sync);
+  // The other PCs open its sealed records under its name as DIR's listing shows it.
+  if (status == SyncStatus::kOn) sync->ownListedName = ListedNameOf((sync->config.dir + sync->config.name).c_str());
+  if (sync->ownListedName.empty()) sync->ownListedName = sync->config.name;
   return status;
 }
 

@@ -8,14 +8,12 @@ namespace {
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Names Windows keeps for devices: CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9, LPT0-9, in any case,
 // also before an extension ("AUX.PC") and with spaces after them.
 bool IsDeviceName(std::string_view base) {
   while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
   std::string upper(base);
-  for (char& c : upper) c = UpperAscii(c);
+  for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
   for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
     if (upper == device) return true;
   return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '0' &&
@@ -29,19 +27,6 @@ int DaysInMonth(int year, int month) {
 }
 
 }  // namespace
-
-bool SameFolderName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-      if (a.compare(i, 2, b, i, 2) != 0) return false;
-      ++i;
-    } else if (UpperAscii(a[i]) != UpperAscii(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
 
 std::string CleanPcName(std::string_view name) {
   std::string clean;

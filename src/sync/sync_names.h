@@ -10,10 +10,6 @@
 // name (CON, NUL, COM1, "AUX.PC", ...) gets a '_' after it, as Windows makes no folder of it.
 std::string CleanPcName(std::string_view name);
 
-// True when Windows takes the two for one folder name: letters in either case alike, a
-// double-byte character only as it is.
-bool SameFolderName(std::string_view a, std::string_view b);
-
 // Where the last separator of a path (code page 932 bytes) stands, a double-byte character's
 // second byte never taken for one; npos when there is none.
 size_t LastSeparator(std::string_view path, char separator);
