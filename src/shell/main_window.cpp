@@ -123,29 +123,6 @@ static void OnActivate(HWND window, WPARAM wParam) {
   StartPasteBack(window);
 }
 
-// While copies come in quick succession, the list is painted (and its scroll bar set, which takes
-// as long, shown or not) once they pause for kPaintMs, or every kLongestHoldMs: that work between
-// two copies would keep the next one waiting, and the clipboard may change again meanwhile. Its
-// rows are right at once; only the painting waits.
-constexpr UINT kPaintMs = 50, kLongestHoldMs = 500;
-
-static void HoldListPainting(HWND window) {
-  DWORD now = GetTickCount() | 1;  // 0 is "not held"
-  if (!AppState.PaintHeldSince) {
-    SendMessageA(AppState.HistoryList, WM_SETREDRAW, FALSE, 0);
-    AppState.PaintHeldSince = now;
-  }
-  if (now - AppState.PaintHeldSince < kLongestHoldMs) SetTimer(window, ID_PAINT_TIMER, kPaintMs, nullptr);
-}
-
-static void ReleaseListPainting(HWND window) {
-  KillTimer(window, ID_PAINT_TIMER);
-  if (!AppState.PaintHeldSince) return;
-  AppState.PaintHeldSince = 0;
-  SendMessageA(AppState.HistoryList, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(AppState.HistoryList, nullptr, TRUE);
-}
-
 // Records a clipboard change (or tries again one that found the clipboard busy) and shows it,
 // the selection staying on the records the user chose.
 static void RecordClipboardChange(HWND window, bool retry) {

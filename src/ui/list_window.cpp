@@ -92,7 +92,33 @@ HWND CreateListControl(HWND mainWindow, HINSTANCE instance, int controlId, WNDPR
   return list;
 }
 
+// While copies come in quick succession, the list is painted (and its scroll bar set, which takes
+// as long, shown or not) once they pause for kPaintMs, or every kLongestHoldMs: that work between
+// two copies would keep the next one waiting, and the clipboard may change again meanwhile. Its
+// rows are right at once; only the painting waits.
+constexpr UINT kPaintMs = 50, kLongestHoldMs = 500;
+
+void HoldListPainting(HWND window) {
+  DWORD now = GetTickCount() | 1;  // 0 is "not held"
+  if (!AppState.PaintHeldSince) {
+    // Only while it is the tab shown: redraw turned on again makes a window visible in Windows.
+    if (!(GetWindowLongA(AppState.HistoryList, GWL_STYLE) & WS_VISIBLE)) return;
+    SendMessageA(AppState.HistoryList, WM_SETREDRAW, FALSE, 0);
+    AppState.PaintHeldSince = now;
+  }
+  if (now - AppState.PaintHeldSince < kLongestHoldMs) SetTimer(window, ID_PAINT_TIMER, kPaintMs, nullptr);
+}
+
+void ReleaseListPainting(HWND window) {
+  KillTimer(window, ID_PAINT_TIMER);
+  if (!AppState.PaintHeldSince) return;
+  AppState.PaintHeldSince = 0;
+  SendMessageA(AppState.HistoryList, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(AppState.HistoryList, nullptr, TRUE);
+}
+
 void SelectTab(HWND mainWindow, int index) {
+  ReleaseListPainting(mainWindow);  // before a list is shown or hidden
   CloseFilterLine();  // it narrows the list of the tab that is left
   if (AppState.LastTabIndex != 2 && Settings.TAB > AppState.LastTabIndex) {
     index = Settings.TAB - 1;

@@ -8,6 +8,10 @@ HWND CreateTabControl(HWND mainWindow, HINSTANCE instance);
 HWND CreateListControl(HWND mainWindow, HINSTANCE instance, int controlId, WNDPROC listProc,
                        WNDPROC* previous, DWORD extraStyle = 0);
 
+// While copies come in quick succession, the history list's painting waits for a pause (a
+// capture holds it, ID_PAINT_TIMER releases it).
+void HoldListPainting(HWND mainWindow);
+void ReleaseListPainting(HWND mainWindow);
 void SelectTab(HWND mainWindow, int index);
 void CycleTab();
 void TrackWindowRect(HWND mainWindow);
